@@ -1,0 +1,20 @@
+# make test            bootstrap, configure and build all three presets, run their tests
+# make test-PRESET     the same for one preset (linux, linux-asan or windows)
+PRESETS := linux linux-asan windows
+
+.PHONY: test bootstrap format clean $(addprefix test-,$(PRESETS))
+
+bootstrap:
+	@scripts/bootstrap
+
+test: bootstrap
+	@scripts/run-all-tests $(PRESETS)
+
+$(addprefix test-,$(PRESETS)): test-%: bootstrap
+	@scripts/run-all-tests $*
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build
