@@ -58,7 +58,10 @@ TEST(DrawingHeader, VersionsFourToElevenAreAccepted) {
                {12, plotxfer::HeaderBadVersion},  {0x84, plotxfer::HeaderBadVersion},
                {0xFF, plotxfer::HeaderBadVersion}};
   for (const auto& c : cases) {
-    const std::string path = dir.File("v" + std::to_string(c.version) + ".VX");
+    std::string name = "v";
+    name += std::to_string(c.version);
+    name += ".VX";
+    const std::string path = dir.File(name);
     WriteBytes(path, DrawingHeader(c.version));
     EXPECT_EQ(CheckDrawingHeader(path), c.expected) << "version " << int{c.version};
   }

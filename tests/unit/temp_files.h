@@ -18,7 +18,8 @@ class TempFolder {
       name += std::string(info->test_suite_name()) + "-" + info->name();
     }
     static int counter = 0;
-    name += "-" + std::to_string(++counter);
+    name += '-';
+    name += std::to_string(++counter);
     path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
