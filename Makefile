@@ -1,11 +1,15 @@
+# make demo            build plotxfer-batch and the stand-in tools, convert the sample drawings
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 PRESETS := linux linux-asan windows
 
-.PHONY: test bootstrap format clean $(addprefix test-,$(PRESETS))
+.PHONY: demo test bootstrap format clean $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
+
+demo: bootstrap
+	@demo/run-demo
 
 test: bootstrap
 	@scripts/run-all-tests $(PRESETS)
