@@ -12,7 +12,8 @@ TEST(DllEntry, IsExportedByNameAndAcceptsEveryNotification) {
   HMODULE module = LoadLibraryA((dll + "VxSetup.dll").c_str());
   ASSERT_NE(module, nullptr);
   using DllMainFn = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
-  const auto entry = reinterpret_cast<DllMainFn>(GetProcAddress(module, "DllMain"));
+  const auto entry =
+      reinterpret_cast<DllMainFn>(reinterpret_cast<void (*)()>(GetProcAddress(module, "DllMain")));
   ASSERT_NE(entry, nullptr);
   for (DWORD reason : {DLL_PROCESS_ATTACH, DLL_THREAD_ATTACH, DLL_THREAD_DETACH}) {
     EXPECT_EQ(entry(module, reason, nullptr), TRUE) << reason;

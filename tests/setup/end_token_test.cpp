@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -135,18 +136,30 @@ TEST_F(EndToken, NullPointersFailWithoutTouchingAnything) {
 
 TEST_F(EndToken, CallersOnDifferentThreadsKeepTheirOwnPosition) {
   // Each walk over a text keeps its place between tokens; a place shared by threads would hand
-  // one caller the other's tokens.
-  auto run = [](const std::string& text, const std::string& want, int* wrong) {
-    for (int i = 0; i < 3000; ++i) {
-      if (Token(text, "\\/").token != want) {
+  // one caller the other's tokens. Long texts of many short tokens keep both walks busy at once.
+  const auto end_token = vxsetup_test::LoadedLibrary().get_end_token;
+  std::atomic<bool> go{false};
+  auto run = [&](char separator, const std::string& last, int* wrong) {
+    std::string text;
+    while (text.size() < 240) {
+      text += "ab";
+      text += separator;
+    }
+    text += last;
+    char out[VXSETUP_MAX_TEXT_BYTES + 1];
+    while (!go) {
+    }
+    for (int i = 0; i < 20000; ++i) {
+      if (end_token(text.c_str(), "\\/", out) != 1 || last != out) {
         ++*wrong;
       }
     }
   };
   int wrong_a = 0;
   int wrong_b = 0;
-  std::thread a(run, "C:\\a\\b\\c\\d\\e\\f\\g\\h\\first.exe", "first.exe", &wrong_a);
-  std::thread b(run, "/x/y/z/w/v/u/t/s/r/q/second.vx", "second.vx", &wrong_b);
+  std::thread a(run, '\\', "first.exe", &wrong_a);
+  std::thread b(run, '/', "second.vx", &wrong_b);
+  go = true;
   a.join();
   b.join();
   EXPECT_EQ(wrong_a, 0);

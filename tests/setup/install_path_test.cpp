@@ -80,7 +80,7 @@ TEST_F(InstallPath, DoubleByteCharactersAreNeverCutInHalf) {
   EXPECT_EQ(FolderOf("D:\\" + Zumen() + Hyo() + "\\VX.EXE").folder, "D:\\" + Zumen() + Hyo());
 
   const FolderResult kanji_program = FolderOf("D:\\CAD\\" + Hyo() + Zumen() + ".exe");
-  const FolderResult only_leading = FolderOf("\\" + Hyo());
+  const FolderResult only_leading = FolderOf(std::string("\\") + Hyo());
   if (vxsetup_test::LibraryCodePage() == 1252) {
     // In a single-byte code page byte 0x5C is a backslash wherever it stands.
     EXPECT_EQ(kanji_program.folder, "D:\\CAD\\\x95");

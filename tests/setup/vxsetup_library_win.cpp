@@ -10,6 +10,12 @@ namespace {
 
 constexpr const char* kKey = ".DEFAULT\\Software\\Morva\\Vellumix";
 
+// FARPROC stands for any function; going through the generic function type says so to the compiler.
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 Library Load() {
   Library lib;
   // The DLL sits beside this program; load exactly that file, not one found on the search path.
@@ -23,9 +29,8 @@ Library Load() {
     lib.error = "LoadLibraryA(" + dll + ") failed: " + std::to_string(GetLastError());
     return lib;
   }
-  lib.get_default_install_path =
-      reinterpret_cast<VxGetDefaultInstallPathFn>(GetProcAddress(module, "GetDefaultInstallPath"));
-  lib.get_end_token = reinterpret_cast<VxGetEndTokenFn>(GetProcAddress(module, "GetEndToken"));
+  lib.get_default_install_path = Export<VxGetDefaultInstallPathFn>(module, "GetDefaultInstallPath");
+  lib.get_end_token = Export<VxGetEndTokenFn>(module, "GetEndToken");
   if (lib.get_default_install_path == nullptr || lib.get_end_token == nullptr) {
     lib.error = "an export is missing from " + dll;
   }
