@@ -60,16 +60,16 @@ Scene BuildScene(const CsdDrawing& drawing, double w, double h, const SceneOptio
     line.width = options.ignore_widths ? 0 : 0.35;
     line.colour = kBlack;
     line.label = kLineTypeIds[t];
-    bool any_dash = false;
     bool any_gap = false;
     for (int k = 0; k < kSegmentCount[t]; ++k) {
       double v = pattern.segments[k];
       line.dashes.push_back(v);
       line.label += Format(" %g", v);
-      if (v > 0) (k % 2 == 0 ? any_dash : any_gap) = true;
+      if (k % 2 == 1 && v > 0) any_gap = true;
     }
-    // Without any gap, or with nothing drawn at all, the drafting system draws the line solid.
-    if (!any_gap || !any_dash) line.dashes.clear();
+    // Without any gap the line is solid (so is a pattern of zeros, as written when pitches are
+    // off); dashes of 0 between gaps are dots.
+    if (!any_gap) line.dashes.clear();
     scene.lines.push_back(line);
   }
   return scene;
