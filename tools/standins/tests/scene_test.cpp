@@ -63,14 +63,15 @@ TEST(SceneRaster, MonochromeHoldsOnlyBlackAndWhite) {
   SceneOptions mono;
   mono.monochrome = true;
   SceneRaster r(BuildScene(Drawing(), 100, 70, mono), 150);
-  std::set<std::vector<std::uint8_t>> seen;
+  std::set<std::uint32_t> seen;
   for (std::uint32_t y = 0; y < r.Height(); ++y) {
     auto row = RowOf(r, y);
     for (std::uint32_t x = 0; x < r.Width(); ++x) {
-      seen.insert({row[3 * x], row[3 * x + 1], row[3 * x + 2]});
+      seen.insert(std::uint32_t{row[3 * x]} << 16 | std::uint32_t{row[3 * x + 1]} << 8 |
+                  row[3 * x + 2]);
     }
   }
-  EXPECT_EQ(seen, (std::set<std::vector<std::uint8_t>>{{0, 0, 0}, {255, 255, 255}}));
+  EXPECT_EQ(seen, (std::set<std::uint32_t>{0x000000, 0xFFFFFF}));
   EXPECT_EQ(r.Colours().size(), 2u);
 
   SceneRaster colour(BuildScene(Drawing(), 100, 70, {}), 150);
