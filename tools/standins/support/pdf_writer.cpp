@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "support/system.h"
-
 namespace standin {
 namespace {
 
@@ -21,14 +19,12 @@ std::string Num(double v) {
   return s;
 }
 
-// Page text shows printable ASCII only: any other character, however many bytes it takes in the
-// file name's encoding, has no glyph in the standard font and shows as one question mark.
+// Hexadecimal, so no character of a file name can end the string early.
 std::string HexText(const std::string& text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out = "<";
-  for (char16_t u : NarrowToUtf16(text)) {
-    if (u >= 0xDC00 && u <= 0xDFFF) continue;  // second half of a pair already shown
-    unsigned c = u >= 0x20 && u <= 0x7E ? u : '?';
+  for (char ch : PrintableAscii(text)) {
+    auto c = static_cast<unsigned char>(ch);
     out += kHex[c >> 4];
     out += kHex[c & 15];
   }

@@ -126,5 +126,25 @@ TEST(SceneRaster, ZeroLengthDashesStillShowAsDots) {
   EXPECT_EQ(runs[1], std::make_pair(false, 10u));
 }
 
+TEST(SceneRaster, WritesTheDrawingsNameAboveTheLines) {
+  auto title_ink = [](const std::string& name) {
+    CsdDrawing d = Drawing();
+    d.name = name;
+    Scene scene = BuildScene(d, 420, 297, {});
+    SceneRaster r(scene, 96);
+    std::size_t ink = 0;
+    const double px = 96 / 25.4;
+    for (auto y = static_cast<std::uint32_t>((scene.title_baseline - scene.title_size) * px);
+         y < static_cast<std::uint32_t>(scene.title_baseline * px); ++y) {
+      auto row = RowOf(r, y);
+      for (std::uint32_t x = 0; x < r.Width() / 2; ++x) ink += row[3 * x] == 0 ? 1 : 0;
+    }
+    return ink;
+  };
+  std::size_t frame_only = title_ink("");
+  EXPECT_GT(title_ink("plan.VX"), frame_only + 100);
+  EXPECT_GT(title_ink("plan.VX"), title_ink("p.VX")) << "longer names, more ink";
+}
+
 }  // namespace
 }  // namespace standin
