@@ -58,3 +58,41 @@ TEST(ProfileString, ReadsTheDraftingSystemsFontSetting) {
   EXPECT_EQ(ProfileString(file, "LINEWIDTH", "DSPWIDTH0", 254, CodePage::ShiftJis), "2");
   EXPECT_EQ(ProfileString(file, "LINEWIDTH", "CHARVECTORFONT", 254, CodePage::ShiftJis), "");
 }
+
+TEST(ProfileStringRobustness, NeverOverrunsTheBufferNorSplitsACharacter) {
+  std::uint32_t state = 99;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  static const char kBytes[] = {'[', ']', '=', '"', '\'',   ' ',    '\t',   '\r',   '\n',   '\0',
+                                ';', 'S', 'K', 'k', '\x95', '\x5C', '\x81', '\x40', '\x83', 'v'};
+  // Whole characters only: any lead byte in an answer must come with its trail byte.
+  static const char* const kChars[] = {"a",        " ",        "\"",       "'",   "=",
+                                       "\x95\x5C", "\x83\x41", "\x81\x40", "\xB1"};
+  for (int round = 0; round < 5000; ++round) {
+    const bool whole_chars = round % 2 == 0;
+    std::string file = "[S]\nK=";
+    for (std::size_t n = next() % 300; n > 0; --n) {
+      if (whole_chars) {
+        file += kChars[next() % std::size(kChars)];
+      } else {
+        file.push_back(next() % 4 == 0 ? static_cast<char>(next())
+                                       : kBytes[next() % sizeof kBytes]);
+      }
+    }
+    const std::size_t size = next() % 260;
+    for (CodePage cp : {CodePage::ShiftJis, CodePage::SingleByte}) {
+      const std::string value = ProfileString(file, "S", "K", size, cp);
+      ASSERT_LE(value.size(), size == 0 ? 0 : size - 1);
+      if (whole_chars && cp == CodePage::ShiftJis && !value.empty()) {
+        const std::size_t last = plotxfer::text::LastCharStart(value, cp);
+        ASSERT_FALSE(last + 1 == value.size() &&
+                     plotxfer::text::IsLeadByte(static_cast<unsigned char>(value[last]), cp))
+            << "a double-byte character was cut in half";
+      }
+    }
+  }
+}
