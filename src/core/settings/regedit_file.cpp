@@ -261,13 +261,13 @@ class RegeditParser {
           return Fail(error, "the key does not start with a root name such as HKEY_CURRENT_USER");
         }
         if (remove) {
-          Remove(file, path);
+          file.RemoveTree(path);
           in_removed_key = true;
           current_key.clear();
         } else {
           in_removed_key = false;
           current_key = std::string(path);
-          Add(file, current_key);
+          file.AddKey(current_key);
         }
         continue;
       }
@@ -288,12 +288,6 @@ class RegeditParser {
   }
 
  private:
-  static void Add(RegeditFile& file, const std::string& path);
-  static void Remove(RegeditFile& file, std::string_view path);
-  static void Put(RegeditFile& file, const std::string& path, std::string name, std::uint32_t type,
-                  std::string data);
-  static void Erase(RegeditFile& file, const std::string& path, std::string_view name);
-
   bool NextLine(std::string_view* line) {
     if (pos_ >= text_.size()) {
       return false;
@@ -421,7 +415,7 @@ class RegeditParser {
     }
     line = TrimBlanks(line.substr(1));
     if (line == "-") {
-      Erase(file, key, name);
+      file.EraseValue(key, name);
       return true;
     }
     if (!line.empty() && line.front() == '"') {
@@ -433,7 +427,7 @@ class RegeditParser {
         return FailValue(error, "there is more after the closing quote");
       }
       text.push_back('\0');
-      Put(file, key, std::move(name), kText, std::move(text));
+      file.Put(key, std::move(name), kText, std::move(text));
       return true;
     }
     const std::size_t colon = line.find(':');
@@ -459,7 +453,7 @@ class RegeditParser {
       for (std::size_t k = 0; k < 4; ++k) {
         data[k] = static_cast<char>((n >> (8 * k)) & 0xFF);
       }
-      Put(file, key, std::move(name), kDword, std::move(data));
+      file.Put(key, std::move(name), kDword, std::move(data));
       return true;
     }
     std::uint32_t type = kBinary;
@@ -484,7 +478,7 @@ class RegeditParser {
     if (!ReadHexBytes(rest, &data, error)) {
       return false;
     }
-    Put(file, key, std::move(name), type, std::move(data));
+    file.Put(key, std::move(name), type, std::move(data));
     return true;
   }
 
@@ -543,16 +537,22 @@ bool RegeditFile::Set(std::string_view path, std::string_view name, std::uint32_
   if (!IsWritablePath(path) || !IsWritableName(name)) {
     return false;
   }
+  Put(path, std::string(name), type, std::string(data));
+  return true;
+}
+
+// The parser adds what it read without Set's checks on names: what was read can be written back.
+void RegeditFile::Put(std::string_view path, std::string name, std::uint32_t type,
+                      std::string data) {
   RegeditKey& key = AddKey(path);
   for (RegeditValue& v : key.values) {
     if (EqualsIgnoringAsciiCase(v.name, name)) {
       v.type = type;
-      v.data = std::string(data);
-      return true;
+      v.data = std::move(data);
+      return;
     }
   }
-  key.values.push_back(RegeditValue{std::string(name), type, std::string(data)});
-  return true;
+  key.values.push_back(RegeditValue{std::move(name), type, std::move(data)});
 }
 
 RegeditKey* RegeditFile::FindKey(std::string_view path) {
@@ -576,31 +576,8 @@ void RegeditFile::RemoveTree(std::string_view path) {
   std::erase_if(keys_, [path](const RegeditKey& key) { return IsWithin(key.path, path); });
 }
 
-// The parser builds the file through the same helpers as Set, without Set's checks on names:
-// what was read can always be written back.
-void RegeditParser::Add(RegeditFile& file, const std::string& path) {
-  file.AddKey(path);
-}
-
-void RegeditParser::Remove(RegeditFile& file, std::string_view path) {
-  file.RemoveTree(path);
-}
-
-void RegeditParser::Put(RegeditFile& file, const std::string& path, std::string name,
-                        std::uint32_t type, std::string data) {
-  RegeditKey& key = file.AddKey(path);
-  for (RegeditValue& v : key.values) {
-    if (EqualsIgnoringAsciiCase(v.name, name)) {
-      v.type = type;
-      v.data = std::move(data);
-      return;
-    }
-  }
-  key.values.push_back(RegeditValue{std::move(name), type, std::move(data)});
-}
-
-void RegeditParser::Erase(RegeditFile& file, const std::string& path, std::string_view name) {
-  if (RegeditKey* key = file.FindKey(path)) {
+void RegeditFile::EraseValue(std::string_view path, std::string_view name) {
+  if (RegeditKey* key = FindKey(path)) {
     std::erase_if(key->values,
                   [name](const RegeditValue& v) { return EqualsIgnoringAsciiCase(v.name, name); });
   }

@@ -75,6 +75,8 @@ class RegeditFile {
 
   RegeditKey* FindKey(std::string_view path);
   RegeditKey& AddKey(std::string_view path);
+  void Put(std::string_view path, std::string name, std::uint32_t type, std::string data);
+  void EraseValue(std::string_view path, std::string_view name);
   void RemoveTree(std::string_view path);
 
   std::vector<RegeditKey> keys_;
