@@ -117,15 +117,21 @@ void LoadSettings(const SettingsStore& store, platform::ProfileReader& profile,
   AcceptAtLeast(store, kPdfKey, "ConnectNum", 1, options.ConnectNum);
   AcceptAtLeast(store, kBootDataKey, "VFontFlg", 0, options.VFontFlg);
 
+  ReadCharVectorFont(profile, options.AppFolder, char_vector_font);
+}
+
+void ReadCharVectorFont(platform::ProfileReader& profile, std::string_view app_folder,
+                        int& char_vector_font) {
   // A path too long for the reader would name another file once cut, so it is not read at all.
-  std::string settings_path = options.AppFolder;
+  std::string settings_path(app_folder);
   settings_path += kSystemSettingsFile;
-  if (settings_path.size() <= kMaxProfilePath) {
-    const std::string text = profile.GetString(settings_path, "FONTINFO", "CHARVECTORFONT", 254);
-    if (!text.empty()) {
-      if (const std::optional<int> n = LeadingInt(text)) {
-        char_vector_font = *n;
-      }
+  if (settings_path.size() > kMaxProfilePath) {
+    return;
+  }
+  const std::string text = profile.GetString(settings_path, "FONTINFO", "CHARVECTORFONT", 254);
+  if (!text.empty()) {
+    if (const std::optional<int> n = LeadingInt(text)) {
+      char_vector_font = *n;
     }
   }
 }

@@ -32,6 +32,11 @@ std::string AppFolderOf(std::string_view program_path, char separator, text::Cod
 void LoadSettings(const SettingsStore& store, platform::ProfileReader& profile,
                   const ProgramFile& program, ConversionOptions& options, int& char_vector_font);
 
+// Sets char_vector_font from CHARVECTORFONT of section FONTINFO in app_folder's VELLUMIX.SYS
+// when that starts with a number; otherwise leaves it as it was.
+void ReadCharVectorFont(platform::ProfileReader& profile, std::string_view app_folder,
+                        int& char_vector_font);
+
 // The eight general options the main dialog captures at run start.
 struct GeneralOptions {
   int PdfOrImage = 0;
