@@ -79,13 +79,14 @@ std::string ItemWhere(const TableRules& rules, std::size_t item, std::size_t lin
 }  // namespace
 
 std::size_t FindMarker(std::string_view line, std::string_view marker) {
-  if (marker.empty() || marker.size() > line.size()) {
-    return marker.empty() ? 0 : npos;
-  }
-  for (std::size_t i = 0; i + marker.size() <= line.size();
-       i = text::NextChar(line, i, CodePage::ShiftJis)) {
-    if (line.compare(i, marker.size(), marker) == 0) {
-      return i;
+  // Plain byte search first; the walk over the characters is paid only for a match.
+  for (std::size_t at = line.find(marker); at != npos; at = line.find(marker, at + 1)) {
+    std::size_t i = 0;
+    while (i < at) {
+      i = text::NextChar(line, i, CodePage::ShiftJis);
+    }
+    if (i == at) {
+      return at;
     }
   }
   return npos;
