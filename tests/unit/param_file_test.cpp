@@ -183,6 +183,10 @@ TEST_F(Rewrite, OnlyTheFirstLineTypeItemMayBeSomethingElse) {
   parts.ltypes[0].value_line = kIndent + "Dashes = \"\";";  // no value line either
   EXPECT_EQ(Run(FileText(parts)), 0);
 
+  FileParts five;  // six items are scanned: five are too few
+  five.ltypes.erase(five.ltypes.begin());
+  EXPECT_EQ(Run(FileText(five)), 1);
+
   FileParts second;
   std::swap(second.ltypes[0], second.ltypes[1]);  // "破線" first, the solid line second
   std::string reason;

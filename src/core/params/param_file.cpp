@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/params/number_text.h"
 #include "core/params/param_scan.h"
@@ -133,7 +134,7 @@ int WriteParamFile(const ConversionOptions& options, ParamTables& tables,
   }
   const std::string path = ParamFilePath(options.AppFolder);
   if (const int error = LoadParamLines(path, *lines); error != 0) {
-    SetReason(reason, "cannot read " + path + " (error " + std::to_string(error) + ")");
+    SetReason(reason, "cannot read " + path + ": " + std::strerror(error));
     return 1;
   }
   std::string why;
@@ -164,7 +165,7 @@ int LoadLineTypeDefaults(const std::string& app_folder, ParamTables& tables, std
   }
   const std::string path = TemplatePath(app_folder);
   if (const int error = LoadParamLines(path, *lines); error != 0) {
-    SetReason(reason, "cannot read " + path + " (error " + std::to_string(error) + ")");
+    SetReason(reason, "cannot read " + path + ": " + std::strerror(error));
     return 1;
   }
   ValueLines at{};
