@@ -313,12 +313,13 @@ TEST_F(Rewrite, AValueLineThatWouldNotFitFailsTheRewrite) {
   std::string reason;
   EXPECT_EQ(Run(FileText(parts), &reason), 1);
   EXPECT_NE(reason.find("would exceed 255 bytes"), std::string::npos) << reason;
-  tables.PenPalette[6] = 0x00FFFF;  // one byte shorter: fits
+  tables.PenPalette[6] = 0x00FFFF;  // "255 255 0" is two bytes shorter: fits
   EXPECT_EQ(Run(FileText(parts)), 0);
 }
 
 TEST_F(Rewrite, NothingButTheValueLinesChanges) {
   const std::string text = FileText({});
+  tables.PenPalette = {};
   ASSERT_EQ(Run(text), 0);
   std::string want = text;
   auto replace_all = [&want](const std::string& from, const std::string& to) {
@@ -331,16 +332,13 @@ TEST_F(Rewrite, NothingButTheValueLinesChanges) {
   replace_all("RGB = \"9 9 9\"", "RGB = \"0 0 0\"");
   replace_all("Value = 9.000000", "Value = 0.260000");
   replace_all("Segments = \"1.0 1.0\"", "Segments = \"0.0 0.0\"");
-  tables.PenPalette = {};
-  ASSERT_EQ(Run(text), 0);
-  // Chain lines take four and six lengths.
-  replace_all("\"0.0 0.0\";\r\n" + kIndent + "}", "X");  // no-op guard for the helper
-  const std::string chain =
-      "\"" + std::string(kLineTypeNames[1]) + "\";\r\n" + kIndent + "Segments = \"0.0 0.0\"";
-  const std::string chain2 =
-      "\"" + std::string(kLineTypeNames[2]) + "\";\r\n" + kIndent + "Segments = \"0.0 0.0\"";
-  replace_all(chain, chain.substr(0, chain.size() - 1) + " 0.0 0.0\"");
-  replace_all(chain2, chain2.substr(0, chain2.size() - 1) + " 0.0 0.0 0.0 0.0\"");
+  // The chain lines take four and six lengths.
+  for (const auto& [type, more] :
+       {std::pair{kChainLine, " 0.0 0.0"}, std::pair{kDoubleChainLine, " 0.0 0.0 0.0 0.0"}}) {
+    const std::string item =
+        "\"" + std::string(kLineTypeNames[type]) + "\";\r\n" + kIndent + "Segments = \"0.0 0.0";
+    replace_all(item + "\"", item + more + "\"");
+  }
   EXPECT_EQ(out, want);
 }
 
