@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -257,7 +256,7 @@ TEST_F(ConversionChainTest, AnExportThatWritesNothingEndsInNoOutput) {
   EXPECT_EQ(Convert(), OutputFailed);
   // The output utility was started all the same; the old output is gone.
   EXPECT_EQ(ReadLog(log).size(), 2u);
-  EXPECT_FALSE(std::filesystem::exists(Output()));
+  EXPECT_FALSE(platform::SystemFileSystem().Exists(Output()));
 }
 
 TEST_F(ConversionChainTest, AnOutputUtilityThatWritesNothingOrCrashesFails) {
@@ -267,7 +266,7 @@ TEST_F(ConversionChainTest, AnOutputUtilityThatWritesNothingOrCrashesFails) {
   Fault("RASTRON", "PLOTXFER_STANDIN_CRASH");
   WriteBytes(Output(), "old output");
   EXPECT_EQ(Convert(), OutputFailed);
-  EXPECT_FALSE(std::filesystem::exists(Output()));
+  EXPECT_FALSE(platform::SystemFileSystem().Exists(Output()));
 }
 
 TEST_F(ConversionChainTest, TheOutputFileDecidesNotTheExitCode) {
@@ -286,19 +285,21 @@ TEST_F(ConversionChainTest, TheConversionWaitsForSlowTools) {
 TEST_F(ConversionChainTest, MissingToolsAndInvalidDrawings) {
   WriteBytes(Output(), "old output");
   // Output utility missing: 3, and the old output has been deleted.
-  std::filesystem::rename(paths.output_utility, paths.output_utility + ".away");
+  // The C runtime's calls take the narrow path as it is; std::filesystem would convert a
+  // Shift-JIS folder name as if it were UTF-8.
+  ASSERT_EQ(std::rename(paths.output_utility.c_str(), (paths.output_utility + ".away").c_str()), 0);
   EXPECT_EQ(Convert(), OutputFailed);
-  EXPECT_FALSE(std::filesystem::exists(Output()));
-  std::filesystem::rename(paths.output_utility + ".away", paths.output_utility);
+  EXPECT_FALSE(platform::SystemFileSystem().Exists(Output()));
+  ASSERT_EQ(std::rename((paths.output_utility + ".away").c_str(), paths.output_utility.c_str()), 0);
 
   // Export tool missing: 2, and an existing output stays.
   WriteBytes(Output(), "old output");
-  std::filesystem::remove(paths.export_tool);
+  ASSERT_EQ(std::remove(paths.export_tool.c_str()), 0);
   EXPECT_EQ(Convert(), ExportNotStarted);
   EXPECT_EQ(ReadBytes(Output()), "old output");
 
   // A drawing the header test refuses: 1, and no tool runs at all.
-  std::filesystem::remove(log);
+  std::remove(log.c_str());
   WriteBytes(drawing, DrawingHeader(3));
   EXPECT_EQ(Convert(), InvalidDrawing);
   EXPECT_EQ(ReadBytes(Output()), "old output");
