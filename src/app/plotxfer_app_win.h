@@ -1,0 +1,28 @@
+#pragma once
+// The application object of PLOTXFER.exe.
+#include <windows.h>
+
+#include "core/settings/options.h"
+#include "wingui/application.h"
+
+namespace plotxfer::app {
+
+class CPLOTXFERApp : public wingui::ApplicationImpl<CPLOTXFERApp> {
+ public:
+  // The record takes its defaults here, with both resolutions from the screen.
+  CPLOTXFERApp();
+
+  // Start-up: COM and common controls, base start-up, one copy per desktop, the settings, then
+  // the main dialog run modally. Always false: the process ends when the dialog has ended.
+  bool InitInstance() override;
+
+  static std::span<const wingui::CommandEntry<CPLOTXFERApp>> CommandTable();
+
+  ConversionOptions Options;
+  int CharVectorFont = kDefaultCharVectorFont;
+};
+
+// The one application object of the process.
+CPLOTXFERApp& TheApp();
+
+}  // namespace plotxfer::app
