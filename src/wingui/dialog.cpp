@@ -140,6 +140,31 @@ bool Dialog::DispatchCommand(UINT, UINT) {
   return false;
 }
 
+void Dialog::CenterIfTopLevel() {
+  // Templates give top-level dialogs no position of their own: they open centred over their
+  // owner, or over the work area of the screen when they have none.
+  const LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+  if (style & WS_CHILD) {
+    return;
+  }
+  RECT area{};
+  HWND owner = GetWindow(hwnd(), GW_OWNER);
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) {
+    GetWindowRect(owner, &area);
+  } else {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  }
+  RECT me{};
+  GetWindowRect(hwnd(), &me);
+  const int width = me.right - me.left;
+  const int height = me.bottom - me.top;
+  int x = area.left + ((area.right - area.left) - width) / 2;
+  int y = area.top + ((area.bottom - area.top) - height) / 2;
+  x = x < 0 ? 0 : x;
+  y = y < 0 ? 0 : y;
+  SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool Dialog::IsOwnButtonDisabled(int id) const {
   HWND button = GetDlgItem(hwnd(), id);
   return button != nullptr && !IsWindowEnabled(button);
@@ -199,8 +224,11 @@ bool Dialog::ExecuteCommand(UINT id, UINT code) {
 
 INT_PTR Dialog::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
-    case WM_INITDIALOG:
-      return OnInitDialog();
+    case WM_INITDIALOG: {
+      const BOOL focus_default = OnInitDialog();
+      CenterIfTopLevel();
+      return focus_default;
+    }
     case WM_COMMAND:
       return ExecuteCommand(LOWORD(wparam), HIWORD(wparam)) ? TRUE : FALSE;
     case WM_SYSCOMMAND:

@@ -103,6 +103,7 @@ class Dialog : public Window {
 
  private:
   bool IsOwnButtonDisabled(int id) const;
+  void CenterIfTopLevel();
 
   UINT template_id_;
   HWND parent_;
