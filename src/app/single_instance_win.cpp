@@ -1,5 +1,7 @@
 #include "app/single_instance_win.h"
 
+#include <cwchar>
+
 namespace plotxfer::app {
 namespace {
 
@@ -35,6 +37,20 @@ class ClaimLock {
   bool held_ = false;
 };
 
+// Test hook: PLOTXFER_TEST_CLAIM_DELAY_MS (at most 5000) widens the moment between the marker
+// test and the marker's creation, so that a test can show that two copies started together
+// cannot both slip through it. Unset, as for every user, it costs one lookup.
+void WaitForTests() {
+  wchar_t value[16] = {};
+  if (GetEnvironmentVariableW(L"PLOTXFER_TEST_CLAIM_DELAY_MS", value, 16) == 0) {
+    return;
+  }
+  const long ms = std::wcstol(value, nullptr, 10);
+  if (ms > 0) {
+    Sleep(static_cast<DWORD>(ms > 5000 ? 5000 : ms));
+  }
+}
+
 void CreateMarkerWindow(HINSTANCE instance) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
@@ -60,6 +76,7 @@ InstanceClaim ClaimSingleInstance(HINSTANCE instance, const std::wstring& progra
     ShowWindow(other, SW_RESTORE);
     return InstanceClaim::kOtherActivated;
   }
+  WaitForTests();
   CreateMarkerWindow(instance);
   return InstanceClaim::kFirst;
 }
