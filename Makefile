@@ -1,12 +1,21 @@
+# make demo            build plotxfer-batch and the stand-in tools, convert the sample drawings
+# make bench-convert   99 drawings through plotxfer-batch against the bare tool starts
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 # make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
 PRESETS := linux linux-asan windows
 
-.PHONY: test bootstrap format clean screenshots $(addprefix test-,$(PRESETS))
+.PHONY: demo bench-convert test bootstrap format clean screenshots $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
+
+demo: bootstrap
+	@demo/run-demo
+
+bench-convert: bootstrap
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux -j2 --target bench_convert
 
 test: bootstrap
 	@scripts/run-all-tests $(PRESETS)

@@ -1,9 +1,11 @@
 #include "platform/screen.h"
 
 namespace plotxfer::platform {
+
 namespace {
 
-// No screen device to ask: the resolution Windows reports at 100 % scaling.
+// No screen device to ask: the resolution only converts pixels to millimetres, and 96 is the
+// resolution the drafting system's display settings assume.
 class FixedScreen : public Screen {
  public:
   int HorizontalDpi() override { return 96; }

@@ -1,15 +1,16 @@
-#include <windows.h>
-
 #include "platform/screen.h"
 
+#include <windows.h>
+
 namespace plotxfer::platform {
+
 namespace {
 
-class WindowsScreen : public Screen {
+class DesktopScreen : public Screen {
  public:
   int HorizontalDpi() override {
     HDC dc = GetDC(nullptr);
-    if (!dc) {
+    if (dc == nullptr) {
       return 0;
     }
     const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
@@ -21,7 +22,7 @@ class WindowsScreen : public Screen {
 }  // namespace
 
 Screen& SystemScreen() {
-  static WindowsScreen screen;
+  static DesktopScreen screen;
   return screen;
 }
 

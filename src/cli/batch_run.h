@@ -1,0 +1,28 @@
+#pragma once
+// The conversion part of plotxfer-batch, apart from argument parsing and the real OS services.
+#include <atomic>
+#include <cstdio>
+
+#include "cli/batch_request.h"
+#include "core/convert/convert_drawing.h"
+#include "core/text/codepage.h"
+#include "core/text/path.h"
+
+namespace plotxfer::cli {
+
+struct BatchEnvironment {
+  ConversionServices services;
+  text::PathStyle style;
+  text::CodePage code_page;  // of the status texts we print
+  int char_vector_font = kDefaultCharVectorFont;
+  const std::atomic<bool>* stop = nullptr;  // set by Ctrl-C: no further drawing is started
+  std::FILE* out = stdout;
+  std::FILE* err = stderr;
+};
+
+// Converts (or, for a dry run, plans) every drawing of the request in order and prints one line
+// per drawing: its number ("%3d"), its path and its status text. Reasons for failures go to err.
+// Returns 0 when every drawing converted, 1 otherwise.
+int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
+
+}  // namespace plotxfer::cli

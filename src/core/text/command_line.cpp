@@ -1,0 +1,95 @@
+#include "core/text/command_line.h"
+
+namespace plotxfer::text {
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line, CodePage cp) {
+  std::vector<std::string> argv;
+  std::size_t p = 0;
+  const std::size_t end = line.size();
+
+  // The program name: no escapes, quotes only toggle.
+  {
+    std::string name;
+    bool in_quotes = false;
+    while (p < end && (in_quotes || !IsBlank(line[p]))) {
+      if (line[p] == '"') {
+        in_quotes = !in_quotes;
+        ++p;
+        continue;
+      }
+      const std::size_t n = CharLength(line, p, cp);
+      name.append(line.substr(p, n));
+      p += n;
+    }
+    argv.push_back(std::move(name));
+  }
+
+  bool in_quotes = false;
+  for (;;) {
+    while (p < end && IsBlank(line[p])) {
+      ++p;
+    }
+    if (p >= end) {
+      break;
+    }
+    std::string arg;
+    for (;;) {
+      std::size_t backslashes = 0;
+      while (p < end && line[p] == '\\') {
+        ++backslashes;
+        ++p;
+      }
+      bool copy = true;
+      if (p < end && line[p] == '"') {
+        if (backslashes % 2 == 0) {
+          if (in_quotes && p + 1 < end && line[p + 1] == '"') {
+            ++p;  // "" inside quotes: one literal quote, still quoted
+          } else {
+            copy = false;
+            in_quotes = !in_quotes;
+          }
+        }
+        backslashes /= 2;
+      }
+      arg.append(backslashes, '\\');
+      if (p >= end || (!in_quotes && IsBlank(line[p]))) {
+        break;
+      }
+      if (copy) {
+        const std::size_t n = CharLength(line, p, cp);
+        arg.append(line.substr(p, n));
+        p += n;
+      } else {
+        ++p;
+      }
+    }
+    argv.push_back(std::move(arg));
+  }
+  return argv;
+}
+
+std::string WhyNotQuotable(std::string_view text, CodePage cp) {
+  for (std::size_t i = 0; i < text.size(); i = NextChar(text, i, cp)) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '"') {
+      return "it holds a double quote";
+    }
+    if (c < 0x20 || c == 0x7F) {
+      return "it holds a control character";
+    }
+  }
+  if (EndsWithBackslash(text, cp)) {
+    return "it ends in a backslash";
+  }
+  return {};
+}
+
+}  // namespace plotxfer::text

@@ -1,0 +1,65 @@
+#include "core/text/path.h"
+
+namespace plotxfer::text {
+
+namespace {
+
+bool IsSeparator(char c, PathStyle style) {
+  if (style == PathStyle::Windows) {
+    return c == '\\' || c == '/';
+  }
+  return c == '/';
+}
+
+}  // namespace
+
+std::size_t FileNameStart(std::string_view path, PathStyle style, CodePage cp) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); i = NextChar(path, i, cp)) {
+    const char c = path[i];
+    if (IsSeparator(c, style) || (style == PathStyle::Windows && c == ':')) {
+      start = i + 1;
+    }
+  }
+  return start;
+}
+
+bool EndsWithSeparator(std::string_view path, PathStyle style, CodePage cp) {
+  const std::size_t last = LastCharStart(path, cp);
+  return last != npos && last + 1 == path.size() && IsSeparator(path[last], style);
+}
+
+std::string FolderOfPath(std::string_view path, PathStyle style, CodePage cp) {
+  const std::string_view folder = path.substr(0, FileNameStart(path, style, cp));
+  if (folder.empty() || EndsWithSeparator(folder, style, cp) ||
+      (style == PathStyle::Windows && folder.back() == ':')) {
+    return std::string(folder);
+  }
+  return std::string(folder) + PathSeparator(style);
+}
+
+std::string_view FileNameOf(std::string_view path, PathStyle style, CodePage cp) {
+  return path.substr(FileNameStart(path, style, cp));
+}
+
+std::string_view NameWithoutExtension(std::string_view path, PathStyle style, CodePage cp) {
+  const std::string_view name = FileNameOf(path, style, cp);
+  const std::size_t dot = FindLastChar(name, '.', cp);
+  return dot == npos ? name : name.substr(0, dot);
+}
+
+std::string_view PathWithoutExtension(std::string_view path, PathStyle style, CodePage cp) {
+  const std::size_t start = FileNameStart(path, style, cp);
+  const std::size_t dot = FindLastChar(path.substr(start), '.', cp);
+  return dot == npos ? path : path.substr(0, start + dot);
+}
+
+std::string WithTrailingSeparator(std::string_view folder, PathStyle style, CodePage cp) {
+  std::string out(folder);
+  if (!out.empty() && !EndsWithSeparator(out, style, cp)) {
+    out += PathSeparator(style);
+  }
+  return out;
+}
+
+}  // namespace plotxfer::text

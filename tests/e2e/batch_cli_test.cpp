@@ -1,0 +1,298 @@
+// plotxfer-batch's arguments and report, with fake tools.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/batch_request.h"
+#include "cli/batch_run.h"
+#include "fake_services.h"
+#include "temp_files.h"
+
+using namespace plotxfer;
+using plotxfer::cli::BatchDefaults;
+using plotxfer::cli::ParseBatchArguments;
+using plotxfer::cli::ParseOutcome;
+using plotxfer::testing::DrawingHeader;
+using plotxfer::testing::FakeFiles;
+using plotxfer::testing::FakeRunner;
+using plotxfer::testing::ReadBytes;
+using plotxfer::testing::TempFolder;
+using plotxfer::testing::WriteBytes;
+
+namespace {
+
+#ifdef _WIN32
+constexpr text::PathStyle kStyle = text::PathStyle::Windows;
+constexpr char kSep = '\\';
+#else
+constexpr text::PathStyle kStyle = text::PathStyle::Posix;
+constexpr char kSep = '/';
+#endif
+
+// A stream written to a file, read back as text.
+class Capture {
+ public:
+  explicit Capture(std::string path) : path_(std::move(path)) {
+    file_ = std::fopen(path_.c_str(), "w+b");
+  }
+  ~Capture() {
+    if (file_ != nullptr) {
+      std::fclose(file_);
+    }
+  }
+  std::FILE* file() const { return file_; }
+  std::string Text() const {
+    std::fflush(file_);
+    return ReadBytes(path_);
+  }
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
+class BatchArgumentsTest : public ::testing::Test {
+ protected:
+  BatchArgumentsTest() : out(dir.File("out.txt")), err(dir.File("err.txt")) {
+    defaults.options = ConversionOptions::WithScreenDpi(120);
+    defaults.program_folder = dir.Path();
+  }
+
+  ParseOutcome Parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "plotxfer-batch");
+    std::vector<const char*> argv;
+    for (const auto& a : args) {
+      argv.push_back(a.c_str());
+    }
+    return ParseBatchArguments(static_cast<int>(argv.size()), argv.data(), defaults, out.file(),
+                               err.file());
+  }
+
+  // A usage error: exit code 2 and a message that names the argument at fault.
+  void ExpectUsageError(std::vector<std::string> args, const std::string& named) {
+    const ParseOutcome o = Parse(args);
+    EXPECT_FALSE(o.run);
+    EXPECT_EQ(o.exit_code, 2);
+    EXPECT_NE(err.Text().find(named), std::string::npos) << err.Text();
+  }
+
+  TempFolder dir;
+  Capture out, err;
+  BatchDefaults defaults;
+};
+
+}  // namespace
+
+TEST_F(BatchArgumentsTest, WithoutOptionsTheRecordKeepsItsDefaults) {
+  const ParseOutcome o = Parse({"a.VX", "b.VX"});
+  ASSERT_TRUE(o.run);
+  const ConversionOptions& opt = o.request.options;
+  EXPECT_EQ(opt.PdfOrImage, 0);
+  EXPECT_EQ(opt.BAndWFlg, 1);
+  EXPECT_EQ(opt.VFontFlg, 0);
+  EXPECT_EQ(opt.FolderType, 0);
+  EXPECT_EQ(opt.PdfSizeType, 0);
+  EXPECT_EQ(opt.OutXdpi, 120);
+  EXPECT_EQ(opt.BaseXdpi, 120);
+  EXPECT_EQ(o.request.drawings, (std::vector<std::string>{"a.VX", "b.VX"}));
+  EXPECT_EQ(o.request.app_folder, dir.Path() + kSep);  // the program's folder
+  EXPECT_FALSE(o.request.verbose);
+  EXPECT_FALSE(o.request.dry_run);
+}
+
+TEST_F(BatchArgumentsTest, SwitchesSetTheirFields) {
+  const std::string outdir = dir.File("outdir");
+  std::filesystem::create_directory(outdir);
+  const ParseOutcome o = Parse({"--image", "JPEG", "--colour", "--no-fonts", "--output-dir", outdir,
+                                "--dpi", "300", "-v", "--app-folder", dir.Path(), "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  const ConversionOptions& opt = o.request.options;
+  EXPECT_EQ(opt.PdfOrImage, 1);
+  EXPECT_EQ(opt.ImageType, 2);
+  EXPECT_EQ(opt.BAndWFlg, 0);
+  EXPECT_EQ(opt.VFontFlg, 1);
+  EXPECT_EQ(opt.FolderType, 1);
+  EXPECT_EQ(opt.SelFolder, outdir + kSep);
+  EXPECT_EQ(opt.OutXdpi, 300);
+  EXPECT_EQ(opt.BaseXdpi, 120);
+  EXPECT_TRUE(o.request.verbose);
+
+  const ParseOutcome tiff = Parse({"--image", "tiff", "--mono", "--fonts", "--beside", "x.VX"});
+  ASSERT_TRUE(tiff.run);
+  EXPECT_EQ(tiff.request.options.ImageType, 3);
+  EXPECT_EQ(tiff.request.options.BAndWFlg, 1);
+  EXPECT_EQ(tiff.request.options.VFontFlg, 0);
+  EXPECT_EQ(tiff.request.options.FolderType, 0);
+}
+
+TEST_F(BatchArgumentsTest, PaperSetsTheSizeOfTheChosenOutputKindOnly) {
+  ParseOutcome o = Parse({"--paper", "a4p", "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.options.PdfSizeType, 1);
+  EXPECT_EQ(o.request.options.PdfPaperType, 5);
+  EXPECT_EQ(o.request.options.ImgSizeType, 0);
+
+  o = Parse({"--image", "bmp", "--paper", "420x297", "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.options.ImgSizeType, 1);
+  EXPECT_EQ(o.request.options.ImgPaperType, 11);
+  EXPECT_EQ(o.request.options.ImgOptXSize, 420);
+  EXPECT_EQ(o.request.options.ImgOptYSize, 297);
+  EXPECT_EQ(o.request.options.PdfSizeType, 0);
+  EXPECT_EQ(o.request.options.PdfOptXSize, 297);
+
+  o = Parse({"--paper", "B4", "d.VX"});
+  ASSERT_TRUE(o.run);
+  EXPECT_EQ(o.request.options.PdfPaperType, 10);
+  o = Parse({"--paper", "A0", "d.VX"});
+  EXPECT_EQ(o.request.options.PdfPaperType, 0);
+  defaults.options.PdfSizeType = 1;  // e.g. from saved settings
+  o = Parse({"--paper", "drawing", "d.VX"});
+  EXPECT_EQ(o.request.options.PdfSizeType, 0);
+}
+
+TEST_F(BatchArgumentsTest, BadPaperSizesAreUsageErrors) {
+  ExpectUsageError({"--paper", "A5", "d.VX"}, "--paper");
+  ExpectUsageError({"--paper", "9x100", "d.VX"}, "--paper");
+  ExpectUsageError({"--paper", "100x100001", "d.VX"}, "--paper");
+  ExpectUsageError({"--paper", "100x", "d.VX"}, "--paper");
+  ExpectUsageError({"--paper", "x100", "d.VX"}, "--paper");
+  ExpectUsageError({"--paper", "1e2x100", "d.VX"}, "--paper");
+  ExpectUsageError({"--paper", "-20x100", "d.VX"}, "--paper");
+}
+
+TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
+  ExpectUsageError({"--pdf", "--image", "gif", "d.VX"}, "--image");
+  ExpectUsageError({"--image", "png", "d.VX"}, "--image");
+  ExpectUsageError({"--mono", "--colour", "d.VX"}, "--colour");
+  ExpectUsageError({"--fonts", "--no-fonts", "d.VX"}, "--fonts");
+  ExpectUsageError({"--beside", "--output-dir", dir.Path(), "d.VX"}, "--beside");
+  ExpectUsageError({"--dpi", "300", "d.VX"}, "--dpi");  // only for image output
+  ExpectUsageError({"--image", "bmp", "--dpi", "71", "d.VX"}, "--dpi");
+  ExpectUsageError({"--image", "bmp", "--dpi", "601", "d.VX"}, "--dpi");
+  ExpectUsageError({"--image", "bmp", "--dpi", "many", "d.VX"}, "--dpi");
+  ExpectUsageError({"--output-dir", dir.File("missing"), "d.VX"}, "--output-dir");
+  ExpectUsageError({"--app-folder", dir.File("missing"), "d.VX"}, "--app-folder");
+  ExpectUsageError({"--frobnicate", "d.VX"}, "--frobnicate");
+  ExpectUsageError({}, "drawings");
+}
+
+TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
+  ParseOutcome o = Parse({"--help"});
+  EXPECT_FALSE(o.run);
+  EXPECT_EQ(o.exit_code, 0);
+  for (const char* option :
+       {"--app-folder", "--pdf", "--image", "--mono", "--colour", "--fonts", "--no-fonts",
+        "--output-dir", "--beside", "--paper", "--dpi", "--verbose", "--dry-run", "--version"}) {
+    EXPECT_NE(out.Text().find(option), std::string::npos) << option;
+  }
+  o = Parse({"--version"});
+  EXPECT_FALSE(o.run);
+  EXPECT_EQ(o.exit_code, 0);
+  EXPECT_NE(out.Text().find("plotxfer-batch 9."), std::string::npos) << out.Text();
+}
+
+namespace {
+
+class BatchRunTest : public ::testing::Test {
+ protected:
+  BatchRunTest() : out(dir.File("out.txt")), err(dir.File("err.txt")) {
+    request.app_folder = dir.Path() + kSep + "app" + kSep;
+    paths = ToolPathsFor(request.app_folder, kStyle, text::CodePage::Utf8);
+    runner.programs[paths.export_tool] = [this](const std::string&) {
+      seen_before_start.push_back(out.Text());
+      return true;
+    };
+    runner.programs[paths.output_utility] = [this](const std::string& line) {
+      seen_before_start.push_back(out.Text());
+      const auto at = line.find("\"/pdfpath:") + 10;
+      files.existing.insert(line.substr(at, line.find('"', at) - at));
+      return true;
+    };
+    for (const char* name : {"one.VX", "two.VX"}) {
+      request.drawings.push_back(dir.File(name));
+      WriteBytes(request.drawings.back(), DrawingHeader());
+    }
+  }
+
+  int Run() {
+    cli::BatchEnvironment env{ConversionServices{runner, files}, kStyle, text::CodePage::Utf8};
+    env.out = out.file();
+    env.err = err.file();
+    env.stop = &stop;
+    return cli::RunBatch(request, env);
+  }
+
+  TempFolder dir;
+  Capture out, err;
+  cli::BatchRequest request;
+  ToolPaths paths;
+  FakeRunner runner;
+  FakeFiles files;
+  std::atomic<bool> stop{false};
+  std::vector<std::string> seen_before_start;
+};
+
+}  // namespace
+
+TEST_F(BatchRunTest, PrintsOneNumberedLinePerDrawing) {
+  request.drawings.insert(request.drawings.begin() + 1, dir.File("missing.VX"));
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(out.Text(), "  1 " + request.drawings[0] + " 変換終了\n" +  //
+                            "  2 " + request.drawings[1] + " エラー(1)\n" + "  3 " +
+                            request.drawings[2] + " 変換終了\n");
+  EXPECT_NE(err.Text().find(request.drawings[1] + ": the file cannot be opened"), std::string::npos)
+      << err.Text();
+}
+
+TEST_F(BatchRunTest, SucceedsOnlyWhenEveryDrawingConverted) {
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(err.Text(), "");
+  runner.programs.erase(paths.output_utility);
+  EXPECT_EQ(Run(), 1);
+}
+
+TEST_F(BatchRunTest, VerbosePrintsEachLineBeforeItsToolStarts) {
+  request.verbose = true;
+  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(runner.calls.size(), 4u);
+  ASSERT_EQ(seen_before_start.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    // What was printed when the tool started ends with exactly its command line.
+    const std::string expected_tail = runner.calls[i].command_line + "\n";
+    const std::string& printed = seen_before_start[i];
+    ASSERT_GE(printed.size(), expected_tail.size());
+    EXPECT_EQ(printed.substr(printed.size() - expected_tail.size()), expected_tail);
+  }
+}
+
+TEST_F(BatchRunTest, DryRunPrintsTheLinesAndTouchesNothing) {
+  request.dry_run = true;
+  files.existing = {paths.intermediate_csd};
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_TRUE(files.removed.empty());
+  const CommandContext ctx{request.options, 2, kStyle, text::CodePage::Utf8};
+  const ConversionPlan plan = PlanConversion(ctx, request.app_folder, request.drawings[0]);
+  const std::string text = out.Text();
+  EXPECT_EQ(text.find(plan.export_command.command_line + "\n" + plan.output_command.command_line +
+                      "\n  1 "),
+            0u)
+      << text;
+
+  request.drawings.push_back(dir.File("nothing.VX"));
+  EXPECT_EQ(Run(), 1);
+  EXPECT_TRUE(runner.calls.empty());
+}
+
+TEST_F(BatchRunTest, AStopRequestStartsNoFurtherDrawing) {
+  stop = true;
+  EXPECT_EQ(Run(), 1);
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_EQ(out.Text(), "");
+  EXPECT_NE(err.Text().find("2 drawing(s) not converted"), std::string::npos) << err.Text();
+}

@@ -1,0 +1,330 @@
+// Starting a tool and waiting for it. The test program starts itself as the tool: with
+// PLOTXFER_PROBE_OUT set it reports what it received and ends before any test runs.
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/program_path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string FileIdentity(int fd) {
+#ifdef _WIN32
+  (void)fd;
+  return "";
+#else
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    return "closed";
+  }
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+         std::to_string(st.st_rdev);
+#endif
+}
+
+#ifndef _WIN32
+std::string DevNullIdentity() {
+  const int fd = open("/dev/null", O_RDONLY);
+  const std::string id = FileIdentity(fd);
+  close(fd);
+  return id;
+}
+#endif
+
+std::vector<std::string> ProbeArgs() {
+  std::vector<std::string> args;
+#ifdef _WIN32
+  for (int i = 0; i < __argc; ++i) {
+    args.push_back(__argv[i]);
+  }
+#else
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  std::string arg;
+  while (std::getline(in, arg, '\0')) {
+    args.push_back(arg);
+  }
+#endif
+  return args;
+}
+
+std::string OpenDescriptors() {
+  std::string fds;
+#ifndef _WIN32
+  DIR* d = opendir("/proc/self/fd");
+  if (d == nullptr) {
+    return "?";
+  }
+  while (dirent* e = readdir(d)) {
+    const int fd = std::atoi(e->d_name);
+    if (e->d_name[0] != '.' && fd > 2 && fd != dirfd(d)) {
+      fds += std::to_string(fd) + " ";
+    }
+  }
+  closedir(d);
+#endif
+  return fds;
+}
+
+// The probe: runs during static initialisation when asked to, and never returns then.
+int RunAsProbe() {
+  const char* out = std::getenv("PLOTXFER_PROBE_OUT");
+  if (out == nullptr || *out == '\0') {
+    return 0;
+  }
+  std::ostringstream r;
+  const auto args = ProbeArgs();
+  r << "argc=" << args.size() << "\n";
+  for (const auto& a : args) {
+    r << "arg=" << a << "\n";
+  }
+  r << "fds=" << OpenDescriptors() << "\n";
+  r << "stdin=" << FileIdentity(0) << "\n";
+  r << "stdout=" << FileIdentity(1) << "\n";
+  r << "stderr=" << FileIdentity(2) << "\n";
+  r << "cwd=" << std::filesystem::current_path().string() << "\n";
+  const char* env = std::getenv("PLOTXFER_PROBE_ENV");
+  r << "env=" << (env != nullptr ? env : "(unset)") << "\n";
+#ifdef _WIN32
+  r << "cmdline=" << GetCommandLineA() << "\n";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  GetStartupInfoA(&si);
+  r << "startup=" << si.dwFlags << " " << si.dwX << " " << si.dwY << "\n";
+#endif
+  {
+    std::ofstream f(out, std::ios::binary);
+    f << r.str();
+  }
+  if (const char* ms = std::getenv("PLOTXFER_PROBE_SLEEP_MS")) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
+  }
+  {
+    std::ofstream f(out, std::ios::binary | std::ios::app);
+    f << "done\n";
+  }
+#ifndef _WIN32
+  if (std::getenv("PLOTXFER_PROBE_CRASH") != nullptr) {
+    std::signal(SIGABRT, SIG_DFL);
+    std::abort();
+  }
+#endif
+  const char* code = std::getenv("PLOTXFER_PROBE_EXIT");
+  std::fflush(nullptr);
+  std::_Exit(code != nullptr ? std::atoi(code) : 0);
+}
+
+const int kProbe = RunAsProbe();
+
+void SetEnv(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());
+#else
+  setenv(name, value.c_str(), 1);
+#endif
+}
+
+void UnsetEnv(const char* name) {
+#ifdef _WIN32
+  _putenv_s(name, "");
+#else
+  unsetenv(name);
+#endif
+}
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  ProcessTest() {
+    (void)kProbe;
+    self = plotxfer::platform::ProgramFilePath();
+    report = (std::filesystem::temp_directory_path() /
+              ("plotxfer-probe-" + std::to_string(++counter) + ".txt"))
+                 .string();
+    std::filesystem::remove(report);
+    SetEnv("PLOTXFER_PROBE_OUT", report);
+  }
+  ~ProcessTest() override {
+    for (const char* v : {"PLOTXFER_PROBE_OUT", "PLOTXFER_PROBE_SLEEP_MS", "PLOTXFER_PROBE_EXIT",
+                          "PLOTXFER_PROBE_CRASH", "PLOTXFER_PROBE_ENV"}) {
+      UnsetEnv(v);
+    }
+    std::error_code ec;
+    std::filesystem::remove(report, ec);
+  }
+
+  bool Run(const std::string& tail,
+           plotxfer::platform::ToolOutput output = plotxfer::platform::ToolOutput::Discard) {
+    line = "\"" + self + "\"" + tail;
+    return plotxfer::platform::SystemProcessRunner(output).RunAndWait(self, line);
+  }
+
+  // The report as key -> values, in order.
+  std::multimap<std::string, std::string> Report() {
+    std::multimap<std::string, std::string> m;
+    std::ifstream in(report, std::ios::binary);
+    std::string l;
+    while (std::getline(in, l)) {
+      const auto eq = l.find('=');
+      m.emplace(l.substr(0, eq), eq == std::string::npos ? "" : l.substr(eq + 1));
+    }
+    return m;
+  }
+  std::string One(const std::string& key) {
+    const auto m = Report();
+    const auto it = m.find(key);
+    return it == m.end() ? "(missing)" : it->second;
+  }
+  std::vector<std::string> Args() {
+    std::vector<std::string> args;
+    const auto m = Report();
+    for (auto [it, end] = m.equal_range("arg"); it != end; ++it) {
+      args.push_back(it->second);
+    }
+    return args;
+  }
+
+  static inline int counter = 0;
+  std::string self, report, line;
+};
+
+}  // namespace
+
+TEST_F(ProcessTest, WaitsUntilTheToolHasEnded) {
+  SetEnv("PLOTXFER_PROBE_SLEEP_MS", "400");
+  ASSERT_TRUE(Run(""));
+  // "done" is written after the sleep: it is there as soon as the wait returns.
+  EXPECT_EQ(Report().count("done"), 1u);
+}
+
+TEST_F(ProcessTest, ArgvIsSplitByTheWindowsRuntimeRules) {
+  ASSERT_TRUE(Run(R"( plain "two words" a\\\"b "C:\dir\\" "" x\y  "/EllipseDiv:  5.0")"));
+  const std::vector<std::string> expected = {
+      self, "plain", "two words", R"(a\"b)", R"(C:\dir\)", "", R"(x\y)", "/EllipseDiv:  5.0"};
+  EXPECT_EQ(Args(), expected);
+}
+
+TEST_F(ProcessTest, ExitCodesAreNotLookedAt) {
+  SetEnv("PLOTXFER_PROBE_EXIT", "7");
+  EXPECT_TRUE(Run(""));
+  EXPECT_EQ(Report().count("done"), 1u);
+}
+
+TEST_F(ProcessTest, ProgramsThatCannotStartGiveFalse) {
+  auto& runner = plotxfer::platform::SystemProcessRunner();
+  const auto missing = (std::filesystem::temp_directory_path() / "plotxfer-no-such.exe").string();
+  EXPECT_FALSE(runner.RunAndWait(missing, "\"" + missing + "\""));
+  // A file that is not a program.
+  const auto text =
+      (std::filesystem::temp_directory_path() / "plotxfer-not-a-program.exe").string();
+  std::ofstream(text) << "not a program\n";
+  EXPECT_FALSE(runner.RunAndWait(text, "\"" + text + "\""));
+  std::filesystem::remove(text);
+}
+
+TEST_F(ProcessTest, TheToolSharesOurEnvironmentAndFolder) {
+  SetEnv("PLOTXFER_PROBE_ENV", "value with spaces");
+  ASSERT_TRUE(Run(""));
+  EXPECT_EQ(One("env"), "value with spaces");
+  EXPECT_EQ(One("cwd"), std::filesystem::current_path().string());
+}
+
+#ifdef _WIN32
+
+TEST_F(ProcessTest, TheToolReceivesTheCommandLineExactly) {
+  ASSERT_TRUE(Run(R"( /vf:0  "/EllipseDiv:  5.0" "/PDFVec:1"   tail)"));
+  EXPECT_EQ(One("cmdline"), line);
+}
+
+TEST_F(ProcessTest, StartupRecordSetsOnlyThePosition) {
+  ASSERT_TRUE(Run(""));
+  EXPECT_EQ(One("startup"), std::to_string(STARTF_USEPOSITION) + " 0 0");
+}
+
+#else
+
+TEST_F(ProcessTest, TheToolGetsNoDescriptorOfOursAndReadsNothing) {
+  // A descriptor left open without close-on-exec, as libraries sometimes do.
+  const int leaked = open("/dev/zero", O_RDONLY);
+  ASSERT_GE(leaked, 3);
+  ASSERT_TRUE(Run(""));
+  close(leaked);
+  EXPECT_EQ(One("fds"), "");
+  const std::string null = DevNullIdentity();
+  EXPECT_EQ(One("stdin"), null);
+  EXPECT_EQ(One("stdout"), null);
+  EXPECT_EQ(One("stderr"), null);
+}
+
+TEST_F(ProcessTest, ShownOutputGoesToOurOwnStreams) {
+  ASSERT_TRUE(Run("", plotxfer::platform::ToolOutput::Show));
+  EXPECT_EQ(One("stdout"), FileIdentity(1));
+  EXPECT_EQ(One("stderr"), FileIdentity(2));
+  EXPECT_EQ(One("stdin"), DevNullIdentity());
+}
+
+TEST_F(ProcessTest, ACrashedToolStillCountsAsStarted) {
+  SetEnv("PLOTXFER_PROBE_CRASH", "1");
+  EXPECT_TRUE(Run(""));
+  EXPECT_EQ(Report().count("done"), 1u);
+}
+
+TEST_F(ProcessTest, InterruptedWaitsGoOnUntilTheToolHasEnded) {
+  // A signal handler installed without SA_RESTART makes waitpid fail with EINTR.
+  struct sigaction sa {};
+  sa.sa_handler = [](int) {};
+  sigemptyset(&sa.sa_mask);
+  struct sigaction old {};
+  ASSERT_EQ(sigaction(SIGALRM, &sa, &old), 0);
+  itimerval every50ms{{0, 50000}, {0, 50000}};
+  setitimer(ITIMER_REAL, &every50ms, nullptr);
+  SetEnv("PLOTXFER_PROBE_SLEEP_MS", "400");
+  const bool started = Run("");
+  itimerval off{};
+  setitimer(ITIMER_REAL, &off, nullptr);
+  sigaction(SIGALRM, &old, nullptr);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(Report().count("done"), 1u);
+}
+
+#endif
+
+TEST(FileSystem, RemoveAndExists) {
+  auto& files = plotxfer::platform::SystemFileSystem();
+  const auto path = (std::filesystem::temp_directory_path() / "plotxfer-files-test.tmp").string();
+  std::filesystem::remove(path);
+  EXPECT_FALSE(files.Exists(path));
+  EXPECT_FALSE(files.RemoveFile(path));
+  std::ofstream(path) << "x";
+  EXPECT_TRUE(files.Exists(path));
+  EXPECT_TRUE(files.RemoveFile(path));
+  EXPECT_FALSE(files.Exists(path));
+}
+
+TEST(ProgramPath, NamesThisTestProgram) {
+  const std::string self = plotxfer::platform::ProgramFilePath();
+  ASSERT_FALSE(self.empty());
+  EXPECT_TRUE(std::filesystem::is_regular_file(self)) << self;
+  EXPECT_NE(self.find("plotxfer_platform_tests"), std::string::npos) << self;
+}

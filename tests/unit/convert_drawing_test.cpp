@@ -1,0 +1,219 @@
+#include "core/convert/convert_drawing.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_services.h"
+#include "temp_files.h"
+
+using namespace plotxfer;
+using plotxfer::testing::DrawingHeader;
+using plotxfer::testing::FakeFiles;
+using plotxfer::testing::FakeRunner;
+using plotxfer::testing::TempFolder;
+using plotxfer::testing::WriteBytes;
+
+namespace {
+
+#ifdef _WIN32
+constexpr text::PathStyle kStyle = text::PathStyle::Windows;
+constexpr char kSep = '\\';
+#else
+constexpr text::PathStyle kStyle = text::PathStyle::Posix;
+constexpr char kSep = '/';
+#endif
+
+// Drawings are real files (the header is read from disk); the tools and the CSD and output
+// files live in the fakes.
+class ConvertDrawingTest : public ::testing::Test {
+ protected:
+  ConvertDrawingTest() {
+    drawing = work.File("plan.VX");
+    WriteBytes(drawing, DrawingHeader());
+    app = work.Path() + kSep + "app" + kSep;
+    paths = ToolPathsFor(app, kStyle, text::CodePage::Utf8);
+    pdf = work.File("plan.pdf");
+  }
+
+  CommandContext Context() { return CommandContext{options, 2, kStyle, text::CodePage::Utf8}; }
+
+  ConversionResult Convert(const std::string& path) {
+    return ConvertDrawing(Context(), services, app, path, &detail);
+  }
+
+  // The export tool writes the CSD file, the output utility the file its line names.
+  void ToolsWork() {
+    runner.programs[paths.export_tool] = [this](const std::string&) {
+      files.existing.insert(paths.intermediate_csd);
+      return true;
+    };
+    runner.programs[paths.output_utility] = [this](const std::string&) {
+      files.existing.insert(expected_output);
+      return true;
+    };
+  }
+
+  TempFolder work;
+  std::string drawing, app, pdf, expected_output, detail;
+  ToolPaths paths;
+  ConversionOptions options;
+  FakeFiles files;
+  FakeRunner runner;
+  ConversionServices services{runner, files};
+};
+
+}  // namespace
+
+TEST_F(ConvertDrawingTest, ConvertsWithBothToolsInOrder) {
+  expected_output = pdf;
+  ToolsWork();
+  ASSERT_EQ(Convert(drawing), Converted) << detail;
+  ASSERT_EQ(runner.calls.size(), 2u);
+  EXPECT_EQ(runner.calls[0].program, paths.export_tool);
+  EXPECT_EQ(
+      runner.calls[0].command_line,
+      BuildExportCommandLine(Context(), app, drawing, paths.intermediate_csd).command.command_line);
+  EXPECT_EQ(runner.calls[1].program, paths.output_utility);
+  EXPECT_EQ(runner.calls[1].command_line,
+            BuildPdfCommandLine(Context(), app, paths.intermediate_csd, pdf).command.command_line);
+  // The CSD file is deleted before the export, the output before the output utility.
+  EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd, pdf}));
+  // The CSD file stays after the conversion.
+  EXPECT_EQ(files.existing.count(paths.intermediate_csd), 1u);
+}
+
+TEST_F(ConvertDrawingTest, ImageOutputTakesTheImageLineAndExtension) {
+  options.PdfOrImage = 1;
+  options.ImageType = 3;
+  expected_output = work.File("plan.tif");
+  ToolsWork();
+  ASSERT_EQ(Convert(drawing), Converted) << detail;
+  ASSERT_EQ(runner.calls.size(), 2u);
+  EXPECT_NE(runner.calls[1].command_line.find("\"/Imagepath:" + expected_output + "\""),
+            std::string::npos);
+  EXPECT_NE(runner.calls[1].command_line.find(" /ImageType:3 "), std::string::npos);
+}
+
+TEST_F(ConvertDrawingTest, InvalidDrawingTouchesNothing) {
+  ToolsWork();
+  WriteBytes(work.File("bad.VX"), DrawingHeader(12));
+  files.existing = {paths.intermediate_csd, work.File("bad.pdf")};
+  EXPECT_EQ(Convert(work.File("bad.VX")), InvalidDrawing);
+  EXPECT_FALSE(detail.empty());
+  EXPECT_EQ(Convert(work.File("missing.VX")), InvalidDrawing);
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_TRUE(files.removed.empty());
+  EXPECT_EQ(files.existing.size(), 2u);
+}
+
+TEST_F(ConvertDrawingTest, ExportToolThatDoesNotStartLeavesTheOldOutput) {
+  expected_output = pdf;
+  ToolsWork();
+  runner.programs.erase(paths.export_tool);
+  files.existing = {pdf};
+  EXPECT_EQ(Convert(drawing), ExportNotStarted);
+  EXPECT_EQ(runner.calls.size(), 1u);
+  EXPECT_EQ(files.existing.count(pdf), 1u);
+  EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd}));
+}
+
+TEST_F(ConvertDrawingTest, OutputUtilityThatDoesNotStartHasDeletedTheOldOutput) {
+  expected_output = pdf;
+  ToolsWork();
+  runner.programs.erase(paths.output_utility);
+  files.existing = {pdf};
+  EXPECT_EQ(Convert(drawing), OutputFailed);
+  EXPECT_EQ(runner.calls.size(), 2u);
+  EXPECT_EQ(files.existing.count(pdf), 0u);
+}
+
+TEST_F(ConvertDrawingTest, FailedExportStillRunsTheOutputUtility) {
+  // The export tool starts but writes nothing; the utility finds no CSD and writes nothing.
+  runner.programs[paths.export_tool] = [](const std::string&) { return true; };
+  runner.programs[paths.output_utility] = [this](const std::string&) {
+    if (files.existing.count(paths.intermediate_csd) != 0) {
+      files.existing.insert(pdf);
+    }
+    return true;
+  };
+  files.existing = {paths.intermediate_csd};  // left by an earlier drawing
+  EXPECT_EQ(Convert(drawing), OutputFailed);
+  EXPECT_EQ(runner.calls.size(), 2u);
+  EXPECT_EQ(files.existing.count(pdf), 0u);
+}
+
+TEST_F(ConvertDrawingTest, AnOutputFileThatCannotBeDeletedIsNeverTakenForTheResult) {
+  expected_output = pdf;
+  ToolsWork();
+  files.existing = {pdf};
+  files.locked = {pdf};  // open in a viewer
+  EXPECT_EQ(Convert(drawing), OutputFailed);
+  EXPECT_NE(detail.find("cannot be deleted"), std::string::npos) << detail;
+  ASSERT_EQ(runner.calls.size(), 1u);  // only the export ran
+}
+
+TEST_F(ConvertDrawingTest, ACsdFileThatCannotBeDeletedStopsBeforeTheExport) {
+  expected_output = pdf;
+  ToolsWork();
+  files.existing = {paths.intermediate_csd, pdf};
+  files.locked = {paths.intermediate_csd};
+  EXPECT_EQ(Convert(drawing), ExportNotStarted);
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_EQ(files.existing.count(pdf), 1u);
+}
+
+TEST_F(ConvertDrawingTest, SameNameInOneOutputFolderReplacesTheFirstOutput) {
+  options.FolderType = 1;
+  options.SelFolder = work.File("out");
+  expected_output = options.SelFolder + kSep + "plan.pdf";
+  ToolsWork();
+  std::filesystem::create_directory(work.File("b"));
+  const std::string second = work.File("b") + kSep + "plan.VX";
+  WriteBytes(second, DrawingHeader());
+  ASSERT_EQ(Convert(drawing), Converted);
+  ASSERT_EQ(Convert(second), Converted);
+  EXPECT_EQ(files.removed.back(), expected_output);
+  EXPECT_EQ(files.existing.count(expected_output), 1u);
+}
+
+TEST_F(ConvertDrawingTest, RefusedPathsTouchNothingAndStartNothing) {
+  ToolsWork();
+  files.existing = {paths.intermediate_csd, pdf};
+  // A folder too long for the output utility's path.
+  const std::string long_app = app + std::string(250, 'x') + kSep;
+  EXPECT_EQ(ConvertDrawing(Context(), services, long_app, drawing, &detail), PathRefused);
+  EXPECT_NE(detail.find("longer than"), std::string::npos) << detail;
+  // An output folder whose name would add tokens to the utility's command line.
+  options.FolderType = 1;
+  options.SelFolder = work.Path() + kSep + "a\" /c:0 \"b";
+  EXPECT_EQ(Convert(drawing), PathRefused);
+  EXPECT_NE(detail.find("quoted"), std::string::npos) << detail;
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_TRUE(files.removed.empty());
+  EXPECT_EQ(files.existing.size(), 2u);
+}
+
+#ifndef _WIN32
+TEST_F(ConvertDrawingTest, DrawingNamesThatCouldInjectTokensAreRefused) {
+  // Possible file names on Linux; the header is valid, so only the name is at fault.
+  ToolsWork();
+  for (const char* name : {"a\" -m import \"b.VX", "line\nbreak.VX", "ends\\"}) {
+    const std::string path = work.File(name);
+    WriteBytes(path, DrawingHeader());
+    EXPECT_EQ(Convert(path), PathRefused) << name;
+  }
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_TRUE(files.removed.empty());
+}
+#endif
+
+TEST_F(ConvertDrawingTest, PlanBuildsEverythingWithoutTouchingFiles) {
+  const ConversionPlan plan = PlanConversion(Context(), app, drawing);
+  ASSERT_EQ(plan.verdict, Converted) << plan.reason;
+  EXPECT_EQ(plan.output_path, pdf);
+  EXPECT_EQ(plan.csd_path, paths.intermediate_csd);
+  EXPECT_EQ(plan.export_command.program, paths.export_tool);
+  EXPECT_EQ(plan.output_command.program, paths.output_utility);
+  EXPECT_EQ(PlanConversion(Context(), app, work.File("none.VX")).verdict, InvalidDrawing);
+}
