@@ -4,9 +4,6 @@
 
 namespace plotxfer::app {
 
-// The full path of the running program file, in the ANSI code page.
-std::string ProgramPath();
-
 // Fills the record from the user's settings and sets AppFolder; values that are missing or out
 // of range keep their defaults.
 void LoadStartupSettings(ConversionOptions& options, int& char_vector_font);
