@@ -116,6 +116,12 @@ std::wstring ItemText(HWND dialog, int id) {
   return wingui::Window(GetDlgItem(dialog, id)).Text();
 }
 
+std::wstring TempPath(const std::wstring& name) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+}
+
 std::wstring WinePath(const std::string& posix_path) {
   std::wstring out = L"Z:";
   for (char c : posix_path) {

@@ -46,6 +46,10 @@ void PumpPending();
 // The text of a control, through the wide-character functions.
 std::wstring ItemText(HWND dialog, int id);
 
+// A file name in the temporary folder, made unique to this process: the test programs of both
+// code pages run side by side in one Wine prefix.
+std::wstring TempPath(const std::wstring& name);
+
 // A POSIX path of the build as Wine sees it (drive Z: is the root of the file system).
 std::wstring WinePath(const std::string& posix_path);
 

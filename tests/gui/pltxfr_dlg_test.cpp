@@ -294,9 +294,7 @@ TEST_F(PltxfrDlgTest, AbortOutsideARunOnlySetsTheFlag) {
 TEST_F(PltxfrDlgTest, HelpButtonGoesToTheApplicationsHelp) {
   Open();
   App().opened.clear();
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring page = std::wstring(temp) + L"plotxfer-dialog-help.html";
+  const std::wstring page = guitest::TempPath(L"plotxfer-dialog-help.html");
   HANDLE h = CreateFileW(page.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   CloseHandle(h);
   App().set_help_file_path(page);

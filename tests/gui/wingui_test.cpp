@@ -199,9 +199,7 @@ TEST_F(FrameworkTest, DisabledExitShutsOffEscapeAndTheCloseBox) {
 }
 
 TEST_F(FrameworkTest, HelpCommandGoesToTheApplicationWhichOpensAnExistingPage) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring page = std::wstring(temp) + L"plotxfer-help-test.html";
+  const std::wstring page = guitest::TempPath(L"plotxfer-help-test.html");
   { std::ofstream(page.c_str()) << "<html></html>"; }
   App().set_help_file_path(page);
   App().opened.clear();
