@@ -146,7 +146,12 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
 
   app.add_flag("-v,--verbose", req.verbose,
                "print each command line before starting it, and the tools' own output");
-  app.add_flag("--dry-run", req.dry_run, "print the command lines and start nothing");
+  auto* dry_run =
+      app.add_flag("--dry-run", req.dry_run, "print the command lines and start nothing");
+  app.add_flag("--save", req.save,
+               "remember the output kind, image format, colours, line widths, pitches, fonts and "
+               "output folder for the next run and the dialog (nothing is remembered without it)")
+      ->excludes(dry_run);
   app.add_option("drawings", req.drawings, "the drawings, converted in this order")
       ->type_name("DRAWING")
       ->required();
@@ -191,6 +196,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
     }
     req.app_folder = text::WithTrailingSeparator(
         app_folder.empty() ? defaults.program_folder : app_folder, style, cp);
+    req.options.AppFolder = req.app_folder;
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), out);
     outcome.exit_code = 0;

@@ -3,13 +3,16 @@
 #include <csignal>
 
 #include "cli/batch_run.h"
+#include "core/settings/stored_settings.h"
 #include "core/text/path.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/path_style.h"
 #include "platform/process.h"
+#include "platform/profile_reader.h"
 #include "platform/program_path.h"
 #include "platform/screen.h"
+#include "platform/system_settings.h"
 
 namespace {
 
@@ -33,6 +36,11 @@ int main(int argc, char** argv) {
   }
   cli::BatchDefaults defaults;
   defaults.options = ConversionOptions::WithScreenDpi(dpi);
+  // What the dialog stored is the starting point; the arguments override it.
+  int program_folder_font = kDefaultCharVectorFont;
+  LoadSettings(platform::SystemSettingsStore(), platform::SystemProfileReader(),
+               platform::SystemProgramFile(platform::ProgramFilePath()), defaults.options,
+               program_folder_font);
   defaults.program_folder = text::FolderOfPath(platform::ProgramFilePath(), style, cp);
 
   const cli::ParseOutcome parsed = cli::ParseBatchArguments(argc, argv, defaults, stdout, stderr);
@@ -47,5 +55,9 @@ int main(int argc, char** argv) {
       ConversionServices{platform::SystemProcessRunner(output), platform::SystemFileSystem()},
       style, cp};
   env.stop = &g_stop;
+  env.settings = &platform::SystemSettingsStore();
+  // The font setting belongs to the drafting system the tools are taken from.
+  ReadCharVectorFont(platform::SystemProfileReader(), parsed.request.app_folder,
+                     env.char_vector_font);
   return cli::RunBatch(parsed.request, env);
 }

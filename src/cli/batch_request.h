@@ -14,10 +14,11 @@ struct BatchRequest {
   std::vector<std::string> drawings;
   bool verbose = false;
   bool dry_run = false;
+  bool save = false;  // store the general options as the dialog does at a run start
 };
 
-// Where the defaults come from: the options record before any argument is applied (later the
-// saved settings), and the folder of our own program file.
+// Where the defaults come from: the options record before any argument is applied (the settings
+// the dialog stored), and the folder of our own program file.
 struct BatchDefaults {
   ConversionOptions options;
   std::string program_folder;

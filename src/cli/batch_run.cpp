@@ -2,6 +2,7 @@
 
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
+#include "core/settings/stored_settings.h"
 
 namespace plotxfer::cli {
 
@@ -66,6 +67,18 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
   return all_ok ? 0 : 1;
 }
 
+// The dialog keeps such failures silent; a script is told, and the run still goes on.
+bool SaveGeneralOptions(const BatchRequest& request, const BatchEnvironment& env) {
+  ConversionOptions record = request.options;
+  if (env.settings != nullptr &&
+      SaveGeneralSettings(*env.settings, GeneralOptionsOf(request.options), record)) {
+    return true;
+  }
+  std::fprintf(env.err, "plotxfer-batch: the options could not be saved\n");
+  std::fflush(env.err);
+  return false;
+}
+
 }  // namespace
 
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
@@ -73,6 +86,7 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
   if (request.dry_run) {
     return DryRun(request, env, ctx);
   }
+  const bool saved = !request.save || SaveGeneralOptions(request, env);
   EchoingRunner echoing(env.services.processes, env.out);
   const ConversionServices services{
       request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
@@ -84,7 +98,7 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
     std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n",
                  summary.not_reached);
   }
-  return summary.failed == 0 && !summary.stopped ? 0 : 1;
+  return summary.failed == 0 && !summary.stopped && saved ? 0 : 1;
 }
 
 }  // namespace plotxfer::cli

@@ -5,6 +5,7 @@
 
 #include "cli/batch_request.h"
 #include "core/convert/convert_drawing.h"
+#include "core/settings/settings_store.h"
 #include "core/text/codepage.h"
 #include "core/text/path.h"
 
@@ -16,13 +17,15 @@ struct BatchEnvironment {
   text::CodePage code_page;  // of the status texts we print
   int char_vector_font = kDefaultCharVectorFont;
   const std::atomic<bool>* stop = nullptr;  // set by Ctrl-C: no further drawing is started
+  SettingsStore* settings = nullptr;        // where --save stores the general options
   std::FILE* out = stdout;
   std::FILE* err = stderr;
 };
 
 // Converts (or, for a dry run, plans) every drawing of the request in order and prints one line
 // per drawing: its number ("%3d"), its path and its status text. Reasons for failures go to err.
-// Returns 0 when every drawing converted, 1 otherwise.
+// With save, first stores the general options as the dialog does at a run start.
+// Returns 0 when every drawing converted (and the options asked to be saved were), 1 otherwise.
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
 
 }  // namespace plotxfer::cli

@@ -3,12 +3,19 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "../common/fake_value_store.h"
 #include "cli/batch_request.h"
 #include "cli/batch_run.h"
+#include "core/settings/settings_store.h"
 #include "fake_services.h"
 #include "temp_files.h"
 
@@ -185,15 +192,46 @@ TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
   ParseOutcome o = Parse({"--help"});
   EXPECT_FALSE(o.run);
   EXPECT_EQ(o.exit_code, 0);
-  for (const char* option :
-       {"--app-folder", "--pdf", "--image", "--mono", "--colour", "--fonts", "--no-fonts",
-        "--output-dir", "--beside", "--paper", "--dpi", "--verbose", "--dry-run", "--version"}) {
+  for (const char* option : {"--app-folder", "--pdf", "--image", "--mono", "--colour", "--fonts",
+                             "--no-fonts", "--output-dir", "--beside", "--paper", "--dpi",
+                             "--verbose", "--dry-run", "--save", "--version"}) {
     EXPECT_NE(out.Text().find(option), std::string::npos) << option;
   }
   o = Parse({"--version"});
   EXPECT_FALSE(o.run);
   EXPECT_EQ(o.exit_code, 0);
   EXPECT_NE(out.Text().find("plotxfer-batch 9."), std::string::npos) << out.Text();
+}
+
+TEST_F(BatchArgumentsTest, StoredSettingsAreTheDefaultsAndArgumentsOverrideThem) {
+  // As loaded from what the dialog stored.
+  defaults.options.PdfOrImage = 1;
+  defaults.options.ImageType = 3;
+  defaults.options.BAndWFlg = 0;
+  defaults.options.VFontFlg = 1;
+  defaults.options.FolderType = 1;
+  defaults.options.SelFolder = dir.Path() + kSep;
+  ParseOutcome o = Parse({"d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.options.PdfOrImage, 1);
+  EXPECT_EQ(o.request.options.ImageType, 3);
+  EXPECT_EQ(o.request.options.BAndWFlg, 0);
+  EXPECT_EQ(o.request.options.VFontFlg, 1);
+  EXPECT_EQ(o.request.options.FolderType, 1);
+  EXPECT_EQ(o.request.options.SelFolder, dir.Path() + kSep);
+  EXPECT_EQ(o.request.options.AppFolder, o.request.app_folder);
+  EXPECT_FALSE(o.request.save);
+
+  o = Parse({"--pdf", "--mono", "--fonts", "--beside", "--save", "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.options.PdfOrImage, 0);
+  EXPECT_EQ(o.request.options.BAndWFlg, 1);
+  EXPECT_EQ(o.request.options.VFontFlg, 0);
+  EXPECT_EQ(o.request.options.FolderType, 0);
+  EXPECT_TRUE(o.request.save);
+
+  // A dry run touches nothing, so it cannot store anything either.
+  ExpectUsageError({"--save", "--dry-run", "d.VX"}, "--dry-run");
 }
 
 namespace {
@@ -224,7 +262,17 @@ class BatchRunTest : public ::testing::Test {
     env.out = out.file();
     env.err = err.file();
     env.stop = &stop;
+    env.settings = &settings;
     return cli::RunBatch(request, env);
+  }
+
+  // The values stored, in the order they were stored.
+  std::vector<std::string> Stored() const {
+    std::vector<std::string> names;
+    for (const std::string& entry : stored_values.log()) {
+      names.push_back(entry.substr(entry.rfind('\\') + 1));
+    }
+    return names;
   }
 
   TempFolder dir;
@@ -235,6 +283,8 @@ class BatchRunTest : public ::testing::Test {
   FakeFiles files;
   std::atomic<bool> stop{false};
   std::vector<std::string> seen_before_start;
+  plotxfer::testing::FakeValueStore stored_values;
+  SettingsStore settings{stored_values};
 };
 
 }  // namespace
@@ -296,3 +346,72 @@ TEST_F(BatchRunTest, AStopRequestStartsNoFurtherDrawing) {
   EXPECT_EQ(out.Text(), "");
   EXPECT_NE(err.Text().find("2 drawing(s) not converted"), std::string::npos) << err.Text();
 }
+
+TEST_F(BatchRunTest, NothingIsStoredUnlessAsked) {
+  EXPECT_EQ(Run(), 0);
+  request.dry_run = true;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(stored_values.log().empty());
+}
+
+TEST_F(BatchRunTest, SaveStoresTheGeneralOptionsAsARunOfTheDialogDoes) {
+  request.save = true;
+  request.options.PdfOrImage = 0;
+  request.options.BAndWFlg = 0;
+  request.options.VFontFlg = 1;
+  request.options.FolderType = 1;
+  request.options.SelFolder = dir.Path() + kSep;
+  request.options.PdfPaperType = 11;  // an output option: stored only by the settings sheet
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Stored(),
+            (std::vector<std::string>{"PdfOrImage", "ImageType", "BAndWFlg", "WIdtHFlg",
+                                      "FolderType", "SelFolder", "PitchFlg", "VFontFlg"}));
+  EXPECT_EQ(settings.ReadNumber(kBootDataKey, "BAndWFlg"), 0);
+  EXPECT_EQ(settings.ReadNumber(kBootDataKey, "VFontFlg"), 1);
+  EXPECT_EQ(settings.ReadText(kBootDataKey, "SelFolder"), dir.Path() + kSep);
+  EXPECT_EQ(settings.ReadNumber(kPdfKey, "PaperType"), std::nullopt);
+}
+
+TEST_F(BatchRunTest, AFailedSaveIsReportedAndTheDrawingsAreStillConverted) {
+  request.save = true;
+  stored_values.FailSetsOf("SelFolder");
+  EXPECT_EQ(Run(), 1);
+  EXPECT_NE(err.Text().find("the options could not be saved"), std::string::npos) << err.Text();
+  EXPECT_EQ(runner.calls.size(), 4u);
+  EXPECT_NE(out.Text().find("  2 " + request.drawings[1]), std::string::npos);
+}
+
+#if !defined(_WIN32) && defined(PLOTXFER_BATCH_EXE)
+// The program itself, with its settings in a REGEDIT4 file of the test's own.
+TEST(BatchProgram, StartsFromTheStoredSettingsAndStoresOnlyWhenAsked) {
+  plotxfer::testing::TempFolder dir;
+  const std::string reg = dir.File("PLOTXFER.reg");
+  WriteBytes(reg,
+             "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\n"
+             "\"PdfOrImage\"=dword:00000001\n\"ImageType\"=dword:00000003\n");
+  const std::string before = ReadBytes(reg);
+  const std::string drawing = dir.File("plan.VX");
+  WriteBytes(drawing, DrawingHeader());
+  const auto run = [&](const std::string& args) {
+    const std::string command = "PLOTXFER_REGISTRY_FILE='" + reg +
+                                "' '" PLOTXFER_BATCH_EXE "' --app-folder '" + dir.Path() + "' " +
+                                args + " '" + drawing + "' >'" + dir.File("out.txt") + "' 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+
+  // The stored image format is the default...
+  EXPECT_EQ(run("--dry-run"), 0);
+  EXPECT_NE(ReadBytes(dir.File("out.txt")).find("plan.tif"), std::string::npos)
+      << ReadBytes(dir.File("out.txt"));
+  // ...an argument overrides it, and without --save nothing is stored.
+  run("--pdf --colour");
+  EXPECT_EQ(ReadBytes(reg), before);
+
+  run("--pdf --colour --save");
+  const std::string after = ReadBytes(reg);
+  EXPECT_NE(after.find("\"PdfOrImage\"=dword:00000000"), std::string::npos) << after;
+  EXPECT_NE(after.find("\"BAndWFlg\"=dword:00000000"), std::string::npos) << after;
+  EXPECT_NE(after.find("\"ImageType\"=dword:00000003"), std::string::npos) << after;
+}
+#endif

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -17,6 +18,7 @@
 
 #include "platform/files.h"
 #include "platform/program_path.h"
+#include "../unit/temp_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -160,7 +162,7 @@ class ProcessTest : public ::testing::Test {
     (void)kProbe;
     self = plotxfer::platform::ProgramFilePath();
     report = (std::filesystem::temp_directory_path() /
-              ("plotxfer-probe-" + std::to_string(++counter) + ".txt"))
+              ("plotxfer-probe-" + std::to_string(random()) + std::to_string(random()) + ".txt"))
                  .string();
     std::filesystem::remove(report);
     SetEnv("PLOTXFER_PROBE_OUT", report);
@@ -205,7 +207,8 @@ class ProcessTest : public ::testing::Test {
     return args;
   }
 
-  static inline int counter = 0;
+  // Tests run in parallel processes: every report file needs a name of its own.
+  static inline std::random_device random;
   std::string self, report, line;
 };
 
@@ -233,14 +236,13 @@ TEST_F(ProcessTest, ExitCodesAreNotLookedAt) {
 
 TEST_F(ProcessTest, ProgramsThatCannotStartGiveFalse) {
   auto& runner = plotxfer::platform::SystemProcessRunner();
-  const auto missing = (std::filesystem::temp_directory_path() / "plotxfer-no-such.exe").string();
+  plotxfer::testing::TempFolder dir;
+  const auto missing = dir.File("no-such.exe");
   EXPECT_FALSE(runner.RunAndWait(missing, "\"" + missing + "\""));
   // A file that is not a program.
-  const auto text =
-      (std::filesystem::temp_directory_path() / "plotxfer-not-a-program.exe").string();
+  const auto text = dir.File("not-a-program.exe");
   std::ofstream(text) << "not a program\n";
   EXPECT_FALSE(runner.RunAndWait(text, "\"" + text + "\""));
-  std::filesystem::remove(text);
 }
 
 TEST_F(ProcessTest, TheToolSharesOurEnvironmentAndFolder) {
@@ -312,8 +314,8 @@ TEST_F(ProcessTest, InterruptedWaitsGoOnUntilTheToolHasEnded) {
 
 TEST(FileSystem, RemoveAndExists) {
   auto& files = plotxfer::platform::SystemFileSystem();
-  const auto path = (std::filesystem::temp_directory_path() / "plotxfer-files-test.tmp").string();
-  std::filesystem::remove(path);
+  plotxfer::testing::TempFolder dir;
+  const auto path = dir.File("file.tmp");
   EXPECT_FALSE(files.Exists(path));
   EXPECT_FALSE(files.RemoveFile(path));
   std::ofstream(path) << "x";

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 
 namespace plotxfer::testing {
@@ -17,9 +18,11 @@ class TempFolder {
     if (info != nullptr) {
       name += std::string(info->test_suite_name()) + "-" + info->name();
     }
-    static int counter = 0;
+    // Unique across processes too: tests run in parallel, and other builds share the folder.
+    static std::random_device random;
     name += '-';
-    name += std::to_string(++counter);
+    name += std::to_string(random());
+    name += std::to_string(random());
     path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);

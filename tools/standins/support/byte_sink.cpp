@@ -87,7 +87,7 @@ bool OutputFile::Commit(std::string* error) {
     return false;
   }
   if (!temp_.empty()) {
-    if (!ReplaceFile(temp_, target_)) {
+    if (!MoveIntoPlace(temp_, target_)) {
       if (error != nullptr) *error = "cannot put the output in place at " + target_;
       RemoveFile(temp_);
       temp_.clear();

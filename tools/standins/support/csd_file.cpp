@@ -109,7 +109,8 @@ std::string FormatCsd(const CsdDrawing& d) {
   for (int t = 0; t < kLineTypeCount; ++t) {
     std::string text = "ltype " + std::to_string(t + 1) + " " + kLineTypeIds[t];
     for (int k = 0; k < kSegmentCount[t]; ++k) {
-      text += " " + Number(d.style.line_types[t].segments[k]);
+      text += ' ';
+      text += Number(d.style.line_types[t].segments[k]);
     }
     line(text);
   }

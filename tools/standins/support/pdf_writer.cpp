@@ -19,13 +19,12 @@ std::string Num(double v) {
   return s;
 }
 
-// Page text shows printable ASCII only; other bytes have no glyph in the standard font.
+// Hexadecimal, so no character of a file name can end the string early.
 std::string HexText(const std::string& text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out = "<";
-  for (char ch : text) {
+  for (char ch : PrintableAscii(text)) {
     auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c > 0x7E) c = '?';
     out += kHex[c >> 4];
     out += kHex[c & 15];
   }
@@ -72,7 +71,8 @@ std::string PageContent(const Scene& scene) {
     for (std::size_t i = 0; i < line.dashes.size(); ++i) {
       double mm = line.dashes[i];
       if (i % 2 == 0 && mm <= 0) mm = kDotMm;
-      c += (i > 0 ? " " : "") + Num(mm * k);
+      if (i > 0) c += ' ';
+      c += Num(mm * k);
     }
     c += "] 0 d\n";
     c += Num(line.x0 * k) + " " + Num(y_of(line.y)) + " m " + Num(line.x1 * k) + " " +
@@ -98,7 +98,9 @@ bool WritePdf(const std::vector<Scene>& pages, const std::u16string& title, Byte
   object(1, "<< /Type /Catalog /Pages 2 0 R >>");
   std::string kids;
   for (std::size_t i = 0; i < pages.size(); ++i) {
-    kids += (i > 0 ? " " : "") + std::to_string(5 + 2 * i) + " 0 R";
+    if (i > 0) kids += ' ';
+    kids += std::to_string(5 + 2 * i);
+    kids += " 0 R";
   }
   object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " >>");
   object(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");

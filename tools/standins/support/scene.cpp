@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "support/bitmap_font.h"
+#include "support/system.h"
+
 namespace standin {
 namespace {
 
@@ -60,19 +63,28 @@ Scene BuildScene(const CsdDrawing& drawing, double w, double h, const SceneOptio
     line.width = options.ignore_widths ? 0 : 0.35;
     line.colour = kBlack;
     line.label = kLineTypeIds[t];
-    bool any_dash = false;
     bool any_gap = false;
     for (int k = 0; k < kSegmentCount[t]; ++k) {
       double v = pattern.segments[k];
       line.dashes.push_back(v);
       line.label += Format(" %g", v);
-      if (v > 0) (k % 2 == 0 ? any_dash : any_gap) = true;
+      if (k % 2 == 1 && v > 0) any_gap = true;
     }
-    // Without any gap, or with nothing drawn at all, the drafting system draws the line solid.
-    if (!any_gap || !any_dash) line.dashes.clear();
+    // Without any gap the line is solid (so is a pattern of zeros, as written when pitches are
+    // off); dashes of 0 between gaps are dots.
+    if (!any_gap) line.dashes.clear();
     scene.lines.push_back(line);
   }
   return scene;
+}
+
+std::string PrintableAscii(const std::string& narrow_text) {
+  std::string out;
+  for (char16_t u : NarrowToUtf16(narrow_text)) {
+    if (u >= 0xDC00 && u <= 0xDFFF) continue;  // second half of a pair already shown
+    out += u >= 0x20 && u <= 0x7E ? static_cast<char>(u) : '?';
+  }
+  return out;
 }
 
 std::uint32_t PixelsFor(double mm, int dpi) {
@@ -90,6 +102,13 @@ SceneRaster::SceneRaster(const Scene& scene, int dpi)
   AddRect(m, scene.height - m - f, scene.width - m, scene.height - m, kBlack);
   AddRect(m, m, m + f, scene.height - m, kBlack);
   AddRect(scene.width - m - f, m, scene.width - m, scene.height - m, kBlack);
+
+  AddText(scene.title_x, scene.title_baseline, scene.title_size, scene.title);
+  AddText(scene.title_x, scene.title_baseline + scene.title_size * 0.8, scene.label_size,
+          scene.subtitle);
+  for (const SceneLine& line : scene.lines) {
+    AddText(scene.title_x, line.y + scene.label_size * 0.35, scene.label_size, line.label);
+  }
 
   // Every line is at least one pixel thick and every dash at least one pixel long.
   for (const SceneLine& line : scene.lines) {
@@ -148,6 +167,36 @@ void SceneRaster::AddRect(double x0, double y0, double x1, double y1, Rgb colour
   bands_.push_back(std::move(band));
 }
 
+void SceneRaster::AddText(double x, double baseline, double size, const std::string& text) {
+  // The font's letters stand 11 pixels tall with their baseline below the ninth row.
+  double scale = std::max(1.0, std::floor(size * scale_ / 11 + 0.5));
+  double top = std::floor(baseline * scale_ + 0.5) - 9 * scale;
+  if (top < 0 || scale > 1e6) return;
+  TextRun run;
+  run.left = static_cast<std::uint32_t>(std::max(0.0, std::floor(x * scale_ + 0.5)));
+  run.top = static_cast<std::uint32_t>(top);
+  run.scale = static_cast<std::uint32_t>(scale);
+  run.text = PrintableAscii(text);
+  texts_.push_back(std::move(run));
+}
+
+void SceneRaster::DrawText(const TextRun& run, std::uint32_t y, std::uint8_t* rgb) const {
+  if (y < run.top) return;
+  std::uint64_t row = (y - run.top) / run.scale;
+  if (row >= static_cast<std::uint64_t>(kGlyphHeight)) return;
+  for (std::size_t i = 0; i < run.text.size(); ++i) {
+    std::uint8_t bits = Glyph(static_cast<unsigned char>(run.text[i]))[row];
+    for (int b = 0; b < kGlyphWidth; ++b) {
+      if ((bits & (0x80 >> b)) == 0) continue;
+      std::uint64_t from = run.left + (static_cast<std::uint64_t>(i) * kGlyphWidth + b) * run.scale;
+      std::uint64_t to = std::min<std::uint64_t>(from + run.scale, width_);
+      for (std::uint64_t x = from; x < to; ++x) {
+        std::memset(rgb + x * 3, 0, 3);
+      }
+    }
+  }
+}
+
 void SceneRaster::Row(std::uint32_t y, std::uint8_t* rgb) const {
   std::memset(rgb, 0xFF, static_cast<std::size_t>(width_) * 3);
   for (const Band& band : bands_) {
@@ -161,6 +210,7 @@ void SceneRaster::Row(std::uint32_t y, std::uint8_t* rgb) const {
       }
     }
   }
+  for (const TextRun& run : texts_) DrawText(run, y, rgb);
 }
 
 std::vector<Rgb> SceneRaster::Colours() const {

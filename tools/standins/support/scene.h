@@ -44,10 +44,14 @@ struct SceneOptions {
 Scene BuildScene(const CsdDrawing& drawing, double width_mm, double height_mm,
                  const SceneOptions& options);
 
+// The text as the standard PDF font and the raster font can show it: printable ASCII kept, any
+// other character (however many bytes it takes in the file-name encoding) as one question mark.
+std::string PrintableAscii(const std::string& narrow_text);
+
 // Pixels for a length in millimetres at a resolution: rounded to the nearest, at least 1.
 std::uint32_t PixelsFor(double mm, int dpi);
 
-// The scene as pixels, rendered row by row: white paper, hard-edged ink, no text.
+// The scene as pixels, rendered row by row: white paper, hard-edged ink, text in a bitmap font.
 class SceneRaster : public RowSource {
  public:
   SceneRaster(const Scene& scene, int dpi);
@@ -64,12 +68,21 @@ class SceneRaster : public RowSource {
     // Pixel spans [first, second) on each row of the band.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> spans;
   };
+  struct TextRun {
+    std::uint32_t left = 0;
+    std::uint32_t top = 0;
+    std::uint32_t scale = 1;  // pixels per font pixel
+    std::string text;
+  };
   void AddRect(double x0, double y0, double x1, double y1, Rgb colour);
+  void AddText(double x, double baseline, double size, const std::string& text);
+  void DrawText(const TextRun& run, std::uint32_t y, std::uint8_t* rgb) const;
 
   std::uint32_t width_;
   std::uint32_t height_;
   double scale_;  // pixels per millimetre
   std::vector<Band> bands_;
+  std::vector<TextRun> texts_;
 };
 
 }  // namespace standin

@@ -36,7 +36,7 @@ void SleepMilliseconds(std::uint32_t ms);
 bool IsDirectory(const std::string& path);
 
 // Moves a finished temporary file over the target, replacing an older file of that name.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool MoveIntoPlace(const std::string& from, const std::string& to);
 
 void RemoveFile(const std::string& path);
 

@@ -56,9 +56,9 @@ void SleepMilliseconds(std::uint32_t ms) {
 }
 
 void CrashNow() {
-  // No error box: a crash of a tool started without a window must never wait for a click.
+  // No error box: a crash of a tool started without a window must never wait for a click. A console
+  // program's abort only writes its message to standard error and ends with code 3.
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-  _set_abort_behavior(0, _WRITE_ABORT_MSG | _CALL_REPORTFAULT);
   std::abort();
 }
 
@@ -67,7 +67,7 @@ bool IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
   return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 

@@ -1,0 +1,215 @@
+#include "core/params/param_file.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "core/params/number_text.h"
+#include "core/params/param_scan.h"
+
+namespace plotxfer::params {
+
+namespace {
+
+constexpr int kFallbackDpi = 96;
+
+void SetReason(std::string* reason, std::string what) {
+  if (reason != nullptr) {
+    *reason = std::move(what);
+  }
+}
+
+// The values pass through single precision before formatting, so that 0.15 is written as 0.2.
+double Single(double value) {
+  // Out-of-range conversion to float is undefined; lengths are checked on reading, this only
+  // keeps a value set by other means from reaching it.
+  if (!(std::fabs(value) <= static_cast<double>(FLT_MAX))) {
+    value = std::isnan(value) ? 0.0 : std::copysign(static_cast<double>(FLT_MAX), value);
+  }
+  return static_cast<double>(static_cast<float>(value));
+}
+
+bool RewriteValueLine(ParamLines& lines, std::size_t index, std::string_view key, const char* text,
+                      std::string* reason) {
+  const std::string_view line = lines.Line(index);
+  const std::size_t keep = FindMarker(line, key);
+  if (!lines.Rewrite(index, keep, text)) {
+    SetReason(reason, "line " + std::to_string(index + 1) + " would exceed " +
+                          std::to_string(ParamLines::kMaxSlotBytes) + " bytes");
+    return false;
+  }
+  return true;
+}
+
+std::string FormatSegments(LineType type, const LineTypePattern& p) {
+  char text[512];
+  switch (type) {
+    case kChainLine:
+      std::snprintf(text, sizeof text, "Segments = \"%.1f %.1f %.1f %.1f\";\n", Single(p.dash1),
+                    Single(p.gap1), Single(p.dash2), Single(p.gap2));
+      break;
+    case kDoubleChainLine:
+      std::snprintf(text, sizeof text, "Segments = \"%.1f %.1f %.1f %.1f %.1f %.1f\";\n",
+                    Single(p.dash1), Single(p.gap1), Single(p.dash2), Single(p.gap2),
+                    Single(p.dash3), Single(p.gap3));
+      break;
+    default:
+      std::snprintf(text, sizeof text, "Segments = \"%.1f %.1f\";\n", Single(p.dash1),
+                    Single(p.gap1));
+      break;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ParamFilePath(const std::string& app_folder) {
+  return app_folder + "vxcsd.cprm";
+}
+
+std::string TemplatePath(const std::string& app_folder) {
+  return app_folder + "vxcsd.std";
+}
+
+double PixelsToMillimetres(std::int32_t pixels, int dpi) {
+  if (dpi <= 0) {
+    dpi = kFallbackDpi;
+  }
+  // Truncated in double: a cast to int would overflow for absurd widths.
+  return std::trunc(static_cast<double>(pixels) * 25.4 / dpi * 100.0) / 100.0;
+}
+
+int RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::Screen& screen,
+                       std::string* reason) {
+  ValueLines at{};
+  if (!ScanParamTable(lines, ParamTableKind::Color, at, reason)) {
+    return 1;
+  }
+  for (std::size_t pen = 0; pen < kPenCount; ++pen) {
+    const std::int32_t colour = tables.PenPalette[pen];
+    char text[64];
+    std::snprintf(text, sizeof text, "RGB = \"%d %d %d\";\n", RedOf(colour), GreenOf(colour),
+                  BlueOf(colour));
+    if (!RewriteValueLine(lines, at[pen], "RGB", text, reason)) {
+      return 1;
+    }
+  }
+
+  std::array<double, kPenCount> millimetres{};
+  for (std::size_t pen = 0; pen < kPenCount; ++pen) {
+    millimetres[pen] = PixelsToMillimetres(tables.PenDisplayWidths[pen], screen.HorizontalDpi());
+  }
+  if (!ScanParamTable(lines, ParamTableKind::Width, at, reason)) {
+    return 1;
+  }
+  for (std::size_t pen = 0; pen < kPenCount; ++pen) {
+    char text[128];
+    std::snprintf(text, sizeof text, "Value = %f;\n", Single(millimetres[pen]));
+    if (!RewriteValueLine(lines, at[pen], "Value", text, reason)) {
+      return 1;
+    }
+  }
+
+  if (!ScanParamTable(lines, ParamTableKind::Ltype, at, reason)) {
+    return 1;
+  }
+  for (std::size_t type = 0; type < kLineTypeCount; ++type) {
+    const std::string text =
+        FormatSegments(static_cast<LineType>(type), tables.LineTypePatterns[type]);
+    if (!RewriteValueLine(lines, at[type], "Segments", text.c_str(), reason)) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int WriteParamFile(const ConversionOptions& options, ParamTables& tables,
+                   const ParamServices& services, std::string* reason) {
+  RefreshParamTables(options, services.profile, tables);
+  const std::unique_ptr<ParamLines> lines = ParamLines::Allocate();
+  if (!lines) {
+    SetReason(reason, "no memory for the parameter file");
+    return 1;
+  }
+  const std::string path = ParamFilePath(options.AppFolder);
+  if (const int error = LoadParamLines(path, *lines); error != 0) {
+    SetReason(reason, "cannot read " + path + ": " + std::strerror(error));
+    return 1;
+  }
+  std::string why;
+  if (RewriteParamTables(*lines, tables, services.screen, &why) != 0) {
+    SetReason(reason, path + ": " + why);
+    return 1;
+  }
+  // The new file is put in place by a rename, which would go through where the file itself is
+  // closed to writing (read-only, or held by another program); such a file is left alone.
+  if (std::FILE* probe = std::fopen(path.c_str(), "r+b")) {
+    std::fclose(probe);
+  } else {
+    SetReason(reason, "cannot open " + path + " for writing");
+    return 1;
+  }
+  if (!services.replace_file || !services.replace_file(path, lines->ToFileBytes(), &why)) {
+    SetReason(reason, services.replace_file ? why : "no way to write " + path);
+    return 1;
+  }
+  return 0;
+}
+
+int LoadLineTypeDefaults(const std::string& app_folder, ParamTables& tables, std::string* reason) {
+  const std::unique_ptr<ParamLines> lines = ParamLines::Allocate();
+  if (!lines) {
+    SetReason(reason, "no memory for the template");
+    return 1;
+  }
+  const std::string path = TemplatePath(app_folder);
+  if (const int error = LoadParamLines(path, *lines); error != 0) {
+    SetReason(reason, "cannot read " + path + ": " + std::strerror(error));
+    return 1;
+  }
+  ValueLines at{};
+  std::string why;
+  if (!ScanParamTable(*lines, ParamTableKind::Ltype, at, &why)) {
+    SetReason(reason, path + ": " + why);
+    return 1;
+  }
+  for (std::size_t type = 0; type < kLineTypeCount; ++type) {
+    ParseSegments(static_cast<LineType>(type), lines->Line(at[type]),
+                  tables.LineTypeDefaults[type]);
+  }
+  return 0;
+}
+
+void ParseSegments(LineType type, std::string_view line, LineTypePattern& pattern) {
+  pattern = LineTypePattern{};
+  const std::size_t open = line.find('"');
+  if (open == std::string_view::npos) {
+    return;
+  }
+  std::string_view rest = line.substr(open + 1);
+  // The list ends at the closing quote; without one, at the line end.
+  rest = rest.substr(0, std::min(rest.find('"'), rest.find('\n')));
+
+  double* const order[] = {&pattern.dash1, &pattern.gap1,  &pattern.dash2,
+                           &pattern.gap2,  &pattern.dash3, &pattern.gap3};
+  const std::size_t wanted = type == kChainLine ? 4 : type == kDoubleChainLine ? 6 : 2;
+  const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
+  std::size_t pos = 0;
+  for (std::size_t n = 0; n < wanted; ++n) {
+    while (pos < rest.size() && is_blank(rest[pos])) {
+      ++pos;
+    }
+    if (pos >= rest.size()) {
+      return;  // the remaining lengths stay 0
+    }
+    std::size_t end = pos;
+    while (end < rest.size() && !is_blank(rest[end])) {
+      ++end;
+    }
+    *order[n] = ParseLength(rest.substr(pos, end - pos)).value_or(0.0);
+    pos = end;
+  }
+}
+
+}  // namespace plotxfer::params

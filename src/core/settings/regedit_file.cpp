@@ -1,0 +1,586 @@
+#include "core/settings/regedit_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace plotxfer {
+
+namespace {
+
+constexpr std::uint32_t kText = 1;
+constexpr std::uint32_t kBinary = 3;
+constexpr std::uint32_t kDword = 4;
+
+constexpr std::string_view kHeader = "REGEDIT4";
+constexpr std::array<std::string_view, 5> kRootNames = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                                                        "HKEY_USERS", "HKEY_CLASSES_ROOT",
+                                                        "HKEY_CURRENT_CONFIG"};
+
+// Hex data lines are wrapped like the registry editor wraps them.
+constexpr std::size_t kWrapColumn = 76;
+
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && IsBlank(s.back())) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+// Valid UTF-8 without overlong forms, surrogates or code points above U+10FFFF.
+bool IsValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t len = 0;
+    std::uint32_t cp = 0;
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    if (b >= 0xC2 && b <= 0xDF) {
+      len = 2;
+      cp = b & 0x1Fu;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3;
+      cp = b & 0x0Fu;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4;
+      cp = b & 0x07u;
+    } else {
+      return false;
+    }
+    if (i + len > s.size()) {
+      return false;
+    }
+    for (std::size_t k = 1; k < len; ++k) {
+      const auto t = static_cast<unsigned char>(s[i + k]);
+      if ((t & 0xC0) != 0x80) {
+        return false;
+      }
+      cp = (cp << 6) | (t & 0x3Fu);
+    }
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF)) {
+      return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+bool HasControlChar(std::string_view s) {
+  return std::any_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+bool IsWritableName(std::string_view name) {
+  return IsValidUtf8(name) && !HasControlChar(name);
+}
+
+// The root name a path starts with, followed by the end or a backslash; empty when none.
+std::string_view RootOf(std::string_view path) {
+  for (std::string_view root : kRootNames) {
+    if (path.size() >= root.size() && EqualsIgnoringAsciiCase(path.substr(0, root.size()), root) &&
+        (path.size() == root.size() || path[root.size()] == '\\')) {
+      return path.substr(0, root.size());
+    }
+  }
+  return {};
+}
+
+bool IsWritablePath(std::string_view path) {
+  if (RootOf(path).empty() || !IsWritableName(path)) {
+    return false;
+  }
+  // No empty part: no doubled, leading or trailing backslash.
+  return path.find("\\\\") == std::string_view::npos && path.back() != '\\';
+}
+
+// True when path is below (or equal to) tree, with a part boundary after tree.
+bool IsWithin(std::string_view path, std::string_view tree) {
+  return path.size() >= tree.size() && EqualsIgnoringAsciiCase(path.substr(0, tree.size()), tree) &&
+         (path.size() == tree.size() || path[tree.size()] == '\\');
+}
+
+std::string Escape(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + 2);
+  for (char c : s) {
+    if (c == '\\' || c == '"') {
+      out.push_back('\\');
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string QuotedName(std::string_view name) {
+  if (name.empty()) {
+    return "@";
+  }
+  std::string out(1, '"');
+  out += Escape(name);
+  out += '"';
+  return out;
+}
+
+bool FitsQuotedText(const RegeditValue& v) {
+  if (v.type != kText || v.data.empty() || v.data.back() != '\0') {
+    return false;
+  }
+  const std::string_view text(v.data.data(), v.data.size() - 1);
+  return text.find('\0') == std::string_view::npos &&
+         text.find_first_of("\r\n") == std::string_view::npos && IsValidUtf8(text);
+}
+
+void AppendHexData(std::string& out, std::size_t line_start, std::string_view data) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const auto b = static_cast<unsigned char>(data[i]);
+    const bool last = i + 1 == data.size();
+    // Room for "bb," plus a continuation backslash.
+    if (out.size() - line_start + (last ? 2 : 4) > kWrapColumn) {
+      out += "\\\n  ";
+      line_start = out.size() - 2;
+    }
+    out.push_back(kDigits[b >> 4]);
+    out.push_back(kDigits[b & 0x0F]);
+    if (!last) {
+      out.push_back(',');
+    }
+  }
+}
+
+std::string HexType(std::uint32_t type) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), kDigits[type & 0x0F]);
+    type >>= 4;
+  } while (type != 0);
+  return digits;
+}
+
+void AppendValue(std::string& out, const RegeditValue& v) {
+  const std::size_t line_start = out.size();
+  out += QuotedName(v.name);
+  out += '=';
+  if (FitsQuotedText(v)) {
+    out += '"';
+    out += Escape(std::string_view(v.data.data(), v.data.size() - 1));
+    out += '"';
+  } else if (v.type == kDword && v.data.size() == 4) {
+    std::uint32_t n = 0;
+    for (int k = 3; k >= 0; --k) {
+      n = (n << 8) | static_cast<unsigned char>(v.data[static_cast<std::size_t>(k)]);
+    }
+    std::string digits = HexType(n);
+    out += "dword:";
+    out.append(8 - digits.size(), '0');
+    out += digits;
+  } else {
+    if (v.type == kBinary) {
+      out += "hex:";
+    } else {
+      out += "hex(";
+      out += HexType(v.type);
+      out += "):";
+    }
+    AppendHexData(out, line_start, v.data);
+  }
+  out += '\n';
+}
+
+}  // namespace
+
+// Reads the file line by line, joining continued hex lines.
+class RegeditParser {
+ public:
+  explicit RegeditParser(std::string_view text) : text_(text) {
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") {
+      text_.remove_prefix(3);
+    }
+  }
+
+  std::optional<RegeditFile> Run(std::string* error) {
+    RegeditFile file;
+    bool header_seen = false;
+    bool in_removed_key = false;
+    std::string current_key;
+    std::string_view line;
+    while (NextLine(&line)) {
+      const std::string_view trimmed = TrimBlanks(line);
+      if (trimmed.empty()) {
+        continue;
+      }
+      if (!header_seen) {
+        if (trimmed != kHeader) {
+          return Fail(error, "the file does not start with REGEDIT4");
+        }
+        header_seen = true;
+        continue;
+      }
+      if (trimmed.front() == ';') {
+        continue;
+      }
+      if (trimmed.front() == '[') {
+        if (trimmed.back() != ']' || trimmed.size() < 3) {
+          return Fail(error, "a key line must be a path in square brackets");
+        }
+        std::string_view path = trimmed.substr(1, trimmed.size() - 2);
+        const bool remove = path.front() == '-';
+        if (remove) {
+          path.remove_prefix(1);
+        }
+        if (RootOf(path).empty()) {
+          return Fail(error, "the key does not start with a root name such as HKEY_CURRENT_USER");
+        }
+        if (remove) {
+          file.RemoveTree(path);
+          in_removed_key = true;
+          current_key.clear();
+        } else {
+          in_removed_key = false;
+          current_key = std::string(path);
+          file.AddKey(current_key);
+        }
+        continue;
+      }
+      if (trimmed.front() != '"' && trimmed.front() != '@') {
+        return Fail(error, "a line must be a key in square brackets or a value");
+      }
+      if (in_removed_key || current_key.empty()) {
+        return Fail(error, "a value stands outside a key");
+      }
+      if (!ParseValue(trimmed, file, current_key, error)) {
+        return std::nullopt;
+      }
+    }
+    if (!header_seen) {
+      return Fail(error, "the file does not start with REGEDIT4");
+    }
+    return file;
+  }
+
+ private:
+  bool NextLine(std::string_view* line) {
+    if (pos_ >= text_.size()) {
+      return false;
+    }
+    const std::size_t end = text_.find('\n', pos_);
+    const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
+    *line = text_.substr(pos_, stop - pos_);
+    if (!line->empty() && line->back() == '\r') {
+      line->remove_suffix(1);
+    }
+    pos_ = end == std::string_view::npos ? text_.size() : end + 1;
+    ++line_number_;
+    return true;
+  }
+
+  std::nullopt_t Fail(std::string* error, std::string_view why) const {
+    if (error != nullptr) {
+      *error = "line " + std::to_string(line_number_) + ": " + std::string(why);
+    }
+    return std::nullopt;
+  }
+
+  bool FailValue(std::string* error, std::string_view why) const {
+    Fail(error, why);
+    return false;
+  }
+
+  // Reads a quoted string at the start of s; leaves s after the closing quote.
+  static bool ReadQuoted(std::string_view* s, std::string* out) {
+    if (s->empty() || s->front() != '"') {
+      return false;
+    }
+    std::size_t i = 1;
+    while (i < s->size()) {
+      const char c = (*s)[i];
+      if (c == '"') {
+        s->remove_prefix(i + 1);
+        return true;
+      }
+      if (c == '\\' && i + 1 < s->size()) {
+        const char next = (*s)[i + 1];
+        switch (next) {
+          case '\\':
+          case '"':
+            out->push_back(next);
+            break;
+          case 'n':
+            out->push_back('\n');
+            break;
+          case 'r':
+            out->push_back('\r');
+            break;
+          case '0':
+            out->push_back('\0');
+            break;
+          default:
+            out->push_back('\\');
+            out->push_back(next);
+            break;
+        }
+        i += 2;
+        continue;
+      }
+      out->push_back(c);
+      ++i;
+    }
+    return false;
+  }
+
+  // Reads comma-separated hex bytes, following continuation lines.
+  bool ReadHexBytes(std::string_view s, std::string* out, std::string* error) {
+    for (;;) {
+      s = TrimBlanks(s);
+      bool continued = false;
+      if (!s.empty() && s.back() == '\\') {
+        continued = true;
+        s.remove_suffix(1);
+        s = TrimBlanks(s);
+      }
+      while (!s.empty()) {
+        std::size_t digits = 0;
+        int value = 0;
+        while (digits < s.size() && HexDigit(s[digits]) >= 0) {
+          value = value * 16 + HexDigit(s[digits]);
+          ++digits;
+        }
+        if (digits == 0 || digits > 2) {
+          return FailValue(error, "hex data must be bytes of two hex digits separated by commas");
+        }
+        out->push_back(static_cast<char>(value));
+        s.remove_prefix(digits);
+        s = TrimBlanks(s);
+        if (!s.empty()) {
+          if (s.front() != ',') {
+            return FailValue(error, "hex bytes must be separated by commas");
+          }
+          s.remove_prefix(1);
+          s = TrimBlanks(s);
+        }
+      }
+      if (!continued) {
+        return true;
+      }
+      std::string_view next;
+      if (!NextLine(&next)) {
+        return FailValue(error, "hex data continue past the end of the file");
+      }
+      s = next;
+    }
+  }
+
+  bool ParseValue(std::string_view line, RegeditFile& file, const std::string& key,
+                  std::string* error) {
+    std::string name;
+    if (line.front() == '@') {
+      line.remove_prefix(1);
+    } else if (!ReadQuoted(&line, &name)) {
+      return FailValue(error, "the value name has no closing quote");
+    } else if (name.find('\n') != std::string::npos) {
+      return FailValue(error, "a value name cannot hold a line break");
+    }
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() != '=') {
+      return FailValue(error, "the value name is not followed by '='");
+    }
+    line = TrimBlanks(line.substr(1));
+    if (line == "-") {
+      file.EraseValue(key, name);
+      return true;
+    }
+    if (!line.empty() && line.front() == '"') {
+      std::string text;
+      if (!ReadQuoted(&line, &text)) {
+        return FailValue(error, "the text has no closing quote");
+      }
+      if (!TrimBlanks(line).empty()) {
+        return FailValue(error, "there is more after the closing quote");
+      }
+      text.push_back('\0');
+      file.Put(key, std::move(name), kText, std::move(text));
+      return true;
+    }
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) {
+      return FailValue(error, "the data are neither text, dword nor hex");
+    }
+    const std::string_view kind = line.substr(0, colon);
+    const std::string_view rest = line.substr(colon + 1);
+    if (EqualsIgnoringAsciiCase(kind, "dword")) {
+      const std::string_view digits = TrimBlanks(rest);
+      if (digits.empty() || digits.size() > 8) {
+        return FailValue(error, "a dword needs one to eight hex digits");
+      }
+      std::uint32_t n = 0;
+      for (char c : digits) {
+        const int d = HexDigit(c);
+        if (d < 0) {
+          return FailValue(error, "a dword needs one to eight hex digits");
+        }
+        n = (n << 4) | static_cast<std::uint32_t>(d);
+      }
+      std::string data(4, '\0');
+      for (std::size_t k = 0; k < 4; ++k) {
+        data[k] = static_cast<char>((n >> (8 * k)) & 0xFF);
+      }
+      file.Put(key, std::move(name), kDword, std::move(data));
+      return true;
+    }
+    std::uint32_t type = kBinary;
+    if (EqualsIgnoringAsciiCase(kind.substr(0, 4), "hex(") && kind.size() > 5 &&
+        kind.back() == ')') {
+      const std::string_view digits = kind.substr(4, kind.size() - 5);
+      if (digits.size() > 8) {
+        return FailValue(error, "the type of hex(N) must be one to eight hex digits");
+      }
+      type = 0;
+      for (char c : digits) {
+        const int d = HexDigit(c);
+        if (d < 0) {
+          return FailValue(error, "the type of hex(N) must be one to eight hex digits");
+        }
+        type = (type << 4) | static_cast<std::uint32_t>(d);
+      }
+    } else if (!EqualsIgnoringAsciiCase(kind, "hex")) {
+      return FailValue(error, "the data are neither text, dword nor hex");
+    }
+    std::string data;
+    if (!ReadHexBytes(rest, &data, error)) {
+      return false;
+    }
+    file.Put(key, std::move(name), type, std::move(data));
+    return true;
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int line_number_ = 0;
+};
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<RegeditFile> RegeditFile::Parse(std::string_view text, std::string* error) {
+  return RegeditParser(text).Run(error);
+}
+
+std::string RegeditFile::Serialize() const {
+  std::string out(kHeader);
+  out += "\n\n";
+  for (const RegeditKey& key : keys_) {
+    out += '[';
+    out += key.path;
+    out += "]\n";
+    for (const RegeditValue& v : key.values) {
+      AppendValue(out, v);
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+const RegeditValue* RegeditFile::Find(std::string_view path, std::string_view name) const {
+  for (const RegeditKey& key : keys_) {
+    if (EqualsIgnoringAsciiCase(key.path, path)) {
+      for (const RegeditValue& v : key.values) {
+        if (EqualsIgnoringAsciiCase(v.name, name)) {
+          return &v;
+        }
+      }
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+bool RegeditFile::Set(std::string_view path, std::string_view name, std::uint32_t type,
+                      std::string_view data) {
+  if (!IsWritablePath(path) || !IsWritableName(name)) {
+    return false;
+  }
+  Put(path, std::string(name), type, std::string(data));
+  return true;
+}
+
+// The parser adds what it read without Set's checks on names: what was read can be written back.
+void RegeditFile::Put(std::string_view path, std::string name, std::uint32_t type,
+                      std::string data) {
+  RegeditKey& key = AddKey(path);
+  for (RegeditValue& v : key.values) {
+    if (EqualsIgnoringAsciiCase(v.name, name)) {
+      v.type = type;
+      v.data = std::move(data);
+      return;
+    }
+  }
+  key.values.push_back(RegeditValue{std::move(name), type, std::move(data)});
+}
+
+RegeditKey* RegeditFile::FindKey(std::string_view path) {
+  for (RegeditKey& key : keys_) {
+    if (EqualsIgnoringAsciiCase(key.path, path)) {
+      return &key;
+    }
+  }
+  return nullptr;
+}
+
+RegeditKey& RegeditFile::AddKey(std::string_view path) {
+  if (RegeditKey* key = FindKey(path)) {
+    return *key;
+  }
+  keys_.push_back(RegeditKey{std::string(path), {}});
+  return keys_.back();
+}
+
+void RegeditFile::RemoveTree(std::string_view path) {
+  std::erase_if(keys_, [path](const RegeditKey& key) { return IsWithin(key.path, path); });
+}
+
+void RegeditFile::EraseValue(std::string_view path, std::string_view name) {
+  if (RegeditKey* key = FindKey(path)) {
+    std::erase_if(key->values,
+                  [name](const RegeditValue& v) { return EqualsIgnoringAsciiCase(v.name, name); });
+  }
+}
+
+}  // namespace plotxfer

@@ -1,0 +1,36 @@
+#pragma once
+// The settings store where there is no registry: one REGEDIT4 text file (its form is described
+// in core/settings/regedit_file.h) holding the user's keys under HKEY_CURRENT_USER.
+//
+// Every write reads the file, changes the one value and puts the whole file back through a
+// temporary file and a rename, all under an advisory lock on a lock file beside it: two writers
+// lose nothing, and a crash leaves the old file or the new one. Readers take no lock; they see
+// the old file or the new one. A file that cannot be parsed is renamed aside (".bad", or
+// ".bad.1" and on when that is taken) and read as empty, so defaults apply; it is never
+// overwritten while it is still in the way.
+#include <string>
+
+#include "platform/value_store.h"
+
+namespace plotxfer::platform {
+
+class RegistryFileStore : public ValueStore {
+ public:
+  explicit RegistryFileStore(std::string path);
+
+  StoreStatus Query(const std::string& key, const std::string& name, void* buffer,
+                    std::uint32_t* size, std::uint32_t* type) override;
+  StoreStatus Set(const std::string& key, const std::string& name, std::uint32_t type,
+                  const void* data, std::uint32_t size) override;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// $PLOTXFER_REGISTRY_FILE when set, else ${XDG_CONFIG_HOME:-$HOME/.config}/MORVA/PLOTXFER.reg;
+// empty when there is no home folder to be found.
+std::string DefaultRegistryFilePath();
+
+}  // namespace plotxfer::platform

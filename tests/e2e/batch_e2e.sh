@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# plotxfer-batch on a copy of the demo application folder with the stand-in tools; the outputs
+# are checked with pdfinfo and ImageMagick's identify.
+#   batch_e2e.sh DEMO-DIR [WINE-RUN]
+# With WINE-RUN the Windows build in DEMO-DIR runs under Wine with Windows paths.
+set -uo pipefail
+demo=$1
+wine=${2:-}
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_eq() {  # what expected actual
+  [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/plotxfer-e2e.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cp -r "$demo/app" "$work/app"
+mkdir -p "$work/drawings" "$work/out"
+cp "$demo"/drawings/*.VX "$work/drawings/"
+
+if [ -n "$wine" ]; then
+  # Names outside ASCII do not survive the way from a Linux command line into Wine's ANSI argv;
+  # the chain tests cover Shift-JIS paths under Wine.
+  rm -f "$work"/drawings/*[![:ascii:]]*.VX
+  native() { printf 'Z:%s' "$1" | tr / '\\'; }
+  batch() { "$wine" "$work/app/plotxfer-batch.exe" "$@" 2>"$work/stderr" | iconv -f CP932 -t UTF-8; return "${PIPESTATUS[0]}"; }
+else
+  native() { printf '%s' "$1"; }
+  batch() { "$work/app/plotxfer-batch" "$@" 2>"$work/stderr"; }
+fi
+
+valid=()
+for f in "$work"/drawings/*.VX; do
+  [ "$(basename "$f")" = newer.VX ] || valid+=("$(native "$f")")
+done
+newer=$(native "$work/drawings/newer.VX")
+out=$(native "$work/out")
+
+# Page size in whole millimetres.
+page_size() {
+  pdfinfo "$1" 2>/dev/null |
+    awk '/^Page size:/ { printf "%d x %d", $3 / 72 * 25.4 + 0.5, $5 / 72 * 25.4 + 0.5 }'
+}
+pages() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Pages: *//p'; }
+name_of() { local b; b=$(basename "$(printf '%s' "$1" | tr '\\' /)"); printf '%s' "${b%.*}"; }
+
+echo "== PDF of every drawing, one invalid"
+report=$(batch --pdf --colour --output-dir "$out" "${valid[@]}" "$newer")
+expect_eq "exit code with an invalid drawing" 1 "$?"
+row=0
+for d in "${valid[@]}" "$newer"; do
+  row=$((row + 1))
+  status="変換終了"
+  [ "$d" = "$newer" ] && status="エラー(1)"
+  grep -qxF "$(printf '%3d %s %s' "$row" "$d" "$status")" <<<"$report" ||
+    fail "report row $row for $d: $report"
+done
+grep -q "newer.VX: the drawing's version is not supported" "$work/stderr" ||
+  fail "no reason for newer.VX: $(cat "$work/stderr")"
+for d in "${valid[@]}"; do
+  pdf=$work/out/$(name_of "$d").pdf
+  expect_eq "pages of $pdf" 1 "$(pages "$pdf")"
+  expect_eq "page size of $pdf (A3 without a size token)" "420 x 297" "$(page_size "$pdf")"
+done
+[ -e "$work/out/newer.pdf" ] && fail "an output for the invalid drawing"
+[ -e "$work/out/section.rev2.pdf" ] || fail "section.rev2.VX must give section.rev2.pdf"
+
+echo "== PDF page sizes"
+for case in "A4:297 x 210" "A4P:210 x 297" "B4:364 x 257" "A0:1189 x 841" "500x250:500 x 250"; do
+  paper=${case%%:*}
+  batch --pdf --paper "$paper" --output-dir "$out" "${valid[0]}" >/dev/null
+  expect_eq "exit code for --paper $paper" 0 "$?"
+  expect_eq "page size for --paper $paper" "${case#*:}" \
+    "$(page_size "$work/out/$(name_of "${valid[0]}").pdf")"
+done
+
+echo "== Images"
+for case in "bmp:bmp:BMP" "gif:gif:GIF" "jpeg:jpg:JPEG" "tiff:tif:TIFF"; do
+  IFS=: read -r kind ext format <<<"$case"
+  batch --image "$kind" --paper A4 --dpi 100 --output-dir "$out" "${valid[@]}" >/dev/null
+  expect_eq "exit code for --image $kind" 0 "$?"
+  for d in "${valid[@]}"; do
+    img=$work/out/$(name_of "$d").$ext
+    got=$(identify -format '%m %wx%h' "$img" 2>&1)
+    # ImageMagick names BMP version 3 "BMP3".
+    [[ "$got" =~ ^$format[0-9]?\ 1169x827$ ]] || fail "$img: expected $format 1169x827, got $got"
+  done
+done
+# Without --dpi the screen's resolution is used and no resolution token is handed over.
+batch --image bmp --paper A4 --output-dir "$out" "${valid[0]}" >/dev/null
+expect_eq "A4 at the default resolution" "1123x794" \
+  "$(identify -format '%wx%h' "$work/out/$(name_of "${valid[0]}").bmp" 2>&1)"
+# Black and white against the drafting system's colours.
+batch --image bmp --mono --output-dir "$out" "${valid[0]}" >/dev/null
+mono_colours=$(identify -format '%k' "$work/out/$(name_of "${valid[0]}").bmp")
+batch --image bmp --colour --output-dir "$out" "${valid[0]}" >/dev/null
+colours=$(identify -format '%k' "$work/out/$(name_of "${valid[0]}").bmp")
+[ "$mono_colours" -le 2 ] || fail "--mono gave $mono_colours colours"
+[ "$colours" -gt 2 ] || fail "--colour gave only $colours colours"
+
+echo "== Beside the drawings, verbose"
+report=$(batch -v --beside "${valid[@]}")
+expect_eq "exit code when every drawing converts" 0 "$?"
+for d in "${valid[@]}"; do
+  expect_eq "pages beside $d" 1 "$(pages "$work/drawings/$(name_of "$d").pdf")"
+done
+expect_eq "command lines printed by -v" $((2 * ${#valid[@]})) "$(grep -c '^"' <<<"$report")"
+
+echo "== Dry run and usage errors"
+rm -f "$work"/out/*
+report=$(batch --dry-run --output-dir "$out" "${valid[@]}")
+expect_eq "dry-run exit code" 0 "$?"
+expect_eq "files written by a dry run" "" "$(ls "$work/out")"
+expect_eq "command lines of a dry run" $((2 * ${#valid[@]})) "$(grep -c '^"' <<<"$report")"
+batch --image png "${valid[0]}" >/dev/null
+expect_eq "exit code of a usage error" 2 "$?"
+grep -q -- '--image' "$work/stderr" || fail "the usage error does not name --image"
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
