@@ -5,6 +5,7 @@
 
 #include "app/single_instance_win.h"
 #include "app/startup_settings_win.h"
+#include "core/params/param_file.h"
 #include "platform/screen.h"
 #include "resources/resource.h"
 #include "ui/pltxfr_dlg_win.h"
@@ -55,8 +56,10 @@ bool CPLOTXFERApp::InitInstance() {
 
   ui::PLTXFRDlg dialog;
   dialog.FillFrom(Options);
-  // SEAM(params): the parameter template's LoadLineTypeDefaults is handed to the dialog here
-  // once the parameter file code is on main.
+  // A missing or unreadable template leaves the defaults as they are; the dialog opens all the
+  // same.
+  dialog.SetLineTypeLoader(
+      [this](const std::string& app_folder) { params::LoadLineTypeDefaults(app_folder, Tables); });
   dialog.DoModal();
   return false;
 }

@@ -2,6 +2,7 @@
 // The application object of PLOTXFER.exe.
 #include <windows.h>
 
+#include "core/params/display_settings.h"
 #include "core/settings/options.h"
 #include "wingui/application.h"
 
@@ -20,6 +21,8 @@ class CPLOTXFERApp : public wingui::ApplicationImpl<CPLOTXFERApp> {
 
   ConversionOptions Options;
   int CharVectorFont = kDefaultCharVectorFont;
+  // Pen and line-type tables of the process; the line-type defaults are read once at start.
+  params::ParamTables Tables;
 };
 
 // The one application object of the process.

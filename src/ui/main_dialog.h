@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/settings/options.h"
+#include "core/settings/stored_settings.h"
 #include "ui/dialog_view.h"
 #include "ui/enable_rules.h"
 
@@ -26,18 +27,6 @@ inline constexpr std::array<ListColumn, 3> kListColumns = {{
     {IDS_COLUMN_FILE, 400},
     {IDS_COLUMN_STATUS, 70},
 }};
-
-// The eight general values a run takes from the dialog into the record and the store.
-struct GeneralOptions {
-  int PdfOrImage;
-  int ImageType;
-  int BAndWFlg;
-  int WIdtHFlg;
-  int PitchFlg;
-  int VFontFlg;
-  int FolderType;
-  std::string SelFolder;
-};
 
 class MainDialog {
  public:
@@ -84,6 +73,7 @@ class MainDialog {
 
   // Reads the option controls into the working copy (the run does this at its start).
   void CaptureOptions();
+  // The eight captured values, as the settings store saves them at run start.
   GeneralOptions CapturedOptions() const;
 
   // Locks (false) or unlocks (true) the controls around a run.
