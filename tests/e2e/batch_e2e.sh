@@ -24,7 +24,7 @@ if [ -n "$wine" ]; then
   # the chain tests cover Shift-JIS paths under Wine.
   rm -f "$work"/drawings/*[![:ascii:]]*.VX
   native() { printf 'Z:%s' "$1" | tr / '\\'; }
-  batch() { "$wine" "$work/app/plotxfer-batch.exe" "$@" 2>"$work/stderr" | iconv -f CP932 -t UTF-8; return "${PIPESTATUS[0]}"; }
+  batch() { "$wine" "$work/app/plotxfer-batch.exe" "$@" 2>"$work/stderr" | iconv -f CP932 -t UTF-8 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 else
   native() { printf '%s' "$1"; }
   batch() { "$work/app/plotxfer-batch" "$@" 2>"$work/stderr"; }

@@ -286,14 +286,15 @@ TEST_F(ConversionChainTest, TheConversionWaitsForSlowTools) {
 TEST_F(ConversionChainTest, MissingToolsAndInvalidDrawings) {
   WriteBytes(Output(), "old output");
   // Output utility missing: 3, and the old output has been deleted.
-  std::filesystem::rename(paths.output_utility, paths.output_utility + ".away");
+  // The C runtime takes the narrow Shift-JIS path as it is; std::filesystem would not.
+  ASSERT_EQ(std::rename(paths.output_utility.c_str(), (paths.output_utility + ".away").c_str()), 0);
   EXPECT_EQ(Convert(), OutputFailed);
   EXPECT_FALSE(std::filesystem::exists(Output()));
-  std::filesystem::rename(paths.output_utility + ".away", paths.output_utility);
+  ASSERT_EQ(std::rename((paths.output_utility + ".away").c_str(), paths.output_utility.c_str()), 0);
 
   // Export tool missing: 2, and an existing output stays.
   WriteBytes(Output(), "old output");
-  std::filesystem::remove(paths.export_tool);
+  ASSERT_EQ(std::remove(paths.export_tool.c_str()), 0);
   EXPECT_EQ(Convert(), ExportNotStarted);
   EXPECT_EQ(ReadBytes(Output()), "old output");
 
