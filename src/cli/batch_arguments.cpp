@@ -145,7 +145,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
       ->needs(image_opt);
 
   app.add_flag("-v,--verbose", req.verbose,
-               "print each command line before starting it, and the tools' own output");
+               "print each command line before starting it (on Linux also the tools' own output)");
   auto* dry_run =
       app.add_flag("--dry-run", req.dry_run, "print the command lines and start nothing");
   app.add_flag("--save", req.save,

@@ -194,6 +194,22 @@ TEST_F(ConvertDrawingTest, RefusedPathsTouchNothingAndStartNothing) {
   EXPECT_EQ(files.existing.size(), 2u);
 }
 
+TEST_F(ConvertDrawingTest, ADrawingIsNeverItsOwnOutput) {
+  ToolsWork();
+  const std::string named_like_output = work.File("sheet.pdf");
+  WriteBytes(named_like_output, DrawingHeader());
+  files.existing = {named_like_output};
+  EXPECT_EQ(Convert(named_like_output), PathRefused);
+  EXPECT_NE(detail.find("replace the drawing"), std::string::npos) << detail;
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_TRUE(files.removed.empty());
+  // The same name in another output folder is no conflict.
+  options.FolderType = 1;
+  options.SelFolder = work.File("out");
+  expected_output = options.SelFolder + kSep + "sheet.pdf";
+  EXPECT_EQ(Convert(named_like_output), Converted) << detail;
+}
+
 #ifndef _WIN32
 TEST_F(ConvertDrawingTest, DrawingNamesThatCouldInjectTokensAreRefused) {
   // Possible file names on Linux; the header is valid, so only the name is at fault.

@@ -74,3 +74,14 @@ TEST(FileNames, TrailingSeparatorIsAddedOnlyWhenMissing) {
   EXPECT_EQ(text::WithTrailingSeparator("/out/", kPosix, kUtf8), "/out/");
   EXPECT_EQ(text::WithTrailingSeparator("", kPosix, kUtf8), "");
 }
+
+TEST(SamePathText, WindowsIgnoresLetterCaseAndSlashKindOnly) {
+  EXPECT_TRUE(text::SamePathText("D:\\Work\\PLAN.PDF", "d:/work/plan.pdf", kWin, kSjis));
+  EXPECT_FALSE(text::SamePathText("D:\\Work\\plan.pdf", "D:\\Work\\plan.pdf ", kWin, kSjis));
+  EXPECT_FALSE(text::SamePathText("PLAN.PDF", "plan.pdf", kPosix, kUtf8));
+  EXPECT_TRUE(text::SamePathText("/w/plan.pdf", "/w/plan.pdf", kPosix, kUtf8));
+  // 0x83 0x41 (ア) and 0x83 0x61 (ヂ) are different characters whose trail bytes look like
+  // 'A' and 'a'.
+  EXPECT_FALSE(text::SamePathText("C:\\\x83\x41", "C:\\\x83\x61", kWin, kSjis));
+  EXPECT_TRUE(text::SamePathText("C:\\\x83\x41.PDF", "c:\\\x83\x41.pdf", kWin, kSjis));
+}

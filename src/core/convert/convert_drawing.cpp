@@ -16,6 +16,13 @@ ConversionPlan PlanConversion(const CommandContext& ctx, std::string_view app_fo
   const ToolPaths paths = ToolPathsFor(app_folder, ctx.style, ctx.code_page);
   plan.csd_path = paths.intermediate_csd;
   plan.output_path = MakeOutputPath(ctx, drawing, OutputExtension(ctx.options));
+  // A drawing whose own name is its output's (plan.pdf converted to PDF beside itself) would be
+  // deleted before the output utility starts.
+  if (text::SamePathText(plan.output_path, drawing, ctx.style, ctx.code_page)) {
+    plan.verdict = PathRefused;
+    plan.reason = "the output " + plan.output_path + " would replace the drawing itself";
+    return plan;
+  }
 
   BuiltCommand exporter = BuildExportCommandLine(ctx, app_folder, drawing, plan.csd_path);
   BuiltCommand output =

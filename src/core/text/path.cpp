@@ -54,6 +54,37 @@ std::string_view PathWithoutExtension(std::string_view path, PathStyle style, Co
   return dot == npos ? path : path.substr(0, start + dot);
 }
 
+bool SamePathText(std::string_view a, std::string_view b, PathStyle style, CodePage cp) {
+  if (style == PathStyle::Posix) {
+    return a == b;
+  }
+  const auto fold = [](char c) {
+    if (c == '/') {
+      return '\\';
+    }
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    const std::size_t na = CharLength(a, i, cp);
+    const std::size_t nb = CharLength(b, j, cp);
+    if (na != nb) {
+      return false;
+    }
+    if (na == 1) {
+      if (fold(a[i]) != fold(b[j])) {
+        return false;
+      }
+    } else if (a.substr(i, na) != b.substr(j, nb)) {
+      return false;  // a trail byte is never folded: it is no letter
+    }
+    i += na;
+    j += nb;
+  }
+  return i == a.size() && j == b.size();
+}
+
 std::string WithTrailingSeparator(std::string_view folder, PathStyle style, CodePage cp) {
   std::string out(folder);
   if (!out.empty() && !EndsWithSeparator(out, style, cp)) {

@@ -46,4 +46,9 @@ std::string_view PathWithoutExtension(std::string_view path, PathStyle style, Co
 // The folder with a separator appended unless it is empty or already ends in one.
 std::string WithTrailingSeparator(std::string_view folder, PathStyle style, CodePage cp);
 
+// True when both texts name the same path as the style compares names: byte for byte on Posix;
+// on Windows ignoring the letter case of single-byte characters and taking '/' for '\'.
+// Different spellings of one file (relative and absolute, 8.3 names, links) are not detected.
+bool SamePathText(std::string_view a, std::string_view b, PathStyle style, CodePage cp);
+
 }  // namespace plotxfer::text
