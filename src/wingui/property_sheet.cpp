@@ -66,8 +66,8 @@ bool PropertyPage::OnNotify(NMHDR* header, LRESULT* result) {
 INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   PropertyPage* self = nullptr;
   if (msg == WM_INITDIALOG) {
-    const auto* spec = reinterpret_cast<const PROPSHEETPAGEW*>(lparam);
-    self = spec ? reinterpret_cast<PropertyPage*>(spec->lParam) : nullptr;
+    const auto* page_template = reinterpret_cast<const PROPSHEETPAGEW*>(lparam);
+    self = page_template ? reinterpret_cast<PropertyPage*>(page_template->lParam) : nullptr;
     if (self) {
       self->BindHandle(hwnd);
       if (self->sheet_) {
