@@ -2,9 +2,10 @@
 # make bench-convert   99 drawings through plotxfer-batch against the bare tool starts
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
+# make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
 PRESETS := linux linux-asan windows
 
-.PHONY: demo bench-convert test bootstrap format clean $(addprefix test-,$(PRESETS))
+.PHONY: demo bench-convert test bootstrap format clean screenshots $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
@@ -21,6 +22,9 @@ test: bootstrap
 
 $(addprefix test-,$(PRESETS)): test-%: bootstrap
 	@scripts/run-all-tests $*
+
+screenshots: bootstrap
+	@scripts/screenshots
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

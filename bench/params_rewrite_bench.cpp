@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -130,7 +131,8 @@ Figures Measure(const plotxfer::ConversionOptions& options, ParamTables& tables,
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   const fs::path data = fs::path(PLOTXFER_TEST_DATA) / "params" / "app";
-  const fs::path dir = fs::temp_directory_path() / "plotxfer-params-bench";
+  const fs::path dir = fs::temp_directory_path() /
+                       ("plotxfer-params-bench-" + std::to_string(std::random_device()()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy(data, dir);

@@ -120,6 +120,16 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
   auto* colour = app.add_flag("--colour,--color")->description("the drafting system's pen colours");
   mono->excludes(colour);
 
+  auto* widths =
+      app.add_flag("--line-widths")->description("pen widths as the drafting system displays them");
+  auto* no_widths = app.add_flag("--no-line-widths")->description("every pen one pixel wide");
+  widths->excludes(no_widths);
+  auto* pitch = app.add_flag("--line-pitch")
+                    ->description("dash patterns as the drafting system displays them");
+  auto* no_pitch =
+      app.add_flag("--no-line-pitch")->description("dash patterns of the parameter template");
+  pitch->excludes(no_pitch);
+
   auto* fonts = app.add_flag("--fonts")->description("fonts effective (the default)");
   auto* no_fonts = app.add_flag("--no-fonts")->description("fonts not effective");
   fonts->excludes(no_fonts);
@@ -173,6 +183,16 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
       req.options.BAndWFlg = 1;
     } else if (colour->count() > 0) {
       req.options.BAndWFlg = 0;
+    }
+    if (widths->count() > 0) {
+      req.options.WIdtHFlg = 1;
+    } else if (no_widths->count() > 0) {
+      req.options.WIdtHFlg = 0;
+    }
+    if (pitch->count() > 0) {
+      req.options.PitchFlg = 1;
+    } else if (no_pitch->count() > 0) {
+      req.options.PitchFlg = 0;
     }
     if (fonts->count() > 0) {
       req.options.VFontFlg = 0;

@@ -7,6 +7,7 @@
 #include "core/text/path.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/param_services.h"
 #include "platform/path_style.h"
 #include "platform/process.h"
 #include "platform/profile_reader.h"
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
       style, cp};
   env.stop = &g_stop;
   env.settings = &platform::SystemSettingsStore();
+  const params::ParamServices param_services = platform::SystemParamServices();
+  env.params = &param_services;
   // The font setting belongs to the drafting system the tools are taken from.
   ReadCharVectorFont(platform::SystemProfileReader(), parsed.request.app_folder,
                      env.char_vector_font);

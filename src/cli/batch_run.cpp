@@ -79,6 +79,33 @@ bool SaveGeneralOptions(const BatchRequest& request, const BatchEnvironment& env
   return false;
 }
 
+// The template's patterns are the defaults of the pitch settings. This program makes one run per
+// start, so they are read here, at the start of the run. As for the options, the dialog keeps
+// failures silent; a script is told, and the run still goes on.
+bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env) {
+  if (env.params == nullptr) {
+    return true;
+  }
+  params::ParamTables tables;
+  std::string why;
+  if (params::LoadLineTypeDefaults(request.app_folder, tables, &why) != 0) {
+    std::fprintf(env.err, "plotxfer-batch: no default line patterns: %s\n", why.c_str());
+  }
+  ConversionOptions options = request.options;
+  options.AppFolder = request.app_folder;
+  if (params::WriteParamFile(options, tables, *env.params, &why) != 0) {
+    std::fprintf(env.err, "plotxfer-batch: the parameter file was not rewritten: %s\n",
+                 why.c_str());
+    std::fflush(env.err);
+    return false;
+  }
+  if (request.verbose) {
+    std::fprintf(env.out, "rewrote %s\n", params::ParamFilePath(request.app_folder).c_str());
+    std::fflush(env.out);
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
@@ -87,6 +114,7 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
     return DryRun(request, env, ctx);
   }
   const bool saved = !request.save || SaveGeneralOptions(request, env);
+  const bool rewritten = RewriteParamFile(request, env);
   EchoingRunner echoing(env.services.processes, env.out);
   const ConversionServices services{
       request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
@@ -98,7 +126,7 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
     std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n",
                  summary.not_reached);
   }
-  return summary.failed == 0 && !summary.stopped && saved ? 0 : 1;
+  return summary.failed == 0 && !summary.stopped && saved && rewritten ? 0 : 1;
 }
 
 }  // namespace plotxfer::cli

@@ -17,6 +17,7 @@
 #include "cli/batch_run.h"
 #include "core/settings/settings_store.h"
 #include "fake_services.h"
+#include "params_fakes.h"
 #include "temp_files.h"
 
 using namespace plotxfer;
@@ -134,6 +135,24 @@ TEST_F(BatchArgumentsTest, SwitchesSetTheirFields) {
   EXPECT_EQ(tiff.request.options.BAndWFlg, 1);
   EXPECT_EQ(tiff.request.options.VFontFlg, 0);
   EXPECT_EQ(tiff.request.options.FolderType, 0);
+}
+
+TEST_F(BatchArgumentsTest, LineWidthAndPitchSwitchesSetTheirFlags) {
+  defaults.options.WIdtHFlg = 0;
+  defaults.options.PitchFlg = 1;
+  ParseOutcome o = Parse({"d.VX"});
+  EXPECT_EQ(o.request.options.WIdtHFlg, 0);
+  EXPECT_EQ(o.request.options.PitchFlg, 1);
+  o = Parse({"--line-widths", "--no-line-pitch", "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.options.WIdtHFlg, 1);
+  EXPECT_EQ(o.request.options.PitchFlg, 0);
+  defaults.options.WIdtHFlg = 1;
+  o = Parse({"--no-line-widths", "--line-pitch", "d.VX"});
+  EXPECT_EQ(o.request.options.WIdtHFlg, 0);
+  EXPECT_EQ(o.request.options.PitchFlg, 1);
+  ExpectUsageError({"--line-widths", "--no-line-widths", "d.VX"}, "--line-widths");
+  ExpectUsageError({"--line-pitch", "--no-line-pitch", "d.VX"}, "--line-pitch");
 }
 
 TEST_F(BatchArgumentsTest, PaperSetsTheSizeOfTheChosenOutputKindOnly) {
@@ -379,6 +398,80 @@ TEST_F(BatchRunTest, AFailedSaveIsReportedAndTheDrawingsAreStillConverted) {
   EXPECT_NE(err.Text().find("the options could not be saved"), std::string::npos) << err.Text();
   EXPECT_EQ(runner.calls.size(), 4u);
   EXPECT_NE(out.Text().find("  2 " + request.drawings[1]), std::string::npos);
+}
+
+namespace {
+
+// The run with the parameter file of a real application folder, the drafting system's settings
+// and the screen faked.
+class BatchParamsTest : public BatchRunTest {
+ protected:
+  BatchParamsTest() {
+    std::filesystem::copy(std::filesystem::path(PLOTXFER_TEST_DATA) / "params" / "app",
+                          request.app_folder);
+    profile.LoadIni(ReadBytes(request.app_folder + "VELLUMIX.SYS"));
+    request.options.BAndWFlg = 0;
+    request.options.WIdtHFlg = 1;
+    request.options.PitchFlg = 1;
+  }
+
+  int RunWithParams() {
+    cli::BatchEnvironment env{ConversionServices{runner, files}, kStyle, text::CodePage::Utf8};
+    env.out = out.file();
+    env.err = err.file();
+    env.params = &services;
+    return cli::RunBatch(request, env);
+  }
+
+  std::string ParamFile() const { return ReadBytes(request.app_folder + "vxcsd.cprm"); }
+  static std::string Golden(const char* name) {
+    return ReadBytes((std::filesystem::path(PLOTXFER_TEST_DATA) / "params" / name).string());
+  }
+
+  params::testing::FakeProfile profile;
+  params::testing::FakeScreen screen{96};
+  std::vector<std::size_t> tool_calls_at_rewrite;
+  params::ParamServices services{
+      profile, screen, [this](const std::string& path, std::string_view bytes, std::string* e) {
+        tool_calls_at_rewrite.push_back(runner.calls.size());
+        return params::testing::ReplaceByWriting(path, bytes, e);
+      }};
+};
+
+}  // namespace
+
+TEST_F(BatchParamsTest, RewritesTheParameterFileOnceBeforeTheFirstExport) {
+  ASSERT_EQ(RunWithParams(), 0) << err.Text();
+  EXPECT_EQ(tool_calls_at_rewrite, std::vector<std::size_t>{0});
+  EXPECT_EQ(runner.calls.size(), 4u);
+  // The template's patterns are the defaults the pitch keys override.
+  EXPECT_EQ(ParamFile(), Golden("expected-colour-widths-pitches.cprm"));
+
+  request.options.BAndWFlg = 1;
+  request.options.WIdtHFlg = 0;
+  request.options.PitchFlg = 0;
+  ASSERT_EQ(RunWithParams(), 0) << err.Text();
+  EXPECT_EQ(ParamFile(), Golden("expected-mono.cprm"));
+}
+
+TEST_F(BatchParamsTest, AFileThatCannotBeRewrittenIsReportedAndTheRunGoesOn) {
+  std::filesystem::remove(request.app_folder + "vxcsd.std");
+  std::filesystem::remove(request.app_folder + "vxcsd.cprm");
+  EXPECT_EQ(RunWithParams(), 1);
+  const std::string text = err.Text();
+  EXPECT_NE(text.find("no default line patterns: cannot read "), std::string::npos) << text;
+  EXPECT_NE(text.find("the parameter file was not rewritten: cannot read "), std::string::npos)
+      << text;
+  EXPECT_EQ(runner.calls.size(), 4u);
+  EXPECT_NE(out.Text().find("  2 " + request.drawings[1] + " 変換終了"), std::string::npos);
+}
+
+TEST_F(BatchParamsTest, ADryRunLeavesTheParameterFileAlone) {
+  const std::string before = ParamFile();
+  request.dry_run = true;
+  EXPECT_EQ(RunWithParams(), 0);
+  EXPECT_TRUE(tool_calls_at_rewrite.empty());
+  EXPECT_EQ(ParamFile(), before);
 }
 
 #if !defined(_WIN32) && defined(PLOTXFER_BATCH_EXE)

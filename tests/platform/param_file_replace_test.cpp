@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "core/params/param_file.h"
@@ -44,9 +45,11 @@ class Dpi96 : public plotxfer::platform::Screen {
 class ParamFileReplace : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Unique across processes: other builds run the same tests at the same time.
+    static std::random_device random;
     dir = fs::temp_directory_path() /
-          ("plotxfer-params-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+          ("plotxfer-params-" + std::to_string(random()) + std::to_string(random()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::copy(fs::path(PLOTXFER_TEST_DATA) / "params" / "app", dir);

@@ -9,6 +9,7 @@
 #include "core/params/param_names.h"
 #include "core/params/param_scan.h"
 #include "params_fakes.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -377,10 +378,7 @@ TEST(ParseSegments, MissingNumbersStayZero) {
 class ParamFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / (std::string("plotxfer_params_") + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = scratch.Path();
     fs::copy(fs::path(PLOTXFER_TEST_DATA) / "params" / "app", dir);
     options.AppFolder = (dir / "").string();
     options.BAndWFlg = 0;
@@ -388,8 +386,6 @@ class ParamFiles : public ::testing::Test {
     options.PitchFlg = 0;
     profile.LoadIni(ReadFileBytes((dir / "VELLUMIX.SYS").string()));
   }
-  void TearDown() override { fs::remove_all(dir); }
-
   std::string ParamFile() const { return ReadFileBytes((dir / "vxcsd.cprm").string()); }
   static std::string Golden(const char* name) {
     return ReadFileBytes((fs::path(PLOTXFER_TEST_DATA) / "params" / name).string());
@@ -398,6 +394,7 @@ class ParamFiles : public ::testing::Test {
     return WriteParamFile(options, tables, services, reason);
   }
 
+  plotxfer::testing::TempFolder scratch;
   fs::path dir;
   ConversionOptions options;
   ParamTables tables;

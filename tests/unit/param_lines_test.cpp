@@ -6,6 +6,7 @@
 #include <string>
 
 #include "params_fakes.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -115,10 +116,8 @@ TEST_F(ParamLinesTest, RewritingALongLineDropsItsContinuation) {
 }
 
 TEST_F(ParamLinesTest, LoadsFilesAndReportsOnesThatCannotBeOpened) {
-  const auto dir =
-      std::filesystem::temp_directory_path() /
-      ("plotxfer_param_lines_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  std::filesystem::create_directories(dir);
+  const plotxfer::testing::TempFolder scratch;
+  const std::filesystem::path dir = scratch.Path();
   const std::string path = (dir / "vxcsd.cprm").string();
   const std::string content = Lines(3000, "\n");  // bigger than one read, too many lines
   WriteFileBytes(path, Lines(10) + std::string(20000, 'z') + "\n");
@@ -129,7 +128,6 @@ TEST_F(ParamLinesTest, LoadsFilesAndReportsOnesThatCannotBeOpened) {
   EXPECT_EQ(lines->count(), 0u);
   EXPECT_NE(LoadParamLines((dir / "missing.cprm").string(), *lines), 0);
   EXPECT_EQ(lines->count(), 0u);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

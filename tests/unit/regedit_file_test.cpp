@@ -316,7 +316,8 @@ TEST(RegeditRobustness, WhateverIsSetIsReadBackExactly) {
         std::string part = RandomName(r);
         // Parts of a key path are never empty and hold no separator.
         part.erase(std::remove(part.begin(), part.end(), '\\'), part.end());
-        path += "\\" + (part.empty() ? std::string("k") : part);
+        path += '\\';
+        path += part.empty() ? std::string("k") : part;
       }
       const std::size_t values = r.Below(5);
       for (std::size_t v = 0; v < values; ++v) {

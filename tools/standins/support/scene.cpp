@@ -51,6 +51,8 @@ Scene BuildScene(const CsdDrawing& drawing, double w, double h, const SceneOptio
     line.y = top + (row + 0.5) * step;
     line.width = options.ignore_widths ? 0 : pen.width_mm;
     line.colour = options.monochrome ? kBlack : Rgb{pen.red, pen.green, pen.blue};
+    // White is the ink of a dark screen: on paper it prints black, as plotters do.
+    if (line.colour == kWhite) line.colour = kBlack;
     line.label = "pen " + std::to_string(i + 1) + Format("  %.2f mm", pen.width_mm);
     scene.lines.push_back(line);
   }

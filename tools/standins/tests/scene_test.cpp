@@ -57,6 +57,12 @@ TEST(SceneRaster, PensShowInTheirColourAndWidth) {
   thin.ignore_widths = true;
   SceneRaster r_thin(BuildScene(d, 200, 150, thin), 254);
   EXPECT_EQ(RowsWithColourAt(r_thin, middle, {10, 20, 30}).size(), 1u);
+
+  d.style.pens[1] = Pen{255, 255, 255, 1.0};  // white on screen
+  SceneRaster r_white(BuildScene(d, 200, 150, {}), 254);
+  EXPECT_EQ(RowsWithColourAt(r_white, middle, kBlack).size(),
+            RowsWithColourAt(r, middle, kBlack).size() + 10)
+      << "prints black";
 }
 
 TEST(SceneRaster, MonochromeHoldsOnlyBlackAndWhite) {

@@ -1,0 +1,84 @@
+#include "app/single_instance_win.h"
+
+#include <cwchar>
+
+namespace plotxfer::app {
+namespace {
+
+// Serialises the marker test and the marker's creation between copies of one logon session.
+constexpr wchar_t kClaimMutexName[] = L"Local\\PLOTXFER.SingleInstanceClaim";
+constexpr wchar_t kMarkerClass[] = L"PLOTXFER.InstanceMarker";
+// Long enough for any copy to finish its claim; a copy that somehow holds it longer must not
+// keep the next start waiting silently for ever.
+constexpr DWORD kClaimWaitMs = 10000;
+
+class ClaimLock {
+ public:
+  ClaimLock() : mutex_(CreateMutexW(nullptr, FALSE, kClaimMutexName)) {
+    if (mutex_) {
+      const DWORD r = WaitForSingleObject(mutex_, kClaimWaitMs);
+      // An abandoned mutex (its holder died mid-claim) is ours now all the same.
+      held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+    }
+  }
+  ~ClaimLock() {
+    if (held_) {
+      ReleaseMutex(mutex_);
+    }
+    if (mutex_) {
+      CloseHandle(mutex_);
+    }
+  }
+  ClaimLock(const ClaimLock&) = delete;
+  ClaimLock& operator=(const ClaimLock&) = delete;
+
+ private:
+  HANDLE mutex_;
+  bool held_ = false;
+};
+
+// Test hook: PLOTXFER_TEST_CLAIM_DELAY_MS (at most 5000) widens the moment between the marker
+// test and the marker's creation, so that a test can show that two copies started together
+// cannot both slip through it. Unset, as for every user, it costs one lookup.
+void WaitForTests() {
+  wchar_t value[16] = {};
+  if (GetEnvironmentVariableW(L"PLOTXFER_TEST_CLAIM_DELAY_MS", value, 16) == 0) {
+    return;
+  }
+  const long ms = std::wcstol(value, nullptr, 10);
+  if (ms > 0) {
+    Sleep(static_cast<DWORD>(ms > 5000 ? 5000 : ms));
+  }
+}
+
+void CreateMarkerWindow(HINSTANCE instance) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = instance;
+  wc.lpszClassName = kMarkerClass;
+  RegisterClassW(&wc);
+  // Never shown and never destroyed: it lives exactly as long as the process.
+  CreateWindowExW(0, kMarkerClass, kMarkerTitle, WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
+                  nullptr, instance, nullptr);
+}
+
+}  // namespace
+
+InstanceClaim ClaimSingleInstance(HINSTANCE instance, const std::wstring& program_title) {
+  ClaimLock lock;
+  if (FindWindowW(nullptr, kMarkerTitle)) {
+    // The title is looked up as UTF-16 so that the Japanese title matches under any code page.
+    HWND other = FindWindowW(nullptr, program_title.c_str());
+    if (!other) {
+      return InstanceClaim::kOtherNotActivated;
+    }
+    SetForegroundWindow(other);
+    ShowWindow(other, SW_RESTORE);
+    return InstanceClaim::kOtherActivated;
+  }
+  WaitForTests();
+  CreateMarkerWindow(instance);
+  return InstanceClaim::kFirst;
+}
+
+}  // namespace plotxfer::app

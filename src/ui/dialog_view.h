@@ -1,0 +1,89 @@
+#pragma once
+// What the dialog logic needs of its window: the controls by id, the list, the system menu,
+// message boxes and the two choosers. The Win32 dialog implements it on the real controls;
+// tests implement it in memory, so the dialog's rules run on every platform.
+//
+// Two encodings meet here. Paths (and list cells taken from paths) are narrow strings in the
+// platform's narrow encoding, the ANSI code page on Windows. The program's own texts from the
+// string table are UTF-8, so that they survive any ANSI code page on their way to the screen.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plotxfer::ui {
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { Warning, Question, Error };
+enum class MessageAnswer { Ok, Yes, No, Closed };
+
+struct MessageRequest {
+  std::string text;     // UTF-8
+  std::string caption;  // UTF-8
+  MessageButtons buttons = MessageButtons::Ok;
+  MessageIcon icon = MessageIcon::Warning;
+  bool task_modal = false;
+};
+
+struct FileRequest {
+  std::string title;           // UTF-8
+  std::string filter;          // UTF-8, "label|pattern|...||" as the string table holds it
+  std::string initial_folder;  // narrow
+  std::size_t result_chars = 65535;
+};
+
+struct FolderRequest {
+  std::string instruction;     // UTF-8
+  std::string initial_folder;  // narrow; selected when the browser opens
+};
+
+class DialogView {
+ public:
+  virtual ~DialogView() = default;
+
+  // Check boxes and radio buttons.
+  virtual bool IsChecked(int id) const = 0;
+  virtual void SetCheck(int id, bool checked) = 0;
+  // Any control.
+  virtual void Enable(int id, bool enabled) = 0;
+  virtual bool IsEnabled(int id) const = 0;
+  virtual void Show(int id, bool shown) = 0;
+  virtual void Focus(int id) = 0;
+  // A control's text, narrow (paths).
+  virtual std::string Text(int id) const = 0;
+  virtual void SetText(int id, const std::string& narrow) = 0;
+  // Redraws the whole dialog at once, without waiting for the message queue.
+  virtual void Repaint() = 0;
+
+  // A text of the string table, UTF-8; empty when the id has none.
+  virtual std::string LoadText(int string_id) const = 0;
+  // A narrow text (a path) as UTF-8, for messages that quote it.
+  virtual std::string NarrowToUtf8(const std::string& narrow) const = 0;
+
+  // Appends a separator and an item to the system menu; false when there is no system menu.
+  virtual bool AppendSystemMenuItem(int command, const std::string& utf8_text) = 0;
+  // Gives the dialog the program's icon, large and small.
+  virtual void SetDialogIcon() = 0;
+
+  // The list view.
+  virtual void ListAddExtendedStyle(unsigned bits) = 0;
+  virtual void ListInsertColumn(int index, const std::string& utf8_title, int width) = 0;
+  virtual int ListRowCount() const = 0;
+  // Inserts a row whose first cell holds text and whose other cells are empty.
+  virtual void ListInsertRow(int row, const std::string& narrow) = 0;
+  virtual void ListSetCell(int row, int column, const std::string& narrow) = 0;
+  virtual void ListSetUiCell(int row, int column, const std::string& utf8) = 0;
+  virtual std::string ListCell(int row, int column) const = 0;  // narrow
+  virtual void ListDeleteRow(int row) = 0;
+  virtual std::vector<int> ListSelectedRows() const = 0;  // ascending
+  virtual void ListSelectAndFocusRow(int row) = 0;
+
+  virtual MessageAnswer ShowMessage(const MessageRequest& request) = 0;
+  // The file selection. Cancelled: nothing. Otherwise the texts of the result in order: either
+  // one full path, or a folder followed by the chosen names.
+  virtual std::optional<std::vector<std::string>> ChooseFiles(const FileRequest& request) = 0;
+  // The folder browser: the chosen folder's file-system path, or nothing when cancelled or
+  // when the chosen item has none.
+  virtual std::optional<std::string> ChooseFolder(const FolderRequest& request) = 0;
+};
+
+}  // namespace plotxfer::ui

@@ -1,0 +1,113 @@
+#pragma once
+// The main dialog's state and rules, written against DialogView so they run on every platform.
+// The Win32 dialog (PLTXFRDlg) adds the window, its command table and the system-menu and
+// paint handlers around it.
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/settings/options.h"
+#include "core/settings/stored_settings.h"
+#include "ui/dialog_view.h"
+#include "ui/enable_rules.h"
+
+namespace plotxfer::ui {
+
+inline constexpr int kMaxRows = 99;
+// Grid lines, header drag-and-drop and full-row select, added to the list's extended styles.
+inline constexpr unsigned kListExtendedStyles = 0x31;
+
+struct ListColumn {
+  int title_id;
+  int width;
+};
+inline constexpr std::array<ListColumn, 3> kListColumns = {{
+    {IDS_COLUMN_NO, 40},
+    {IDS_COLUMN_FILE, 400},
+    {IDS_COLUMN_STATUS, 70},
+}};
+
+class MainDialog {
+ public:
+  // Working copies of the record's general fields, in the record's order.
+  int PdfOrImage = 0;
+  int ImageType = 0;
+  int BAndWFlg = 1;
+  int WIdtHFlg = 0;
+  int PitchFlg = 0;
+  int VFontFlg = 0;  // 1: the fonts-effective box is clear
+  int FolderType = 0;
+  std::string SelFolder;
+  std::string AddFilFolder;  // where the file selection opens
+  std::string AppFolder;     // the program's folder, ending in a separator
+
+  // The drawing list: full paths in row order, and the number of rows.
+  std::vector<std::string> DrawingPaths;
+  int RowCount = 0;
+  int AbortFlag = 0;
+  std::vector<std::string> PendingPaths;
+
+  MainDialog() = default;
+  virtual ~MainDialog() = default;
+
+  // Start-up's filling from the record. An empty AddFilFolder becomes AppFolder here only.
+  void FillFrom(const ConversionOptions& record);
+
+  void SetView(DialogView* view) { view_ = view; }
+  // Reads the line-type defaults of the parameter template in the given application folder;
+  // the last step of the initialisation.
+  void SetLineTypeLoader(std::function<void(const std::string& app_folder)> loader) {
+    line_type_loader_ = std::move(loader);
+  }
+
+  // The initialisation after the controls exist: system menu, icons, options, folder, list,
+  // run buttons, hidden buttons, line-type defaults. True leaves the focus to the default.
+  bool InitializeControls();
+
+  void OnPdf();
+  void OnImage();
+  void OnFileFolder();
+  void OnSelFolder();
+  void OnAbort();
+
+  // Reads the option controls into the working copy (the run does this at its start).
+  void CaptureOptions();
+  // The eight captured values, as the settings store saves them at run start.
+  GeneralOptions CapturedOptions() const;
+
+  // Locks (false) or unlocks (true) the controls around a run.
+  void EnableRunControls(bool enable);
+  // Abort and Execute follow the number of rows.
+  void UpdateRunButtons();
+
+  bool run_in_progress() const { return running_; }
+  // Exit, Escape, the close box and the accept command end the dialog only outside a run.
+  bool MayEnd() const { return !running_; }
+
+  EnableState enable_state() const { return {running_, PdfOrImage, RowCount}; }
+
+ protected:
+  DialogView& view() const { return *view_; }
+
+ private:
+  void SetImageFormatsEnabled(bool enabled);
+  void SetBox(int id, int value);
+
+  DialogView* view_ = nullptr;
+  std::function<void(const std::string&)> line_type_loader_;
+  bool running_ = false;
+};
+
+struct Point {
+  int x;
+  int y;
+};
+
+// Where the icon of a minimised dialog is drawn: centred, rounding as integer division does.
+constexpr Point MinimisedIconOrigin(int client_width, int client_height, int icon_width,
+                                    int icon_height) {
+  return {(client_width - icon_width + 1) / 2, (client_height - icon_height + 1) / 2};
+}
+
+}  // namespace plotxfer::ui

@@ -1,0 +1,100 @@
+#include "ui/pltxfr_dlg_win.h"
+
+#include "ui/about_dlg_win.h"
+#include "wingui/strings.h"
+
+namespace plotxfer::ui {
+namespace {
+
+HICON LoadProgramIcon(int metric_x, int metric_y) {
+  return static_cast<HICON>(LoadImageW(wingui::ResourceInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                       IMAGE_ICON, GetSystemMetrics(metric_x),
+                                       GetSystemMetrics(metric_y), LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+PLTXFRDlg::PLTXFRDlg(HWND parent)
+    : DialogImpl(IDD_PLTXFR_DIALOG, parent),
+      icon_(LoadProgramIcon(SM_CXICON, SM_CYICON)),
+      small_icon_(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)),
+      view_(*this, IDC_DRAWING_LIST, icon_, small_icon_) {
+  SetView(&view_);
+}
+
+PLTXFRDlg::~PLTXFRDlg() {
+  // The window goes first (the base destroys it): it may still be using the icons.
+  Destroy();
+  if (icon_) {
+    DestroyIcon(icon_);
+  }
+  if (small_icon_) {
+    DestroyIcon(small_icon_);
+  }
+}
+
+std::span<const wingui::CommandEntry<PLTXFRDlg>> PLTXFRDlg::CommandTable() {
+  // Exit (2) has no entry: the framework's cancel ends the dialog. Help goes on to the
+  // application. The list, the output settings sheet and the run add their entries here.
+  static const wingui::CommandEntry<PLTXFRDlg> table[] = {
+      {IDC_PDF, BN_CLICKED, &PLTXFRDlg::OnPdf},
+      {IDC_IMAGE, BN_CLICKED, &PLTXFRDlg::OnImage},
+      {IDC_FILE_FOLDER, BN_CLICKED, &PLTXFRDlg::OnFileFolder},
+      {IDC_SEL_FOLDER, BN_CLICKED, &PLTXFRDlg::OnSelFolder},
+      {IDC_ABORT, BN_CLICKED, &PLTXFRDlg::OnAbort},
+  };
+  return table;
+}
+
+void PLTXFRDlg::DoDataExchange(wingui::DataExchange& dx) {
+  wingui::DDX_Control(dx, IDC_FOLDER_EDIT, folder_edit_);
+}
+
+BOOL PLTXFRDlg::OnInitDialog() {
+  Dialog::OnInitDialog();
+  return InitializeControls() ? TRUE : FALSE;
+}
+
+bool PLTXFRDlg::OnSysCommand(UINT id, LPARAM) {
+  if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg about(hwnd());
+    about.DoModal();
+    return true;
+  }
+  return false;
+}
+
+bool PLTXFRDlg::OnPaint() {
+  if (!IsIconic(hwnd())) {
+    return false;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd(), &ps);
+  SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  const Point at = MinimisedIconOrigin(client.right - client.left, client.bottom - client.top,
+                                       GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  DrawIcon(dc, at.x, at.y, icon_);
+  EndPaint(hwnd(), &ps);
+  return true;
+}
+
+HICON PLTXFRDlg::OnQueryDragIcon() {
+  return icon_;
+}
+
+void PLTXFRDlg::OnOK() {
+  // Enter outside a push button ends the dialog like Exit, but never under a running conversion.
+  if (MayEnd()) {
+    EndDialog(IDOK);
+  }
+}
+
+void PLTXFRDlg::OnCancel() {
+  if (MayEnd()) {
+    Dialog::OnCancel();
+  }
+}
+
+}  // namespace plotxfer::ui

@@ -1,0 +1,40 @@
+#pragma once
+// The main dialog on Win32: the window, its command table and the handlers that need the window
+// itself (system menu, painting while minimised, drag icon). The rules live in MainDialog.
+#include <windows.h>
+
+#include "resources/resource.h"
+#include "ui/main_dialog.h"
+#include "ui/win32_dialog_view_win.h"
+#include "wingui/dialog.h"
+
+namespace plotxfer::ui {
+
+class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
+ public:
+  explicit PLTXFRDlg(HWND parent = nullptr);
+  ~PLTXFRDlg() override;
+
+  static std::span<const wingui::CommandEntry<PLTXFRDlg>> CommandTable();
+
+  HICON icon() const { return icon_; }
+  DialogView& dialog_view() { return view_; }
+
+  void DoDataExchange(wingui::DataExchange& dx) override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnSysCommand(UINT id, LPARAM lparam) override;
+  bool OnPaint() override;
+  HICON OnQueryDragIcon() override;
+  void OnOK() override;
+  void OnCancel() override;
+
+ private:
+  HICON icon_;
+  HICON small_icon_;
+  wingui::Window folder_edit_;
+  Win32DialogView view_;
+};
+
+}  // namespace plotxfer::ui

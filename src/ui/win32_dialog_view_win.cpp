@@ -1,0 +1,304 @@
+#include "ui/win32_dialog_view_win.h"
+
+#include <commctrl.h>
+#include <algorithm>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "wingui/strings.h"
+
+namespace plotxfer::ui {
+namespace {
+
+using wingui::AnsiToWide;
+using wingui::Utf8ToWide;
+using wingui::WideToAnsi;
+
+// The texts of a result buffer: each ended by a zero, the whole ended by an empty text.
+std::vector<std::string> SplitResult(const wchar_t* buffer, std::size_t size) {
+  std::vector<std::string> texts;
+  std::size_t pos = 0;
+  while (pos < size && buffer[pos] != L'\0') {
+    const std::size_t start = pos;
+    while (pos < size && buffer[pos] != L'\0') {
+      ++pos;
+    }
+    texts.push_back(WideToAnsi(std::wstring_view(buffer + start, pos - start)));
+    ++pos;
+  }
+  return texts;
+}
+
+int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lparam, LPARAM data) {
+  switch (msg) {
+    case BFFM_INITIALIZED: {
+      const auto* initial = reinterpret_cast<const wchar_t*>(data);
+      if (initial && *initial) {
+        SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(initial));
+        SendMessageW(hwnd, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(initial));
+      }
+      break;
+    }
+    case BFFM_SELCHANGED: {
+      wchar_t path[MAX_PATH + 4] = {};
+      if (SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(lparam), path)) {
+        SendMessageW(hwnd, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(path));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool Win32DialogView::IsChecked(int id) const {
+  return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32DialogView::SetCheck(int id, bool checked) {
+  SendMessageW(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32DialogView::Enable(int id, bool enabled) {
+  EnableWindow(Item(id), enabled ? TRUE : FALSE);
+}
+
+bool Win32DialogView::IsEnabled(int id) const {
+  return IsWindowEnabled(Item(id)) != FALSE;
+}
+
+void Win32DialogView::Show(int id, bool shown) {
+  ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE);
+}
+
+void Win32DialogView::Focus(int id) {
+  // Through the dialog manager, so that the default button follows the focus.
+  SendMessageW(dialog_.hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+}
+
+std::string Win32DialogView::Text(int id) const {
+  return wingui::Window(Item(id)).TextAnsi();
+}
+
+void Win32DialogView::SetText(int id, const std::string& narrow) {
+  SetWindowTextA(Item(id), narrow.c_str());
+}
+
+void Win32DialogView::Repaint() {
+  RedrawWindow(dialog_.hwnd(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+std::string Win32DialogView::LoadText(int string_id) const {
+  return wingui::LoadTextUtf8(static_cast<UINT>(string_id));
+}
+
+std::string Win32DialogView::NarrowToUtf8(const std::string& narrow) const {
+  return wingui::WideToUtf8(AnsiToWide(narrow));
+}
+
+bool Win32DialogView::AppendSystemMenuItem(int command, const std::string& utf8_text) {
+  HMENU menu = GetSystemMenu(dialog_.hwnd(), FALSE);
+  if (!menu) {
+    return false;
+  }
+  const std::wstring text = Utf8ToWide(utf8_text);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), text.c_str());
+  return true;
+}
+
+void Win32DialogView::SetDialogIcon() {
+  SendMessageW(dialog_.hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_));
+  SendMessageW(dialog_.hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
+}
+
+void Win32DialogView::ListAddExtendedStyle(unsigned bits) {
+  const LRESULT now = SendMessageW(List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  SendMessageW(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, now | static_cast<LPARAM>(bits));
+}
+
+void Win32DialogView::ListInsertColumn(int index, const std::string& utf8_title, int width) {
+  std::wstring title = Utf8ToWide(utf8_title);
+  LVCOLUMNW column{};
+  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = width;
+  column.pszText = title.data();
+  column.iSubItem = index;
+  SendMessageW(List(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&column));
+}
+
+int Win32DialogView::ListRowCount() const {
+  return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+void Win32DialogView::ListInsertRow(int row, const std::string& narrow) {
+  std::string text = narrow;
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = 0;
+  item.pszText = text.data();
+  SendMessageA(List(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32DialogView::ListSetCell(int row, int column, const std::string& narrow) {
+  std::string text = narrow;
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text.data();
+  SendMessageA(List(), LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32DialogView::ListSetUiCell(int row, int column, const std::string& utf8) {
+  std::wstring text = Utf8ToWide(utf8);
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text.data();
+  SendMessageW(List(), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::string Win32DialogView::ListCell(int row, int column) const {
+  std::vector<char> buffer(264);
+  for (;;) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    const auto n = static_cast<std::size_t>(SendMessageA(
+        List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+    if (n + 2 < buffer.size() || buffer.size() >= 65536) {
+      return std::string(buffer.data(), std::min(n, buffer.size() - 1));
+    }
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+void Win32DialogView::ListDeleteRow(int row) {
+  SendMessageW(List(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+}
+
+std::vector<int> Win32DialogView::ListSelectedRows() const {
+  std::vector<int> rows;
+  int row = -1;
+  for (;;) {
+    row = static_cast<int>(
+        SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+    if (row < 0) {
+      return rows;
+    }
+    rows.push_back(row);
+  }
+}
+
+void Win32DialogView::ListSelectAndFocusRow(int row) {
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
+  UINT flags = request.buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
+  switch (request.icon) {
+    case MessageIcon::Warning:
+      flags |= MB_ICONWARNING;
+      break;
+    case MessageIcon::Question:
+      flags |= MB_ICONQUESTION;
+      break;
+    case MessageIcon::Error:
+      flags |= MB_ICONERROR;
+      break;
+  }
+  if (request.task_modal) {
+    flags |= MB_TASKMODAL;
+  }
+  const std::wstring text = Utf8ToWide(request.text);
+  const std::wstring caption = Utf8ToWide(request.caption);
+  switch (MessageBoxW(dialog_.hwnd(), text.c_str(), caption.c_str(), flags)) {
+    case IDOK:
+      return MessageAnswer::Ok;
+    case IDYES:
+      return MessageAnswer::Yes;
+    case IDNO:
+      return MessageAnswer::No;
+    default:
+      return MessageAnswer::Closed;
+  }
+}
+
+std::optional<std::vector<std::string>> Win32DialogView::ChooseFiles(const FileRequest& request) {
+  // The string table keeps the filter with '|' separators; the dialog wants zeros.
+  std::wstring filter = Utf8ToWide(request.filter);
+  for (wchar_t& c : filter) {
+    if (c == L'|') {
+      c = L'\0';
+    }
+  }
+  filter.push_back(L'\0');
+  const std::wstring title = Utf8ToWide(request.title);
+  const std::wstring initial = AnsiToWide(request.initial_folder);
+  std::vector<wchar_t> result(request.result_chars + 1, L'\0');
+
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = dialog_.hwnd();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = result.data();
+  ofn.nMaxFile = static_cast<DWORD>(request.result_chars);
+  ofn.lpstrInitialDir = initial.empty() ? nullptr : initial.c_str();
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
+              OFN_DONTADDTORECENT;
+  if (!GetOpenFileNameW(&ofn)) {
+    return std::nullopt;
+  }
+  return SplitResult(result.data(), result.size());
+}
+
+std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& request) {
+  IMalloc* allocator = nullptr;
+  if (FAILED(SHGetMalloc(&allocator)) || !allocator) {
+    return std::nullopt;
+  }
+  LPITEMIDLIST root = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &root))) {
+    root = nullptr;
+  }
+  const std::wstring instruction = Utf8ToWide(request.instruction);
+  std::wstring initial = AnsiToWide(request.initial_folder);
+  wchar_t display_name[MAX_PATH + 4] = {};
+
+  BROWSEINFOW info{};
+  info.hwndOwner = dialog_.hwnd();
+  info.pidlRoot = root;
+  info.pszDisplayName = display_name;
+  info.lpszTitle = instruction.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+  info.lpfn = &BrowseCallback;
+  info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
+
+  std::optional<std::string> chosen;
+  LPITEMIDLIST item = SHBrowseForFolderW(&info);
+  if (item) {
+    wchar_t path[MAX_PATH + 4] = {};
+    if (SHGetPathFromIDListW(item, path) && path[0] != L'\0') {
+      chosen = WideToAnsi(path);
+    }
+    allocator->Free(item);
+  }
+  if (root) {
+    allocator->Free(root);
+  }
+  allocator->Release();
+  return chosen;
+}
+
+}  // namespace plotxfer::ui

@@ -1,0 +1,57 @@
+#pragma once
+// DialogView on the real controls of a Win32 dialog.
+#include <windows.h>
+
+#include "ui/dialog_view.h"
+#include "wingui/window.h"
+
+namespace plotxfer::ui {
+
+class Win32DialogView : public DialogView {
+ public:
+  // dialog: the dialog window (its handle may arrive later); list_id: the list view's id.
+  Win32DialogView(const wingui::Window& dialog, int list_id, HICON large_icon, HICON small_icon)
+      : dialog_(dialog), list_id_(list_id), large_icon_(large_icon), small_icon_(small_icon) {}
+
+  bool IsChecked(int id) const override;
+  void SetCheck(int id, bool checked) override;
+  void Enable(int id, bool enabled) override;
+  bool IsEnabled(int id) const override;
+  void Show(int id, bool shown) override;
+  void Focus(int id) override;
+  std::string Text(int id) const override;
+  void SetText(int id, const std::string& narrow) override;
+  void Repaint() override;
+
+  std::string LoadText(int string_id) const override;
+  std::string NarrowToUtf8(const std::string& narrow) const override;
+
+  bool AppendSystemMenuItem(int command, const std::string& utf8_text) override;
+  void SetDialogIcon() override;
+
+  void ListAddExtendedStyle(unsigned bits) override;
+  void ListInsertColumn(int index, const std::string& utf8_title, int width) override;
+  int ListRowCount() const override;
+  void ListInsertRow(int row, const std::string& narrow) override;
+  void ListSetCell(int row, int column, const std::string& narrow) override;
+  void ListSetUiCell(int row, int column, const std::string& utf8) override;
+  std::string ListCell(int row, int column) const override;
+  void ListDeleteRow(int row) override;
+  std::vector<int> ListSelectedRows() const override;
+  void ListSelectAndFocusRow(int row) override;
+
+  MessageAnswer ShowMessage(const MessageRequest& request) override;
+  std::optional<std::vector<std::string>> ChooseFiles(const FileRequest& request) override;
+  std::optional<std::string> ChooseFolder(const FolderRequest& request) override;
+
+ private:
+  HWND Item(int id) const { return GetDlgItem(dialog_.hwnd(), id); }
+  HWND List() const { return Item(list_id_); }
+
+  const wingui::Window& dialog_;
+  int list_id_;
+  HICON large_icon_;
+  HICON small_icon_;
+};
+
+}  // namespace plotxfer::ui

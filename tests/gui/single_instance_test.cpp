@@ -1,0 +1,181 @@
+// One copy of PLOTXFER.exe per desktop, with real processes: a second copy brings the first
+// one's main dialog to the front and ends at once; copies started at the same moment leave
+// exactly one running.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gui_test_support.h"
+#include "resources/resource.h"
+#include "wingui/strings.h"
+
+namespace plotxfer {
+namespace {
+
+// Exit codes of a copy that found another one running (see app/single_instance_win.h).
+constexpr DWORD kExitOtherActivated = 2;
+constexpr DWORD kExitOtherNotActivated = 3;
+
+struct Copy {
+  PROCESS_INFORMATION pi{};
+  bool started = false;
+  ~Copy() {
+    if (started) {
+      if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+      }
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+  }
+  bool Running() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+  }
+};
+
+void Start(Copy& copy, bool suspended) {
+  std::wstring command = L"\"" + guitest::WinePath(PLOTXFER_EXE) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  copy.started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                     suspended ? CREATE_SUSPENDED : 0, nullptr, nullptr, &si, &copy.pi) != FALSE;
+  ASSERT_TRUE(copy.started) << GetLastError();
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+struct DialogSearch {
+  std::wstring title;
+  std::vector<std::pair<HWND, DWORD>> found;  // window, process
+};
+
+BOOL CALLBACK CollectMainDialog(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<DialogSearch*>(lparam);
+  if (wingui::Window(hwnd).Text() == search->title) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    search->found.emplace_back(hwnd, pid);
+  }
+  return TRUE;
+}
+
+// Every top-level window titled with the program title, with its process.
+std::vector<std::pair<HWND, DWORD>> MainDialogs() {
+  DialogSearch search{wingui::LoadText(IDS_APP_TITLE), {}};
+  EnumWindows(&CollectMainDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND MainDialogOf(const Copy& copy) {
+  for (const auto& [hwnd, pid] : MainDialogs()) {
+    if (pid == copy.pi.dwProcessId && IsWindowVisible(hwnd)) {
+      return hwnd;
+    }
+  }
+  return nullptr;
+}
+
+bool MarkerExists() {
+  return FindWindowW(nullptr, L"VELLUMIX_ImageConverter") != nullptr;
+}
+
+class SingleInstanceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    guitest::App();
+    ASSERT_FALSE(MarkerExists()) << "a copy of the program is still running";
+  }
+};
+
+TEST_F(SingleInstanceTest, SecondCopyBringsTheFirstForwardAndEndsAtOnce) {
+  Copy first;
+  Start(first, false);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = MainDialogOf(first)) != nullptr; }, 30000));
+  EXPECT_TRUE(MarkerExists());
+
+  ShowWindow(dialog, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
+
+  Copy second;
+  Start(second, false);
+  ASSERT_EQ(WaitForSingleObject(second.pi.hProcess, 30000), WAIT_OBJECT_0);
+  // This code is given only on the path that returns before the settings are read or any
+  // window of its own is made.
+  EXPECT_EQ(second.ExitCode(), kExitOtherActivated);
+
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(dialog); }, 5000)) << "not restored";
+  EXPECT_EQ(GetForegroundWindow(), dialog);
+  EXPECT_EQ(MainDialogs().size(), 1u);
+  EXPECT_TRUE(first.Running());
+
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(first.pi.hProcess, 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(first.ExitCode(), 0u);
+  EXPECT_FALSE(MarkerExists());
+}
+
+TEST_F(SingleInstanceTest, CopiesStartedAtTheSameMomentLeaveExactlyOne) {
+  constexpr int kCopies = 3;
+  // Each copy lingers between its marker test and the marker's creation: without a lock around
+  // the two, every copy would find no marker and open its own dialog.
+  SetEnvironmentVariableW(L"PLOTXFER_TEST_CLAIM_DELAY_MS", L"700");
+  std::vector<Copy> copies(kCopies);
+  for (Copy& c : copies) {
+    Start(c, true);
+  }
+  SetEnvironmentVariableW(L"PLOTXFER_TEST_CLAIM_DELAY_MS", nullptr);
+  for (Copy& c : copies) {
+    ResumeThread(c.pi.hThread);
+  }
+  auto running = [&] {
+    int n = 0;
+    for (const Copy& c : copies) {
+      n += c.Running() ? 1 : 0;
+    }
+    return n;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return running() == 1 && MainDialogs().size() == 1; }, 30000))
+      << running() << " copies running, " << MainDialogs().size() << " main dialogs";
+  // Give a late copy the chance to show a second dialog if the rule were broken.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(running(), 1);
+  EXPECT_EQ(MainDialogs().size(), 1u);
+
+  for (Copy& c : copies) {
+    if (c.Running()) {
+      HWND dialog = MainDialogOf(c);
+      ASSERT_NE(dialog, nullptr);
+      PostMessageW(dialog, WM_CLOSE, 0, 0);
+      ASSERT_EQ(WaitForSingleObject(c.pi.hProcess, 30000), WAIT_OBJECT_0);
+      EXPECT_EQ(c.ExitCode(), 0u);
+    } else {
+      const DWORD code = c.ExitCode();
+      EXPECT_TRUE(code == kExitOtherActivated || code == kExitOtherNotActivated) << code;
+    }
+  }
+  EXPECT_FALSE(MarkerExists());
+}
+
+}  // namespace
+}  // namespace plotxfer

@@ -1,0 +1,66 @@
+// Acts on the dialog program's windows from outside, for the screenshots:
+//   window_probe show-about         shows the About box (dialog 100 of the real resources)
+//   window_probe rect main|about    prints "x y width height" of the window
+//   window_probe wait main|about N  waits up to N seconds for the window; exit 0 when it is shown
+//   window_probe close main|about   closes the window as its close box would
+// The main dialog is found by the program title (string 200), the About box by its caption.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "resources/resource.h"
+#include "ui/about_dlg_win.h"
+#include "wingui/strings.h"
+
+namespace {
+
+HWND Find(const char* which) {
+  if (std::strcmp(which, "about") == 0) {
+    return FindWindowW(L"#32770", L"\u30d0\u30fc\u30b8\u30e7\u30f3\u60c5\u5831");
+  }
+  return FindWindowW(L"#32770", plotxfer::wingui::LoadText(IDS_APP_TITLE).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: window_probe show-about|rect|wait|close [main|about] [seconds]\n");
+    return 2;
+  }
+  const char* verb = argv[1];
+  const char* which = argc > 2 ? argv[2] : "main";
+  if (std::strcmp(verb, "show-about") == 0) {
+    plotxfer::ui::CAboutDlg about;
+    return about.DoModal() == IDOK ? 0 : 1;
+  }
+  if (std::strcmp(verb, "wait") == 0) {
+    const int seconds = argc > 3 ? std::atoi(argv[3]) : 10;
+    for (int i = 0; i < seconds * 10; ++i) {
+      if (HWND h = Find(which); h && IsWindowVisible(h)) {
+        return 0;
+      }
+      Sleep(100);
+    }
+    return 1;
+  }
+  HWND h = Find(which);
+  if (!h) {
+    std::fprintf(stderr, "window_probe: window not found\n");
+    return 1;
+  }
+  if (std::strcmp(verb, "rect") == 0) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (std::strcmp(verb, "close") == 0) {
+    PostMessageW(h, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  std::fprintf(stderr, "window_probe: unknown verb %s\n", verb);
+  return 2;
+}

@@ -1,0 +1,353 @@
+// The dialog framework under Wine: command tables, how dialogs end, data exchange, property
+// sheets with refusing pages, the message pump and idle processing, string-table texts.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "gui_test_support.h"
+#include "resources/resource.h"
+#include "wingui/application.h"
+#include "wingui/dialog.h"
+#include "wingui/guard.h"
+#include "wingui/property_sheet.h"
+#include "wingui/strings.h"
+
+namespace plotxfer::wingui {
+namespace {
+
+using guitest::AfterDelay;
+using guitest::App;
+using guitest::PumpPending;
+
+// A dialog on the main dialog's template with a small table of its own.
+class TableDialog : public DialogImpl<TableDialog> {
+ public:
+  TableDialog() : DialogImpl(IDD_PLTXFR_DIALOG) {}
+  static std::span<const CommandEntry<TableDialog>> CommandTable() {
+    static const CommandEntry<TableDialog> table[] = {
+        {IDC_PDF, BN_CLICKED, &TableDialog::OnFirst},
+        {IDC_ADD_FILE, BN_CLICKED, &TableDialog::OnThrow},
+    };
+    return table;
+  }
+  void OnFirst() { ++first_clicks; }
+  void OnThrow() { throw std::runtime_error("handler failed"); }
+
+  void DoDataExchange(DataExchange& dx) override {
+    exchange_seen_controls = dx.Control(IDC_FOLDER_EDIT) != nullptr;
+    DDX_Control(dx, IDC_FOLDER_EDIT, folder);
+    DDX_Text(dx, IDC_FOLDER_EDIT, number);
+  }
+  BOOL OnInitDialog() override {
+    const BOOL r = Dialog::OnInitDialog();
+    bound_before_init_returned = static_cast<bool>(folder);
+    return r;
+  }
+
+  int first_clicks = 0;
+  int number = 5;
+  bool exchange_seen_controls = false;
+  bool bound_before_init_returned = false;
+  Window folder;
+};
+
+// Takes the accept command itself, so Enter does not end it.
+class AcceptingDialog : public DialogImpl<AcceptingDialog> {
+ public:
+  AcceptingDialog() : DialogImpl(IDD_ABOUTBOX) {}
+  static std::span<const CommandEntry<AcceptingDialog>> CommandTable() {
+    static const CommandEntry<AcceptingDialog> table[] = {
+        {IDOK, BN_CLICKED, &AcceptingDialog::OnAccept},
+    };
+    return table;
+  }
+  void OnAccept() { ++accepts; }
+  int accepts = 0;
+};
+
+class FrameworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { App(); }
+};
+
+void Click(HWND dialog, int id) {
+  SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+TEST_F(FrameworkTest, ClickOnAControlWithAnEntryCallsItsHandler) {
+  TableDialog d;
+  ASSERT_TRUE(d.Create());
+  Click(d.hwnd(), IDC_PDF);
+  Click(d.hwnd(), IDC_PDF);
+  EXPECT_EQ(d.first_clicks, 2);
+  EXPECT_FALSE(d.has_ended());
+}
+
+TEST_F(FrameworkTest, ControlsWithoutAnEntryOnlyKeepTheirOwnState) {
+  TableDialog d;
+  ASSERT_TRUE(d.Create());
+  Click(d.hwnd(), IDC_MONOCHROME);
+  EXPECT_EQ(IsDlgButtonChecked(d.hwnd(), IDC_MONOCHROME), BST_CHECKED);
+  Click(d.hwnd(), IDC_OUTPUT_SETTINGS);
+  EXPECT_EQ(d.first_clicks, 0);
+  EXPECT_FALSE(d.has_ended());
+}
+
+TEST_F(FrameworkTest, AnUnhandledAcceptCommandEndsTheDialogWithOk) {
+  TableDialog d;
+  ASSERT_TRUE(d.Create());
+  SetWindowTextW(GetDlgItem(d.hwnd(), IDC_FOLDER_EDIT), L"17");
+  SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_TRUE(d.has_ended());
+  EXPECT_EQ(d.end_result(), IDOK);
+  EXPECT_EQ(d.number, 17);  // the accept reads the controls back first
+}
+
+TEST_F(FrameworkTest, AnAcceptCommandWithAHandlerDoesNotEndTheDialog) {
+  AcceptingDialog d;
+  ASSERT_TRUE(d.Create());
+  Click(d.hwnd(), IDOK);
+  EXPECT_EQ(d.accepts, 1);
+  EXPECT_FALSE(d.has_ended());
+}
+
+TEST_F(FrameworkTest, ExchangeBindsControlsBeforeTheInitialisationGoesOn) {
+  TableDialog d;
+  ASSERT_TRUE(d.Create());
+  EXPECT_TRUE(d.exchange_seen_controls);
+  EXPECT_TRUE(d.bound_before_init_returned);
+  EXPECT_EQ(d.folder.hwnd(), GetDlgItem(d.hwnd(), IDC_FOLDER_EDIT));
+  EXPECT_EQ(guitest::ItemText(d.hwnd(), IDC_FOLDER_EDIT), L"5");
+}
+
+TEST_F(FrameworkTest, ANumberThatIsNoNumberRefusesTheExchangeAndKeepsTheDialog) {
+  TableDialog d;
+  ASSERT_TRUE(d.Create());
+  SetWindowTextW(GetDlgItem(d.hwnd(), IDC_FOLDER_EDIT), L"12x");
+  EXPECT_FALSE(d.UpdateData(true));
+  EXPECT_EQ(d.number, 5);
+  SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_FALSE(d.has_ended());
+  SetWindowTextW(GetDlgItem(d.hwnd(), IDC_FOLDER_EDIT), L" -42 ");
+  EXPECT_TRUE(d.UpdateData(true));
+  EXPECT_EQ(d.number, -42);
+}
+
+TEST_F(FrameworkTest, AnExceptionInAHandlerStaysInsideTheProcedure) {
+  TableDialog d;
+  ASSERT_TRUE(d.Create());
+  const long before = SwallowedExceptionCount();
+  Click(d.hwnd(), IDC_ADD_FILE);
+  EXPECT_EQ(SwallowedExceptionCount(), before + 1);
+  Click(d.hwnd(), IDC_PDF);
+  EXPECT_EQ(d.first_clicks, 1);
+}
+
+TEST_F(FrameworkTest, ModalDialogEndsOnExit) {
+  TableDialog d;
+  AfterDelay(50, [&] { Click(d.hwnd(), IDCANCEL); });
+  EXPECT_EQ(d.DoModal(), IDCANCEL);
+}
+
+TEST_F(FrameworkTest, ModalDialogEndsOnEscape) {
+  TableDialog d;
+  AfterDelay(50, [&] {
+    HWND box = GetDlgItem(d.hwnd(), IDC_MONOCHROME);
+    SetFocus(box);
+    PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  EXPECT_EQ(d.DoModal(), IDCANCEL);
+}
+
+TEST_F(FrameworkTest, ModalDialogEndsOnTheCloseBox) {
+  TableDialog d;
+  AfterDelay(50, [&] { PostMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_EQ(d.DoModal(), IDCANCEL);
+}
+
+TEST_F(FrameworkTest, ModalDialogEndsOnEnterOutsideAPushButton) {
+  TableDialog d;
+  AfterDelay(50, [&] {
+    HWND box = GetDlgItem(d.hwnd(), IDC_MONOCHROME);
+    SetFocus(box);
+    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  EXPECT_EQ(d.DoModal(), IDOK);
+}
+
+TEST_F(FrameworkTest, DisabledExitShutsOffEscapeAndTheCloseBox) {
+  TableDialog d;
+  int attempts = 0;
+  AfterDelay(50, [&] {
+    EnableWindow(GetDlgItem(d.hwnd(), IDCANCEL), FALSE);
+    SendMessageW(d.hwnd(), WM_CLOSE, 0, 0);
+    SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    attempts = 2;
+    AfterDelay(50, [&] {
+      EXPECT_TRUE(IsWindowVisible(d.hwnd()));
+      EnableWindow(GetDlgItem(d.hwnd(), IDCANCEL), TRUE);
+      SendMessageW(d.hwnd(), WM_CLOSE, 0, 0);
+    });
+  });
+  EXPECT_EQ(d.DoModal(), IDCANCEL);
+  EXPECT_EQ(attempts, 2);
+}
+
+TEST_F(FrameworkTest, HelpCommandGoesToTheApplicationWhichOpensAnExistingPage) {
+  const std::wstring page = guitest::TempPath(L"plotxfer-help-test.html");
+  { std::ofstream(page.c_str()) << "<html></html>"; }
+  App().set_help_file_path(page);
+  App().opened.clear();
+
+  TableDialog d;
+  ASSERT_TRUE(d.Create());
+  Click(d.hwnd(), ID_HELP);
+  ASSERT_EQ(App().opened.size(), 1u);
+  EXPECT_EQ(App().opened[0], page);
+
+  DeleteFileW(page.c_str());
+  Click(d.hwnd(), ID_HELP);
+  EXPECT_EQ(App().opened.size(), 1u);  // a missing page does nothing
+  EXPECT_FALSE(d.has_ended());
+}
+
+TEST(HelpPage, IsNamedAfterTheProgram) {
+  EXPECT_EQ(HelpPageFor(L"C:\\Apps\\PLOTXFER.exe"), L"C:\\Apps\\PLOTXFER.html");
+  EXPECT_EQ(HelpPageFor(L"C:\\v1.2\\prog"), L"C:\\v1.2\\prog.html");
+}
+
+TEST_F(FrameworkTest, PumpStepDispatchesOneMessageAndAnswersFalseOnQuit) {
+  PumpPending();
+  PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+  PostQuitMessage(7);
+  EXPECT_TRUE(App().PumpMessage());
+  EXPECT_FALSE(App().PumpMessage());
+  EXPECT_EQ(App().quit_code(), 7u);
+}
+
+TEST_F(FrameworkTest, IdleIsAskedWithRisingCountsUntilItWantsNoMore) {
+  App().idle_counts.clear();
+  App().idle_wanted = 2;
+  EXPECT_EQ(App().RunIdle(), 3);
+  EXPECT_THAT(App().idle_counts, ::testing::ElementsAre(0, 1, 2));
+}
+
+TEST_F(FrameworkTest, TextsComeFromTheStringTable) {
+  EXPECT_EQ(LoadText(IDS_APP_TITLE),
+            L"\u753b\u50cf\u5909\u63db\u30a2\u30d7\u30ea\u30b1\u30fc\u30b7\u30e7\u30f3");
+  EXPECT_EQ(LoadTextUtf8(IDS_COLUMN_NO), "No.");
+  EXPECT_TRUE(LoadText(9999).empty());
+  const std::string ansi = LoadTextAnsi(IDS_APP_TITLE);
+  if (GetACP() == 932) {
+    EXPECT_EQ(ansi,
+              "\x89\xe6\x91\x9c\x95\xcf\x8a\xb7\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56"
+              "\x83\x87\x83\x93");
+  } else {
+    EXPECT_EQ(ansi, std::string(12, '?'));
+  }
+}
+
+TEST(Formatting, FollowsPrintfAndNeverCutsShort) {
+  EXPECT_EQ(Format("%3d", 7), "  7");
+  EXPECT_EQ(Format("%3d", 1234), "1234");
+  const std::string long_text(3000, 'x');
+  EXPECT_EQ(Format("[%s]", long_text.c_str()).size(), 3002u);
+  EXPECT_EQ(FormatW(L"%ls(%d)", L"\u30a8\u30e9\u30fc", 3), L"\u30a8\u30e9\u30fc(3)");
+  EXPECT_EQ(FormatW(L"%ls", std::wstring(1000, L'y').c_str()).size(), 1000u);
+}
+
+// Property sheets ------------------------------------------------------------------------------
+
+class RefusingPage : public PropertyPage {
+ public:
+  explicit RefusingPage(UINT id) : PropertyPage(id) {}
+  bool OnKillActive() override {
+    ++kill_calls;
+    return !refuse;
+  }
+  void OnApply() override { applied = true; }
+  bool refuse = false;
+  int kill_calls = 0;
+  bool applied = false;
+};
+
+class CountingPage : public PropertyPage {
+ public:
+  explicit CountingPage(UINT id) : PropertyPage(id) {}
+  BOOL OnInitDialog() override {
+    created = true;
+    return PropertyPage::OnInitDialog();
+  }
+  bool created = false;
+};
+
+bool ButtonShown(HWND sheet, int id) {
+  HWND b = GetDlgItem(sheet, id);
+  return b && IsWindowVisible(b);
+}
+
+TEST_F(FrameworkTest, SheetPageThatRefusesStaysCurrentEvenOnOk) {
+  RefusingPage pdf(IDD_OTHERSET_PDF);
+  CountingPage image(IDD_OTHERSET_IMG);
+  PropertySheetDlg sheet(L"sheet", nullptr);
+  sheet.RemoveHelpButton();
+  sheet.RemoveApplyButton();
+  pdf.RemoveHelpFlag();
+  image.RemoveHelpFlag();
+  sheet.AddPage(pdf);
+  sheet.AddPage(image);
+  pdf.refuse = true;
+
+  bool checked = false;
+  AfterDelay(100, [&] {
+    ASSERT_TRUE(sheet.hwnd());
+    EXPECT_FALSE(ButtonShown(sheet.hwnd(), IDHELP));
+    EXPECT_FALSE(ButtonShown(sheet.hwnd(), 0x3021));  // Apply
+    EXPECT_FALSE(image.created);                      // a page window appears with its tab
+    EXPECT_EQ(sheet.ActiveIndex(), 0);
+
+    sheet.SetActivePage(1);
+    EXPECT_EQ(sheet.ActiveIndex(), 0);
+    EXPECT_FALSE(image.created);
+    sheet.PressButton(PSBTN_OK);
+    AfterDelay(50, [&] {
+      EXPECT_TRUE(IsWindow(sheet.hwnd()));
+      EXPECT_FALSE(pdf.applied);
+      EXPECT_GE(pdf.kill_calls, 2);
+      pdf.refuse = false;
+      sheet.SetActivePage(1);
+      EXPECT_TRUE(image.created);
+      EXPECT_EQ(sheet.ActiveIndex(), 1);
+      checked = true;
+      sheet.PressButton(PSBTN_OK);
+    });
+  });
+  EXPECT_EQ(sheet.DoModal(), IDOK);
+  EXPECT_TRUE(checked);
+  EXPECT_TRUE(pdf.applied);
+}
+
+TEST_F(FrameworkTest, SheetReportsCancelAndKeepsHelpAndApplyUnlessRemoved) {
+  CountingPage pdf(IDD_OTHERSET_PDF);
+  PropertySheetDlg sheet(L"sheet", nullptr);
+  sheet.AddPage(pdf);
+  bool seen = false;
+  AfterDelay(100, [&] {
+    ASSERT_TRUE(sheet.hwnd());
+    EXPECT_TRUE(ButtonShown(sheet.hwnd(), IDHELP));
+    EXPECT_TRUE(ButtonShown(sheet.hwnd(), 0x3021));
+    seen = true;
+    sheet.PressButton(PSBTN_CANCEL);
+  });
+  EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(pdf.created);
+}
+
+}  // namespace
+}  // namespace plotxfer::wingui
