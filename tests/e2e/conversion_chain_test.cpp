@@ -14,6 +14,7 @@
 #include "platform/path_style.h"
 #include "platform/process.h"
 #include "temp_files.h"
+#include "test_env.h"
 
 #ifdef _WIN32
 #include <direct.h>
@@ -29,21 +30,8 @@ using plotxfer::testing::WriteBytes;
 
 namespace {
 
-void SetEnv(const char* name, const std::string& value) {
-#ifdef _WIN32
-  _putenv_s(name, value.c_str());
-#else
-  setenv(name, value.c_str(), 1);
-#endif
-}
-
-void UnsetEnv(const char* name) {
-#ifdef _WIN32
-  _putenv_s(name, "");
-#else
-  unsetenv(name);
-#endif
-}
+using plotxfer::testing::SetEnv;
+using plotxfer::testing::UnsetEnv;
 
 // Narrow paths in the platform's encoding go straight to the C runtime, so Shift-JIS folder
 // names work under code page 932 on Windows.

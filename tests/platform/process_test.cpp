@@ -19,6 +19,7 @@
 #include "platform/files.h"
 #include "platform/program_path.h"
 #include "../unit/temp_files.h"
+#include "../unit/test_env.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -140,21 +141,8 @@ int RunAsProbe() {
 
 const int kProbe = RunAsProbe();
 
-void SetEnv(const char* name, const std::string& value) {
-#ifdef _WIN32
-  _putenv_s(name, value.c_str());
-#else
-  setenv(name, value.c_str(), 1);
-#endif
-}
-
-void UnsetEnv(const char* name) {
-#ifdef _WIN32
-  _putenv_s(name, "");
-#else
-  unsetenv(name);
-#endif
-}
+using plotxfer::testing::SetEnv;
+using plotxfer::testing::UnsetEnv;
 
 class ProcessTest : public ::testing::Test {
  protected:

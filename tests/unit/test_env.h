@@ -1,0 +1,24 @@
+#pragma once
+// Setting the environment that child tools inherit, the same way on both platforms.
+#include <cstdlib>
+#include <string>
+
+namespace plotxfer::testing {
+
+inline void SetEnv(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());
+#else
+  setenv(name, value.c_str(), 1);
+#endif
+}
+
+inline void UnsetEnv(const char* name) {
+#ifdef _WIN32
+  _putenv_s(name, "");
+#else
+  unsetenv(name);
+#endif
+}
+
+}  // namespace plotxfer::testing
