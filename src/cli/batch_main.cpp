@@ -70,12 +70,6 @@ int main(int argc, char** argv) {
     return cli::kExitUsage;
   }
   request.drawings = inputs.drawings;
-  if (request.options.PdfOrImage == 0 && request.options.ConnectNum == 1 &&
-      request.drawings.size() > cli::kMaxCombinedDrawings) {
-    std::fprintf(stderr, "plotxfer-batch: a combined PDF takes at most %zu drawings, not %zu\n",
-                 cli::kMaxCombinedDrawings, request.drawings.size());
-    return cli::kExitUsage;
-  }
   if (!request.report.empty()) {
     const std::string folder = text::FolderOfPath(request.report, style, cp);
     const auto facts = cli::SystemInputFiles().Facts(folder.empty() ? "." : folder);

@@ -333,8 +333,7 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
   const CommandContext ctx{request.options, env.char_vector_font, env.style, env.code_page};
   ReportWriter report(request, env);
   Rows rows(request, env);
-  const bool combined =
-      request.options.PdfOrImage == 0 && request.options.ConnectNum == 1 && rows.size() > 1;
+  const bool combined = false;
   for (std::size_t row = 0; row < rows.size(); ++row) {
     rows[row].output = MakeOutputPath(ctx, rows[row].path, OutputExtension(request.options));
   }

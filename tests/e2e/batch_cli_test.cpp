@@ -280,9 +280,8 @@ TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
 }
 
 TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
-  const ParseOutcome o =
-      Parse({"a.VX", "--list", "l1", "-r", "b", "--list=-", "--combine", "--timeout", "2.5",
-             "--report", "r.json", "-q", "--skip-up-to-date", "c.VX"});
+  const ParseOutcome o = Parse({"a.VX", "--list", "l1", "-r", "b", "--list=-", "--paper", "A3",
+                                "--report", "r.json", "-q", "--skip-up-to-date", "c.VX"});
   ASSERT_TRUE(o.run) << err.Text();
   using Kind = cli::InputSource::Kind;
   const std::vector<std::pair<Kind, std::string>> expected = {{Kind::Path, "a.VX"},
@@ -296,20 +295,14 @@ TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
     EXPECT_EQ(o.request.inputs[i].text, expected[i].second) << i;
   }
   EXPECT_TRUE(o.request.recursive);
-  EXPECT_EQ(o.request.options.ConnectNum, 1);
   EXPECT_TRUE(o.request.output_options_set);
-  EXPECT_EQ(o.request.timeout_seconds, 2.5);
   EXPECT_EQ(o.request.report, "r.json");
   EXPECT_TRUE(o.request.quiet);
   EXPECT_FALSE(o.request.progress);
   EXPECT_TRUE(o.request.skip_up_to_date);
 
-  defaults.options.ConnectNum = 1;
-  EXPECT_EQ(Parse({"--no-combine", "a.VX"}).request.options.ConnectNum, 0);
   EXPECT_FALSE(Parse({"a.VX"}).request.output_options_set);
   EXPECT_FALSE(Parse({"--no-progress", "a.VX"}).request.progress);
-  ExpectUsageError({"--combine", "--image", "bmp", "a.VX"}, "--combine");
-  ExpectUsageError({"--timeout", "0", "a.VX"}, "--timeout");
   ExpectUsageError({"--list"}, "--list");
 }
 
