@@ -1,5 +1,6 @@
 // plotxfer-batch: the conversion engine for scripts and schedulers.
 #include <atomic>
+#include <cstdio>
 #include <memory>
 
 #include "cli/batch_run.h"
@@ -11,6 +12,7 @@
 #include "cli/progress.h"
 #include "core/settings/stored_settings.h"
 #include "core/text/path.h"
+#include "platform/atomic_file.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/param_services.h"
@@ -79,6 +81,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (request.verbose) {
+    // A file rewritten in place (no temporary file could be made beside it) is worth a word.
+    platform::SetReplaceNotices([](const std::string& note) { std::printf("%s\n", note.c_str()); });
+  }
   const auto output = request.verbose ? platform::ToolOutput::Show : platform::ToolOutput::Discard;
   cli::BatchEnvironment env{
       ConversionServices{platform::SystemProcessRunner(output), platform::SystemFileSystem()},
