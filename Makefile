@@ -3,9 +3,10 @@
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 # make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
+# make package         the installer and the zip of the Windows build, into dist/
 PRESETS := linux linux-asan windows
 
-.PHONY: demo bench-convert test bootstrap format clean screenshots $(addprefix test-,$(PRESETS))
+.PHONY: demo bench-convert test bootstrap format clean screenshots package $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
@@ -25,6 +26,9 @@ $(addprefix test-,$(PRESETS)): test-%: bootstrap
 
 screenshots: bootstrap
 	@scripts/screenshots
+
+package: bootstrap
+	@scripts/package
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
