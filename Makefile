@@ -3,10 +3,11 @@
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 # make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
+# make fuzz            every fuzz target for FUZZ_SECONDS seconds (default 60): executions, coverage
 # make package         the installer and the zip of the Windows build, into dist/
 PRESETS := linux linux-asan windows
 
-.PHONY: demo bench-convert test bootstrap format clean screenshots package $(addprefix test-,$(PRESETS))
+.PHONY: demo bench-convert test bootstrap format clean screenshots fuzz package $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
@@ -26,6 +27,9 @@ $(addprefix test-,$(PRESETS)): test-%: bootstrap
 
 screenshots: bootstrap
 	@scripts/screenshots
+
+fuzz: bootstrap
+	@tests/fuzz/run-fuzzers
 
 package: bootstrap
 	@scripts/package
