@@ -9,10 +9,7 @@
 #include "core/convert/status_text.h"
 #include "core/settings/stored_settings.h"
 #include "platform/atomic_file.h"
-
-#ifndef PLOTXFER_VERSION
-#define PLOTXFER_VERSION "unknown"
-#endif
+#include "plotxfer_version.h"
 
 namespace plotxfer::cli {
 
