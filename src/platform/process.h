@@ -91,8 +91,9 @@ struct ToolLimits {
 //   the whole group is killed, so nothing it started outlives it.
 // - Windows: each tool runs in a job object of its own that kills its processes when closed;
 //   the job is closed when the tool ends, times out or is cancelled, and also by the system if
-//   this process dies, so no tool process outlives it. The tools run without a console, so a
-//   console's Ctrl-C never reaches them.
+//   this process dies, so no tool process outlives it. (Where the system allows no job of its
+//   own, as inside a job without nesting before Windows 8, a stop ends the tool alone.) The tools
+//   run without a console, so a console's Ctrl-C never reaches them.
 // RunAndWait is true for Ended, TimedOut and a Cancelled tool that had started; it returns only
 // once the tool has ended.
 std::unique_ptr<ProcessRunner> MakeSupervisedProcessRunner(const ToolLimits& limits);

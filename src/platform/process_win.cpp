@@ -79,36 +79,34 @@ class SupervisedProcessRunner : public ProcessRunner {
     if (limits_.cancel != nullptr && limits_.cancel->Requested()) {
       return ToolOutcome::Cancelled;
     }
-    HANDLE job = MakeKillOnCloseJob();
-    if (job == nullptr) {
-      // Without a job nothing could end what the tool starts, and no time limit could be kept
-      // for its children: the tool is not started.
-      return ToolOutcome::NotStarted;
-    }
     PROCESS_INFORMATION info;
-    // Suspended until it is in the job, so nothing it starts can escape it.
+    // Suspended until it is in its job, so nothing it starts can escape the job.
     if (!StartToolProcess(program, command_line, CREATE_SUSPENDED, info)) {
-      CloseHandle(job);
-      return ToolOutcome::NotStarted;
-    }
-    if (!AssignProcessToJobObject(job, info.hProcess)) {
-      TerminateProcess(info.hProcess, 1);
-      WaitForSingleObject(info.hProcess, INFINITE);
-      CloseHandle(info.hThread);
-      CloseHandle(info.hProcess);
-      CloseHandle(job);
       return ToolOutcome::NotStarted;
     }
     started = true;
+    HANDLE job = MakeKillOnCloseJob();
+    if (job != nullptr && !AssignProcessToJobObject(job, info.hProcess)) {
+      // Inside a job that allows no nested job (before Windows 8): the tool runs all the same,
+      // and a stop can end only the tool itself.
+      CloseHandle(job);
+      job = nullptr;
+    }
     ResumeThread(info.hThread);
     const ToolOutcome outcome = Wait(info.hProcess);
     if (outcome != ToolOutcome::Ended) {
-      TerminateJobObject(job, 1);
+      if (job != nullptr) {
+        TerminateJobObject(job, 1);
+      } else {
+        TerminateProcess(info.hProcess, 1);
+      }
       WaitForSingleObject(info.hProcess, INFINITE);
     }
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    CloseHandle(job);  // ends whatever the tool left running
+    if (job != nullptr) {
+      CloseHandle(job);  // ends whatever the tool left running
+    }
     return outcome;
   }
 
