@@ -15,10 +15,18 @@ class FileSystem {
   // no line-end translation). False when it cannot be opened, a write fails or it cannot be
   // closed; what was written of it then stays.
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // True when a and b both exist and are one file however each is spelt (relative or absolute,
+  // through a link, in another letter case): the same device and inode on Linux, the same volume
+  // serial number and file index on Windows. A file system that cannot tell answers false.
+  virtual bool SameFile(const std::string& a, const std::string& b) {
+    (void)a;
+    (void)b;
+    return false;
+  }
 };
 
 // DeleteFileA, _access and the C runtime's fopen on Windows; unlink, access, open and write on
-// Linux.
+// Linux; SameFile by file identity.
 FileSystem& SystemFileSystem();
 
 }  // namespace plotxfer::platform

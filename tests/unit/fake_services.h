@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_lock.h"
@@ -32,10 +33,14 @@ class FakeFiles : public platform::FileSystem {
     written[path] = bytes;
     return true;
   }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return one_file.count({a, b}) != 0 || one_file.count({b, a}) != 0;
+  }
 
   std::set<std::string> existing;
-  std::set<std::string> locked;      // cannot be deleted
-  std::set<std::string> unwritable;  // cannot be written
+  std::set<std::pair<std::string, std::string>> one_file;  // two spellings of one file
+  std::set<std::string> locked;                            // cannot be deleted
+  std::set<std::string> unwritable;                        // cannot be written
   std::vector<std::string> removed;
   std::map<std::string, std::string> written;  // the last bytes written to each file
 };

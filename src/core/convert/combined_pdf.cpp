@@ -103,15 +103,11 @@ CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionSer
   const std::size_t n = drawings.size();
   const std::string list_path = CombinedListPath(app_folder, ctx.style, ctx.code_page);
   const std::string output_path = MakeOutputPath(ctx, drawings.front(), ".pdf");
-  // A line the utility would refuse, or an output that is the first drawing itself, is known
-  // before anything is touched; nothing is exported for a PDF that can never be written.
+  // A line the utility would refuse is known before anything is touched; nothing is exported for
+  // a PDF that can never be written.
   const BuiltCommand output =
       BuildCombinedPdfCommandLine(ctx, app_folder, list_path, output_path, static_cast<int>(n));
-  std::string refusal = output.refusal;
-  if (refusal.empty() &&
-      text::SamePathText(output_path, drawings.front(), ctx.style, ctx.code_page)) {
-    refusal = "the output " + output_path + " would replace the drawing itself";
-  }
+  const std::string& refusal = output.refusal;
 
   std::vector<std::string> csd_paths;
   for (std::size_t row = 0; row < n; ++row) {
@@ -133,6 +129,15 @@ CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionSer
     if (csd.size() > kMaxListLinePath) {
       return rows.EndedAt(row, PathRefused,
                           "the CSD path " + csd + " is longer than a line of the list file holds");
+    }
+    // Every file the combination deletes or rewrites must not be a drawing of the list, however
+    // the paths are spelt.
+    for (const std::string* doomed : {&output_path, &csd, &list_path}) {
+      if (text::SamePathText(*doomed, drawing, ctx.style, ctx.code_page) ||
+          services.files.SameFile(*doomed, drawing)) {
+        return rows.EndedAt(row, PathRefused,
+                            "the file " + *doomed + " would replace the drawing itself");
+      }
     }
     const BuiltCommand exporter = BuildExportCommandLine(ctx, app_folder, drawing, csd);
     if (!exporter.ok()) {
