@@ -1,6 +1,7 @@
 #include "ui/pltxfr_dlg_win.h"
 
 #include "ui/about_dlg_win.h"
+#include "ui/output_sheet_win.h"
 #include "wingui/strings.h"
 
 namespace plotxfer::ui {
@@ -42,6 +43,7 @@ std::span<const wingui::CommandEntry<PLTXFRDlg>> PLTXFRDlg::CommandTable() {
       {IDC_FILE_FOLDER, BN_CLICKED, &PLTXFRDlg::OnFileFolder},
       {IDC_SEL_FOLDER, BN_CLICKED, &PLTXFRDlg::OnSelFolder},
       {IDC_ABORT, BN_CLICKED, &PLTXFRDlg::OnAbort},
+      {IDC_OUTPUT_SETTINGS, BN_CLICKED, &PLTXFRDlg::OnOutputSettings},
   };
   return table;
 }
@@ -78,6 +80,12 @@ bool PLTXFRDlg::OnPaint() {
   DrawIcon(dc, at.x, at.y, icon_);
   EndPaint(hwnd(), &ps);
   return true;
+}
+
+void PLTXFRDlg::OnOutputSettings() {
+  if (record_ && store_) {
+    OpenOutputSettings(hwnd(), *record_, *store_);
+  }
 }
 
 HICON PLTXFRDlg::OnQueryDragIcon() {
