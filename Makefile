@@ -3,9 +3,10 @@
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 # make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
+# make fuzz            every fuzz target for FUZZ_SECONDS seconds (default 60): executions, coverage
 PRESETS := linux linux-asan windows
 
-.PHONY: demo bench-convert test bootstrap format clean screenshots $(addprefix test-,$(PRESETS))
+.PHONY: demo bench-convert test bootstrap format clean screenshots fuzz $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
@@ -25,6 +26,9 @@ $(addprefix test-,$(PRESETS)): test-%: bootstrap
 
 screenshots: bootstrap
 	@scripts/screenshots
+
+fuzz: bootstrap
+	@tests/fuzz/run-fuzzers
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

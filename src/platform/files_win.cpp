@@ -7,10 +7,37 @@ namespace plotxfer::platform {
 
 namespace {
 
+struct FileId {
+  DWORD volume = 0;
+  DWORD high = 0;
+  DWORD low = 0;
+};
+
+// Opened for its attributes only and shared with everyone, so a file open elsewhere still answers.
+bool IdOf(const std::string& path, FileId* id) {
+  HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  *id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return ok;
+}
+
 class WindowsFileSystem : public FileSystem {
  public:
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
   bool Exists(const std::string& path) override { return _access(path.c_str(), 0) == 0; }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    FileId ia;
+    FileId ib;
+    return IdOf(a, &ia) && IdOf(b, &ib) && ia.volume == ib.volume && ia.high == ib.high &&
+           ia.low == ib.low;
+  }
 };
 
 }  // namespace

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "setup/regedit4_reader.h"
+#include "core/settings/regedit_file.h"
 
 namespace plotxfer::setup {
 
@@ -61,13 +62,18 @@ bool ReadExePath(char* buffer, std::size_t capacity, std::size_t* size) {
   // Nothing may escape to the installer that called in; a failure to allocate is a failed read.
   try {
     std::string file;
-    std::string data;
-    if (!ReadRegistryFile(&file) || !FindRegistryValue(file, kKey, "ExePath", &data) ||
-        data.size() > capacity) {
+    if (!ReadRegistryFile(&file)) {
       return false;
     }
-    std::memcpy(buffer, data.data(), data.size());
-    *size = data.size();
+    // The same reader as the converter's own settings file: a file the one refuses, the other
+    // refuses too.
+    const std::optional<RegeditFile> parsed = RegeditFile::Parse(file);
+    const RegeditValue* value = parsed ? parsed->Find(kKey, "ExePath") : nullptr;
+    if (value == nullptr || value->data.size() > capacity) {
+      return false;
+    }
+    std::memcpy(buffer, value->data.data(), value->data.size());
+    *size = value->data.size();
     return true;
   } catch (...) {
     return false;

@@ -125,6 +125,21 @@ for d in "${valid[@]}"; do
 done
 expect_eq "command lines printed by -v" $((2 * ${#valid[@]})) "$(grep -c '^"' <<<"$report")"
 
+echo "== A drawing named like its own output, spelt two ways"
+# self.pdf is a valid drawing; converted into its own folder it would be its own output.
+if [ -z "$wine" ]; then
+  mkdir -p "$work/d"
+  for spelling in "--output-dir d ./d/self.pdf" "--output-dir d $work/d/self.pdf" \
+                  "--output-dir $work/d d/self.pdf"; do
+    cp "$work/drawings/plan.VX" "$work/d/self.pdf"
+    # shellcheck disable=SC2086  # the spelling is meant to split into its words
+    report=$(cd "$work" && batch --pdf $spelling)
+    expect_eq "exit code of $spelling" 1 "$?"
+    grep -q 'エラー(4)' <<<"$report" || fail "$spelling reported: $report"
+    cmp -s "$work/drawings/plan.VX" "$work/d/self.pdf" || fail "$spelling changed the drawing"
+  done
+fi
+
 echo "== Dry run and usage errors"
 rm -f "$work"/out/*
 report=$(batch --dry-run --output-dir "$out" "${valid[@]}")

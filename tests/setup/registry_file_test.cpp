@@ -94,6 +94,8 @@ TEST_F(RegistryFile, UnreadableFilesAndValuesCountAsMissing) {
            std::string(kHeader) + "\"ExePath\"=hex(2:43\n",
            std::string(kHeader) + "\"ExePath\"=C:\\V\\vx.exe\n",
            std::string(kHeader) + good + "\"ExePath\"=\"C:\\\\V\\\\broken\n",
+           // One reader for every REGEDIT4 file: a line it cannot read anywhere refuses the file.
+           std::string(kHeader) + good + "[HKEY_USERS\\Other]\ngarbage\n",
            std::string(""),
        }) {
     int rc = -1;

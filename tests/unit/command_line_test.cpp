@@ -83,6 +83,9 @@ TEST(CommandLineQuoting, RefusesTextThatWouldChangeTheTokens) {
   EXPECT_NE(WhyNotQuotable("/tmp/a\" /s \"b.VX", CodePage::Utf8), "");
   EXPECT_NE(WhyNotQuotable("/tmp/a\nb.VX", CodePage::Utf8), "");
   EXPECT_NE(WhyNotQuotable("/tmp/a\tb.VX", CodePage::Utf8), "");
+  // A lone lead byte at the end would swallow the closing quote.
+  EXPECT_NE(WhyNotQuotable("C:\\\x94\x94\x94", CodePage::ShiftJis), "");
+  EXPECT_EQ(WhyNotQuotable("C:\\\x94\x94\x94", CodePage::SingleByte), "");
   EXPECT_NE(WhyNotQuotable(std::string("/tmp/a\0b", 8), CodePage::Utf8), "");
   EXPECT_NE(WhyNotQuotable("/tmp/a\x7F", CodePage::Utf8), "");
   EXPECT_NE(WhyNotQuotable("C:\\dir\\", CodePage::ShiftJis), "");

@@ -210,6 +210,24 @@ TEST_F(ConvertDrawingTest, ADrawingIsNeverItsOwnOutput) {
   EXPECT_EQ(Convert(named_like_output), Converted) << detail;
 }
 
+TEST_F(ConvertDrawingTest, AnOutputOrCsdSpeltOtherwiseButTheDrawingItselfIsRefused) {
+  ToolsWork();
+  const std::string self = work.File("self.pdf");
+  WriteBytes(self, DrawingHeader());
+  options.FolderType = 1;
+  options.SelFolder = "out";
+  const std::string output = std::string("out") + kSep + "self.pdf";
+  for (const std::string& doomed : {output, paths.intermediate_csd}) {
+    files.one_file = {{doomed, self}};
+    runner.calls.clear();
+    files.removed.clear();
+    EXPECT_EQ(Convert(self), PathRefused) << doomed;
+    EXPECT_NE(detail.find("would replace the drawing itself"), std::string::npos) << detail;
+    EXPECT_TRUE(runner.calls.empty());
+    EXPECT_TRUE(files.removed.empty());
+  }
+}
+
 #ifndef _WIN32
 TEST_F(ConvertDrawingTest, DrawingNamesThatCouldInjectTokensAreRefused) {
   // Possible file names on Linux; the header is valid, so only the name is at fault.

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -21,9 +22,13 @@ class FakeFiles : public platform::FileSystem {
     return existing.erase(path) != 0;
   }
   bool Exists(const std::string& path) override { return existing.count(path) != 0; }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return one_file.count({a, b}) != 0 || one_file.count({b, a}) != 0;
+  }
 
   std::set<std::string> existing;
-  std::set<std::string> locked;  // cannot be deleted
+  std::set<std::pair<std::string, std::string>> one_file;  // two spellings of one file
+  std::set<std::string> locked;                            // cannot be deleted
   std::vector<std::string> removed;
 };
 

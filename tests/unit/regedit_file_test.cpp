@@ -204,6 +204,8 @@ TEST(RegeditReading, RefusesWhatItCannotReadAndSaysWhere) {
       {"nine dword digits", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=dword:000000001\n", "line 3"},
       {"dword not hex", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=dword:12g4\n", "line 3"},
       {"bad hex byte", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex:01,123\n", "line 3"},
+      {"hex digits past an int", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex:123456789abcdef0\n",
+       "line 3"},
       {"hex without commas", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex:01 02\n", "line 3"},
       {"bad hex type", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex(z):01\n", "line 3"},
       {"unknown data", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=word:1\n", "line 3"},

@@ -53,6 +53,13 @@ ConversionResult ConvertDrawing(const CommandContext& ctx, const ConversionServi
   if (plan.verdict != Converted) {
     return fail(plan.verdict, plan.reason);
   }
+  // The plan compared the paths' text; spelt differently (relative and absolute, through a
+  // link) they can still name the drawing itself, which would be deleted before its conversion.
+  for (const std::string* doomed : {&plan.output_path, &plan.csd_path}) {
+    if (services.files.SameFile(*doomed, drawing_path)) {
+      return fail(PathRefused, "the file " + *doomed + " would replace the drawing itself");
+    }
+  }
 
   // The CSD file has one name for every drawing. One that survives its deletion would be
   // rendered in place of this drawing if the export then failed, so it stops the conversion.

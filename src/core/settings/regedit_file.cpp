@@ -368,14 +368,17 @@ class RegeditParser {
         s = TrimBlanks(s);
       }
       while (!s.empty()) {
+        // The digits are counted before any is added up: a long run must not overflow.
         std::size_t digits = 0;
-        int value = 0;
         while (digits < s.size() && HexDigit(s[digits]) >= 0) {
-          value = value * 16 + HexDigit(s[digits]);
           ++digits;
         }
         if (digits == 0 || digits > 2) {
           return FailValue(error, "hex data must be bytes of two hex digits separated by commas");
+        }
+        int value = 0;
+        for (std::size_t k = 0; k < digits; ++k) {
+          value = value * 16 + HexDigit(s[k]);
         }
         out->push_back(static_cast<char>(value));
         s.remove_prefix(digits);

@@ -89,6 +89,12 @@ std::string WhyNotQuotable(std::string_view text, CodePage cp) {
   if (EndsWithBackslash(text, cp)) {
     return "it ends in a backslash";
   }
+  // A lead byte with nothing after it would take the closing quote for its second byte.
+  if (const std::size_t last = LastCharStart(text, cp);
+      last != npos && IsLeadByte(static_cast<unsigned char>(text[last]), cp) &&
+      CharLength(text, last, cp) == 1) {
+    return "it ends in half a double-byte character";
+  }
   return {};
 }
 

@@ -236,27 +236,9 @@ bool LoadList(const OutputCommand& cmd, std::vector<std::string>* paths, std::st
     *message = "cannot read list file " + cmd.input_path;
     return false;
   }
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) {
-      *message =
-          "list file " + cmd.input_path + ": empty line " + std::to_string(paths->size() + 1);
-      return false;
-    }
-    paths->push_back(line);
-    if (paths->size() > kMaxListEntries) {
-      *message = "list file " + cmd.input_path + ": more than " + std::to_string(kMaxListEntries) +
-                 " entries";
-      return false;
-    }
-    start = end + 1;
-  }
-  if (paths->empty()) {
-    *message = "list file " + cmd.input_path + " names no CSD file";
+  std::string why;
+  if (!ParseListFile(bytes, paths, &why)) {
+    *message = "list file " + cmd.input_path + ": " + why;
     return false;
   }
   if (cmd.unit_count && static_cast<std::size_t>(*cmd.unit_count) != paths->size()) {

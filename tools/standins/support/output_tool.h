@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/image_writers.h"
+#include "support/list_file.h"
 
 namespace standin {
 
@@ -36,7 +37,6 @@ struct OutputCommand {
 
 inline constexpr int kMaxDpi = 9600;
 inline constexpr int kMaxPageMm = 100000;
-inline constexpr std::size_t kMaxListEntries = 9999;
 
 // argv[0] is the program and argv[1] the input; every later token must be one the tool knows, at
 // most once, with a value in range, and belong to the output kind chosen.

@@ -1,0 +1,64 @@
+#pragma once
+// What every successful rewrite of the parameter file keeps: the number of lines, and every line
+// that is not a value line of the three tables, byte for byte.
+#include <memory>
+#include <set>
+#include <string>
+
+#include "core/params/param_file.h"
+#include "core/params/param_scan.h"
+#include "fuzz_check.h"
+
+namespace fuzz {
+
+class FixedScreen : public plotxfer::platform::Screen {
+ public:
+  explicit FixedScreen(int dpi) : dpi_(dpi) {}
+  int HorizontalDpi() override { return dpi_; }
+
+ private:
+  int dpi_;
+};
+
+// The value lines the rewrite may change, as the scan finds them before the rewrite.
+inline std::set<std::size_t> TableValueLines(const plotxfer::params::ParamLines& lines) {
+  using namespace plotxfer::params;
+  std::set<std::size_t> found;
+  for (const auto kind : {ParamTableKind::Color, ParamTableKind::Width, ParamTableKind::Ltype}) {
+    ValueLines at{};
+    if (ScanParamTable(lines, kind, at)) {
+      const std::size_t used = kind == ParamTableKind::Ltype ? kLineTypeCount : kPenCount;
+      found.insert(at.begin(), at.begin() + static_cast<std::ptrdiff_t>(used));
+    }
+  }
+  return found;
+}
+
+// Rewrites the lines read from bytes; when the rewrite succeeds, checks the file it would write.
+// Returns the rewrite's result.
+inline int RewriteAndCheck(const std::string& bytes, const plotxfer::params::ParamTables& tables,
+                           int dpi) {
+  using namespace plotxfer::params;
+  // Three blocks for the whole run: fresh ones per input would cost more than the rewrite.
+  static const std::unique_ptr<ParamLines> before = ParamLines::Allocate();
+  static const std::unique_ptr<ParamLines> lines = ParamLines::Allocate();
+  static const std::unique_ptr<ParamLines> after = ParamLines::Allocate();
+  before->Fill(bytes);
+  lines->Fill(bytes);
+  const std::set<std::size_t> value_lines = TableValueLines(*before);
+  FixedScreen screen(dpi);
+  const int result = RewriteParamTables(*lines, tables, screen);
+  if (result != 0) {
+    return result;
+  }
+  after->Fill(lines->ToFileBytes());
+  FUZZ_CHECK(after->count() == before->count());
+  for (std::size_t i = 0; i < before->count(); ++i) {
+    if (value_lines.count(i) == 0) {
+      FUZZ_CHECK(after->Line(i) == before->Line(i));
+    }
+  }
+  return result;
+}
+
+}  // namespace fuzz
