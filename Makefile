@@ -4,6 +4,7 @@
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 # make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
 # make fuzz            every fuzz target for FUZZ_SECONDS seconds (default 60): executions, coverage
+# make chaos           99 drawings through plotxfer-batch, a random tool fault each (SEED=n repeats)
 PRESETS := linux linux-asan windows
 
 .PHONY: demo bench-convert test bootstrap format clean screenshots fuzz $(addprefix test-,$(PRESETS))
@@ -29,6 +30,10 @@ screenshots: bootstrap
 
 fuzz: bootstrap
 	@tests/fuzz/run-fuzzers
+
+chaos: bootstrap
+	@cmake --preset linux >/dev/null && cmake --build --preset linux -j2 --target demo_folder >/dev/null
+	@tests/e2e/chaos-run build/linux/demo $(if $(SEED),--seed $(SEED))
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,10 +1,12 @@
 // plotxfer-batch: the conversion engine for scripts and schedulers.
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 
 #include "cli/batch_run.h"
 #include "core/settings/stored_settings.h"
 #include "core/text/path.h"
+#include "platform/atomic_file.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/param_services.h"
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
   }
 
   std::signal(SIGINT, OnInterrupt);
+  if (parsed.request.verbose) {
+    // A file rewritten in place (no temporary file could be made beside it) is worth a word.
+    platform::SetReplaceNotices([](const std::string& note) { std::printf("%s\n", note.c_str()); });
+  }
   const auto output =
       parsed.request.verbose ? platform::ToolOutput::Show : platform::ToolOutput::Discard;
   cli::BatchEnvironment env{

@@ -8,8 +8,12 @@
 #include <vector>
 
 #include "core/settings/options.h"
+#include "core/settings/settings_store.h"
 #include "core/settings/stored_settings.h"
+#include "core/text/codepage.h"
+#include "core/text/path.h"
 #include "ui/dialog_view.h"
+#include "ui/drawing_list.h"
 #include "ui/enable_rules.h"
 
 namespace plotxfer::ui {
@@ -17,6 +21,21 @@ namespace plotxfer::ui {
 inline constexpr int kMaxRows = 99;
 // Grid lines, header drag-and-drop and full-row select, added to the list's extended styles.
 inline constexpr unsigned kListExtendedStyles = 0x31;
+
+// What the dialog reaches outside its window: the program gives the system's, tests give fakes.
+struct DialogServices {
+  SettingsStore* settings = nullptr;
+  const DrawingFiles* files = nullptr;
+  text::PathStyle path_style = text::PathStyle::Windows;
+  text::CodePage code_page = text::CodePage::ShiftJis;
+};
+
+// What the file selection made of the user's choice.
+enum ChooseResult : int {
+  ChooseCancelled = 0,
+  ChooseAccepted = 1,  // at least one drawing is pending
+  ChooseNoneValid = 3,
+};
 
 struct ListColumn {
   int title_id;
@@ -55,6 +74,7 @@ class MainDialog {
   void FillFrom(const ConversionOptions& record);
 
   void SetView(DialogView* view) { view_ = view; }
+  void SetServices(const DialogServices& services) { services_ = services; }
   // Reads the line-type defaults of the parameter template in the given application folder;
   // the last step of the initialisation.
   void SetLineTypeLoader(std::function<void(const std::string& app_folder)> loader) {
@@ -70,6 +90,17 @@ class MainDialog {
   void OnFileFolder();
   void OnSelFolder();
   void OnAbort();
+
+  // The drawing list (drawing_list.cpp).
+  void OnAddFile();
+  void OnDeleteFile();
+  void OnBrowseFolder();
+  // The file selection: fills PendingPaths and stores the folder of an accepted choice.
+  ChooseResult ChooseDrawings();
+  // Appends PendingPaths, skipping listed paths, up to kMaxRows rows.
+  void AddPendingRows();
+  // Rewrites the row numbers from row first to the last row.
+  void RenumberRows(int first);
 
   // Reads the option controls into the working copy (the run does this at its start).
   void CaptureOptions();
@@ -89,12 +120,17 @@ class MainDialog {
 
  protected:
   DialogView& view() const { return *view_; }
+  const DialogServices& services() const { return services_; }
 
  private:
   void SetImageFormatsEnabled(bool enabled);
   void SetBox(int id, int value);
 
+  // The focus goes to the list when it has rows.
+  void FocusListIfFilled();
+
   DialogView* view_ = nullptr;
+  DialogServices services_;
   std::function<void(const std::string&)> line_type_loader_;
   bool running_ = false;
 };

@@ -1,5 +1,7 @@
 #include "ui/pltxfr_dlg_win.h"
 
+#include "platform/codepage.h"
+#include "platform/system_settings.h"
 #include "ui/about_dlg_win.h"
 #include "ui/output_sheet_win.h"
 #include "wingui/strings.h"
@@ -21,6 +23,12 @@ PLTXFRDlg::PLTXFRDlg(HWND parent)
       small_icon_(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)),
       view_(*this, IDC_DRAWING_LIST, icon_, small_icon_) {
   SetView(&view_);
+  DialogServices services;
+  services.settings = &platform::SystemSettingsStore();
+  services.files = &SystemDrawingFiles();
+  services.path_style = text::PathStyle::Windows;
+  services.code_page = platform::ActiveCodePage();
+  SetServices(services);
 }
 
 PLTXFRDlg::~PLTXFRDlg() {
@@ -43,6 +51,9 @@ std::span<const wingui::CommandEntry<PLTXFRDlg>> PLTXFRDlg::CommandTable() {
       {IDC_FILE_FOLDER, BN_CLICKED, &PLTXFRDlg::OnFileFolder},
       {IDC_SEL_FOLDER, BN_CLICKED, &PLTXFRDlg::OnSelFolder},
       {IDC_ABORT, BN_CLICKED, &PLTXFRDlg::OnAbort},
+      {IDC_ADD_FILE, BN_CLICKED, &PLTXFRDlg::OnAddFile},
+      {IDC_DELETE_FILE, BN_CLICKED, &PLTXFRDlg::OnDeleteFile},
+      {IDC_BROWSE_FOLDER, BN_CLICKED, &PLTXFRDlg::OnBrowseFolder},
       {IDC_OUTPUT_SETTINGS, BN_CLICKED, &PLTXFRDlg::OnOutputSettings},
   };
   return table;

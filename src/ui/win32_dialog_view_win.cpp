@@ -5,6 +5,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include "core/text/file_selection.h"
 #include "wingui/strings.h"
 
 namespace plotxfer::ui {
@@ -14,19 +15,14 @@ using wingui::AnsiToWide;
 using wingui::Utf8ToWide;
 using wingui::WideToAnsi;
 
-// The texts of a result buffer: each ended by a zero, the whole ended by an empty text.
-std::vector<std::string> SplitResult(const wchar_t* buffer, std::size_t size) {
-  std::vector<std::string> texts;
-  std::size_t pos = 0;
-  while (pos < size && buffer[pos] != L'\0') {
-    const std::size_t start = pos;
-    while (pos < size && buffer[pos] != L'\0') {
-      ++pos;
-    }
-    texts.push_back(WideToAnsi(std::wstring_view(buffer + start, pos - start)));
-    ++pos;
+// The file dialog's answer in the ANSI code page, zero bytes and the closing empty text
+// included, as the narrow form of the dialog would have written it.
+std::string NarrowSelection(const std::vector<wchar_t>& buffer) {
+  std::size_t used = 0;
+  while (used + 1 < buffer.size() && !(buffer[used] == L'\0' && buffer[used + 1] == L'\0')) {
+    ++used;
   }
-  return texts;
+  return WideToAnsi(std::wstring_view(buffer.data(), std::min(used + 2, buffer.size())));
 }
 
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lparam, LPARAM data) {
@@ -260,7 +256,7 @@ std::optional<std::vector<std::string>> Win32DialogView::ChooseFiles(const FileR
   if (!GetOpenFileNameW(&ofn)) {
     return std::nullopt;
   }
-  return SplitResult(result.data(), result.size());
+  return text::SplitFileSelection(NarrowSelection(result));
 }
 
 std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& request) {

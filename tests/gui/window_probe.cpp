@@ -5,13 +5,17 @@
 //   window_probe rect main|about|sheet    prints "x y width height" of the window
 //   window_probe wait main|about|sheet N  waits up to N seconds for the window; exit 0 when shown
 //   window_probe close main|about|sheet   closes the window as its close box would
+//   window_probe add NAME...              clicks the main dialog's add button and chooses the
+//                                         named files in the folder its file dialog opens on
 // The main dialog is found by the program title (string 200), the About box and the sheet by
 // their captions.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <commctrl.h>
 
@@ -62,6 +66,48 @@ int ShowSheet(bool image_tab) {
   return result == IDOK ? 0 : 1;
 }
 
+HWND WaitFor(const wchar_t* title, int seconds) {
+  for (int i = 0; i < seconds * 10; ++i) {
+    if (HWND h = FindWindowW(L"#32770", title); h && IsWindowVisible(h)) {
+      return h;
+    }
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+// The names (the arguments from the third on) typed into the file dialog's name box as
+// "a.VX" "b.VX" ...; taken as UTF-16 so that Japanese names survive any code page.
+int AddFiles() {
+  int argc = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &argc);
+  HWND main = Find("main");
+  if (!main || !args || argc < 3) {
+    std::fprintf(stderr, "window_probe: no main dialog, or no names\n");
+    return 1;
+  }
+  PostMessageW(GetDlgItem(main, IDC_ADD_FILE), BM_CLICK, 0, 0);
+  const std::wstring title = plotxfer::wingui::LoadText(IDS_SELECT_DRAWINGS);
+  HWND chooser = WaitFor(title.c_str(), 30);
+  if (!chooser) {
+    std::fprintf(stderr, "window_probe: the file dialog did not appear\n");
+    return 1;
+  }
+  std::wstring typed;
+  for (int i = 2; i < argc; ++i) {
+    typed += (i > 2 ? L" \"" : L"\"") + std::wstring(args[i]) + L"\"";
+  }
+  LocalFree(args);
+  HWND combo = GetDlgItem(chooser, 1148);  // the file-name box
+  HWND edit = combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
+  SendMessageW(edit ? edit : combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  for (int i = 0; i < 100 && IsWindow(chooser); ++i) {
+    Sleep(100);
+  }
+  return IsWindow(chooser) ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,6 +117,9 @@ int main(int argc, char** argv) {
   }
   const char* verb = argv[1];
   const char* which = argc > 2 ? argv[2] : "main";
+  if (std::strcmp(verb, "add") == 0) {
+    return AddFiles();
+  }
   if (std::strcmp(verb, "show-about") == 0) {
     plotxfer::ui::CAboutDlg about;
     return about.DoModal() == IDOK ? 0 : 1;

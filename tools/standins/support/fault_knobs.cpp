@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <limits>
+#include <sstream>
 
 namespace standin {
 namespace {
@@ -36,7 +37,71 @@ bool SameName(const std::string& a, const std::string& b) {
   return true;
 }
 
+// The file name without folder or extension; both separators count, as the tools run on both.
+std::string StemOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
+  return s.size() >= prefix.size() && SameName(s.substr(0, prefix.size()), prefix);
+}
+
 }  // namespace
+
+std::string FaultSubject(const std::string& tool, const std::vector<std::string>& argv) {
+  if (SameName(tool, "VXCVPX")) {
+    // ... <drawing> <CSD file>: the drawing is the last but one.
+    return argv.size() >= 3 ? StemOf(argv[argv.size() - 2]) : std::string();
+  }
+  for (const std::string& arg : argv) {
+    for (const std::string prefix : {"/pdfpath:", "/Imagepath:"}) {
+      if (StartsWithNoCase(arg, prefix)) return StemOf(arg.substr(prefix.size()));
+    }
+  }
+  return {};
+}
+
+void ApplyFaultPlan(const std::string& plan, const std::string& tool, const std::string& subject,
+                    FaultKnobs& knobs) {
+  if (subject.empty()) return;
+  std::istringstream lines(plan);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string who;
+    std::string what;
+    if (!(words >> who >> what) || !SameName(who, tool) || what != subject) continue;
+    for (std::string fault; words >> fault;) {
+      const std::size_t eq = fault.find('=');
+      const std::string name = fault.substr(0, eq);
+      // -1 for a fault without a number, or with one that is not a whole number.
+      long long n = -1;
+      if (eq != std::string::npos) n = ParseWhole(fault.substr(eq + 1)).value_or(-1);
+      if (name == "crash" && eq == std::string::npos) {
+        knobs.crash = true;
+      } else if (name == "no-output" && eq == std::string::npos) {
+        knobs.no_output = true;
+      } else if (name == "exit" && n >= 0 && n <= 255) {
+        knobs.exit_code = static_cast<int>(n);
+      } else if (name == "sleep" && n > 0) {
+        knobs.sleep_ms = static_cast<std::uint32_t>(n > kMaxSleepMs ? kMaxSleepMs : n);
+      }
+    }
+  }
+}
+
+std::string DescribeFaults(const FaultKnobs& knobs) {
+  std::string words;
+  auto add = [&words](const std::string& w) { words += (words.empty() ? "" : " ") + w; };
+  if (knobs.sleep_ms > 0) add("sleep=" + std::to_string(knobs.sleep_ms));
+  if (knobs.crash) add("crash");
+  if (knobs.no_output) add("no-output");
+  if (knobs.exit_code) add("exit=" + std::to_string(*knobs.exit_code));
+  return words;
+}
 
 FaultKnobs ReadFaultKnobs(const std::string& tool, const EnvironmentLookup& lookup) {
   FaultKnobs knobs;

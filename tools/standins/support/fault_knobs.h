@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace standin {
 
@@ -12,6 +13,7 @@ inline constexpr const char* kSleepVariable = "PLOTXFER_STANDIN_SLEEP_MS";
 inline constexpr const char* kCrashVariable = "PLOTXFER_STANDIN_CRASH";
 inline constexpr const char* kNoOutputVariable = "PLOTXFER_STANDIN_NO_OUTPUT";
 inline constexpr const char* kExitVariable = "PLOTXFER_STANDIN_EXIT";
+inline constexpr const char* kFaultPlanVariable = "PLOTXFER_STANDIN_FAULTS";
 
 // The longest sleep a knob can ask for, so a typo cannot hang a test run for days.
 inline constexpr std::uint32_t kMaxSleepMs = 600000;
@@ -29,5 +31,18 @@ using EnvironmentLookup = std::function<std::optional<std::string>(const char*)>
 // other tool's name, none apply. Values that are not numbers are ignored, so a knob never turns a
 // tool into something a test did not ask for.
 FaultKnobs ReadFaultKnobs(const std::string& tool, const EnvironmentLookup& lookup);
+
+// The name a fault plan knows one run by: the file name, without its extension, of the drawing
+// (export tool) or of the output file (output utility); empty when the arguments name none.
+std::string FaultSubject(const std::string& tool, const std::vector<std::string>& argv);
+
+// Applies the lines of a fault plan that name this tool (case-insensitive) and subject over knobs.
+// A line is "<tool> <subject> <fault>...", a fault being crash, no-output, exit=<0-255> or
+// sleep=<ms>; other lines and words are ignored.
+void ApplyFaultPlan(const std::string& plan, const std::string& tool, const std::string& subject,
+                    FaultKnobs& knobs);
+
+// The knobs in force as plan words ("sleep=200 crash"), for the run log; empty when none.
+std::string DescribeFaults(const FaultKnobs& knobs);
 
 }  // namespace standin

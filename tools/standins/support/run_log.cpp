@@ -45,13 +45,15 @@ std::string JsonString(const std::string& bytes) {
 }
 
 std::string FormatLogLine(const std::string& tool, const std::vector<std::string>& argv,
-                          const std::string& command_line) {
+                          const std::string& command_line, const std::string& faults) {
   std::string line = "{\"tool\": " + JsonString(tool) + ", \"argv\": [";
   for (std::size_t i = 0; i < argv.size(); ++i) {
     if (i > 0) line += ", ";
     line += JsonString(argv[i]);
   }
-  line += "], \"commandLine\": " + JsonString(command_line) + "}\n";
+  line += "], \"commandLine\": " + JsonString(command_line);
+  if (!faults.empty()) line += ", \"faults\": " + JsonString(faults);
+  line += "}\n";
   return line;
 }
 

@@ -13,8 +13,9 @@ inline constexpr const char* kLogVariable = "PLOTXFER_STANDIN_LOG";
 // keeps its exact bytes in whatever code page it came in (Shift-JIS under Windows code page 932).
 std::string JsonString(const std::string& bytes);
 
-// {"tool": ..., "argv": [...], "commandLine": ...} followed by a line feed.
+// {"tool": ..., "argv": [...], "commandLine": ...} followed by a line feed; with faults (the
+// knobs in force, as DescribeFaults gives them) also "faults": ... before the closing brace.
 std::string FormatLogLine(const std::string& tool, const std::vector<std::string>& argv,
-                          const std::string& command_line);
+                          const std::string& command_line, const std::string& faults = {});
 
 }  // namespace standin

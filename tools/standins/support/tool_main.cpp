@@ -8,15 +8,43 @@
 
 namespace standin {
 
+namespace {
+
+// A plan is a few lines; a wrong path to something huge is not read whole.
+bool ReadTextFile(const std::string& path, std::string* text) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && text->size() < (1u << 20)) {
+    text->append(buffer, n);
+  }
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
+}
+
+}  // namespace
+
 int RunTool(const char* tool, int argc, char** argv, ToolBody body) {
   const std::vector<std::string> args = ReceivedArguments(argc, argv);
+  FaultKnobs knobs = ReadFaultKnobs(tool, GetEnvironment);
+  if (auto plan_path = GetEnvironment(kFaultPlanVariable); plan_path && !plan_path->empty()) {
+    std::string plan;
+    if (ReadTextFile(*plan_path, &plan)) {
+      ApplyFaultPlan(plan, tool, FaultSubject(tool, args), knobs);
+    } else {
+      std::fprintf(stderr, "%s: cannot read the fault plan %s\n", tool, plan_path->c_str());
+    }
+  }
   if (auto log = GetEnvironment(kLogVariable); log && !log->empty()) {
-    if (!AppendToFile(*log, FormatLogLine(tool, args, ReceivedCommandLine(argc, argv)))) {
+    const std::string line =
+        FormatLogLine(tool, args, ReceivedCommandLine(argc, argv), DescribeFaults(knobs));
+    if (!AppendToFile(*log, line)) {
       std::fprintf(stderr, "%s: cannot append to the log %s\n", tool, log->c_str());
     }
   }
 
-  const FaultKnobs knobs = ReadFaultKnobs(tool, GetEnvironment);
   if (knobs.sleep_ms > 0) SleepMilliseconds(knobs.sleep_ms);
   if (knobs.crash) CrashNow();
   if (knobs.no_output) return knobs.exit_code.value_or(0);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 namespace standin {
 namespace {
@@ -58,6 +60,34 @@ TEST(FaultKnobs, IgnoresValuesThatAreNoNumbersOrOutOfRange) {
   EXPECT_EQ(ReadFaultKnobs("RASTRON", Env({{kExitVariable, "0"}})).exit_code, 0);
   EXPECT_EQ(ReadFaultKnobs("RASTRON", Env({{kSleepVariable, "99999999999"}})).sleep_ms,
             kMaxSleepMs);
+}
+
+TEST(FaultPlan, AppliesTheLinesOfThisToolAndRunOnly) {
+  const std::vector<std::string> exporter = {"VXCVPX.exe", "-M", "VXCSD.DLL", "-p", "p.cprm",
+                                             "D:\\Work\\plan.rev2.VX", "C:\\T\\VXTMPDT2.CSD"};
+  const std::vector<std::string> output = {"RASTRON.EXE", "in.CSD", "/s",
+                                           "/PDFPATH:/out/plan.rev2.pdf", "/c:0"};
+  EXPECT_EQ(FaultSubject("VXCVPX", exporter), "plan.rev2");
+  EXPECT_EQ(FaultSubject("RASTRON", output), "plan.rev2");
+  EXPECT_EQ(FaultSubject("RASTRON", {"RASTRON.EXE", "in.CSD"}), "");
+
+  const std::string plan =
+      "VXCVPX plan.rev2 sleep=20 exit=7\n"
+      "rastron plan.rev2 crash\n"
+      "RASTRON other no-output\n"
+      "RASTRON plan.rev2 exit=300 sleep=soon bogus\n";
+  struct Case {
+    const char* tool;
+    const char* subject;
+    const char* described;
+  };
+  for (const Case& c : {Case{"VXCVPX", "plan.rev2", "sleep=20 exit=7"},
+                        Case{"RASTRON", "plan.rev2", "crash"}, Case{"RASTRON", "other", "no-output"},
+                        Case{"VXCVPX", "other", ""}, Case{"RASTRON", "", ""}}) {
+    FaultKnobs knobs;
+    ApplyFaultPlan(plan, c.tool, c.subject, knobs);
+    EXPECT_EQ(DescribeFaults(knobs), c.described) << c.tool << " " << c.subject;
+  }
 }
 
 }  // namespace

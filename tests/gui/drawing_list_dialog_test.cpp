@@ -1,0 +1,197 @@
+// The drawing list on the real controls under Wine: the real file dialog and folder browser
+// driven from inside their own message loops, and the list's cells read back as the run reads
+// them. Everything else about the list is shown natively against an in-memory view.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "gui_test_support.h"
+#include "platform/value_store.h"
+#include "resources/resource.h"
+#include "ui/pltxfr_dlg_win.h"
+
+namespace plotxfer::ui {
+namespace {
+
+using guitest::App;
+using guitest::WhenReady;
+
+// The file-name box of the explorer-style file dialog is the edit inside combo box cmb13.
+constexpr int kFileNameCombo = 1148;
+
+struct OwnedDialogSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnedDialog(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<OwnedDialogSearch*>(lparam);
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd) &&
+      GetWindow(hwnd, GW_OWNER) == search->owner) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible dialog of this thread owned by owner (the folder browser's title is Wine's own).
+HWND FindOwnedDialog(HWND owner) {
+  OwnedDialogSearch search{owner, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void WriteDrawing(const std::string& path) {
+  char header[32] = {};
+  std::memcpy(header + 4, "KRESTO PLANX V4.0", 17);
+  header[25] = 9;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  WriteFile(h, header, sizeof header, &written, nullptr);
+  CloseHandle(h);
+}
+
+class DrawingListDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    root_ = "SOFTWARE\\MORVA\\PLOTXFER-test-" + std::to_string(GetCurrentProcessId());
+    settings_ = std::make_unique<SettingsStore>(platform::SystemValueStore(), root_);
+    ConversionOptions record;
+    record.AppFolder = "C:\\";
+    dialog_ = std::make_unique<PLTXFRDlg>();
+    dialog_->FillFrom(record);
+    DialogServices services;
+    services.settings = settings_.get();
+    services.files = &SystemDrawingFiles();
+    services.code_page = GetACP() == 932 ? text::CodePage::ShiftJis : text::CodePage::SingleByte;
+    dialog_->SetServices(services);
+    ASSERT_TRUE(dialog_->Create());
+    ShowWindow(dialog_->hwnd(), SW_SHOWNORMAL);
+  }
+  void TearDown() override {
+    dialog_.reset();
+    RegDeleteTreeA(HKEY_CURRENT_USER, root_.c_str());
+  }
+
+  HWND Item(int id) const { return GetDlgItem(dialog_->hwnd(), id); }
+  std::string Cell(int row, int column) const {
+    char buffer[264] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(Item(IDC_DRAWING_LIST), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    return buffer;
+  }
+
+  std::string root_;
+  std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<PLTXFRDlg> dialog_;
+};
+
+TEST_F(DrawingListDialogTest, TwoNamesTypedIntoTheFileDialogInAFolderEndingIn0x5CBecomeTwoRows) {
+  if (GetACP() != 932) {
+    GTEST_SKIP() << "a folder named in Shift-JIS needs code page 932, not " << GetACP();
+  }
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  // 図面表: the last character, 表, is 0x95 0x5C.
+  const std::string folder =
+      std::string(temp) + std::to_string(GetCurrentProcessId()) + "-\x90\x7D\x96\xCA\x95\x5C";
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  WriteDrawing(folder + "\\a.VX");
+  WriteDrawing(folder + "\\b.VX");
+  dialog_->AddFilFolder = folder + "\\";
+
+  bool typed = false;
+  // The first file dialog of a fresh prefix can take seconds to appear.
+  WhenReady(
+      [&] {
+        HWND chooser = guitest::FindThreadDialog(L"VELLUMIX図面の選択");
+        if (!chooser) {
+          return false;
+        }
+        HWND combo = GetDlgItem(chooser, kFileNameCombo);
+        HWND edit = combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
+        SetWindowTextW(edit ? edit : combo, L"\"a.VX\" \"b.VX\"");
+        PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        typed = true;
+        return true;
+      },
+      500);
+  SendMessageW(Item(IDC_ADD_FILE), BM_CLICK, 0, 0);
+
+  ASSERT_TRUE(typed);
+  EXPECT_EQ(dialog_->RowCount, 2);
+  EXPECT_EQ(Cell(0, 0), "  1");
+  EXPECT_EQ(Cell(0, 1), folder + "\\a.VX");
+  EXPECT_EQ(Cell(1, 0), "  2");
+  EXPECT_EQ(Cell(1, 1), folder + "\\b.VX");
+  EXPECT_EQ(Cell(1, 2), "");
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_EXECUTE)));
+  EXPECT_EQ(settings_->ReadText(kBootDataKey, "AddFilFolder"), folder + "\\");
+  DeleteFileA((folder + "\\a.VX").c_str());
+  DeleteFileA((folder + "\\b.VX").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(DrawingListDialogTest, FolderBrowserOpensOnTheCurrentFolderAndKeepsDriveRootsWhole) {
+  struct Case {
+    const char* current;
+    const char* chosen;
+  };
+  for (const Case c : {Case{"C:\\windows", "C:\\windows\\"}, Case{"C:\\", "C:\\"}}) {
+    SCOPED_TRACE(c.current);
+    dialog_->SelFolder = c.current;
+    bool confirmed = false;
+    WhenReady(
+        [&] {
+          HWND browser = FindOwnedDialog(dialog_->hwnd());
+          if (!browser) {
+            return false;
+          }
+          PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+          confirmed = true;
+          return true;
+        },
+        500);
+    SendMessageW(Item(IDC_BROWSE_FOLDER), BM_CLICK, 0, 0);
+    ASSERT_TRUE(confirmed);
+    EXPECT_STRCASEEQ(dialog_->SelFolder.c_str(), c.chosen);
+    char shown[300] = {};
+    GetDlgItemTextA(dialog_->hwnd(), IDC_FOLDER_EDIT, shown, sizeof shown);
+    EXPECT_EQ(dialog_->SelFolder, shown);
+  }
+}
+
+// The next control of the same keyboard group that can take the focus, as the arrow keys move.
+HWND NextInGroup(HWND dialog, HWND from, bool previous) {
+  HWND h = from;
+  do {
+    h = GetNextDlgGroupItem(dialog, h, previous ? TRUE : FALSE);
+  } while (h && h != from && (SendMessageW(h, WM_GETDLGCODE, 0, 0) & DLGC_STATIC));
+  return h;
+}
+
+TEST_F(DrawingListDialogTest, PdfAndImageFormOneKeyboardGroupAcrossTheSeparatorLabel) {
+  HWND pdf = Item(IDC_PDF);
+  HWND image = Item(IDC_IMAGE);
+  HWND label = GetWindow(pdf, GW_HWNDNEXT);
+  ASSERT_EQ(GetWindow(label, GW_HWNDNEXT), image);
+  EXPECT_FALSE(GetWindowLongW(label, GWL_STYLE) & WS_GROUP);
+  EXPECT_EQ(NextInGroup(dialog_->hwnd(), pdf, false), image);
+  EXPECT_EQ(NextInGroup(dialog_->hwnd(), image, false), pdf);
+  EXPECT_EQ(NextInGroup(dialog_->hwnd(), image, true), pdf);
+}
+
+}  // namespace
+}  // namespace plotxfer::ui
