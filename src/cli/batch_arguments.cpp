@@ -7,10 +7,7 @@
 #include "core/text/path.h"
 #include "platform/codepage.h"
 #include "platform/path_style.h"
-
-#ifndef PLOTXFER_VERSION
-#define PLOTXFER_VERSION "unknown"
-#endif
+#include "plotxfer_version.h"
 
 namespace plotxfer::cli {
 

@@ -80,7 +80,7 @@ void ApplyFaultPlan(const std::string& plan, const std::string& tool, const std:
       // -1 for a fault without a number, or with one that is not a whole number.
       long long n = -1;
       if (eq != std::string::npos) {
-        // A named value: mingw's g++ -O3 takes a temporary optional's text for uninitialised.
+        // A named value: GCC 12 at -O3 takes the inlined temporary for uninitialised.
         const std::optional<std::string> number = fault.substr(eq + 1);
         n = ParseWhole(number).value_or(-1);
       }
