@@ -20,6 +20,23 @@ std::string AfterLastSeparator(const std::string& path) {
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 
+// A process that has ended but was not yet reaped by its parent (a zombie) still has its
+// name in /proc; it renders nothing and must not hold up a run.
+bool HasEnded(const std::string& pid_dir) {
+  std::string stat;
+  {
+    std::ifstream in(pid_dir + "/stat");
+    std::getline(in, stat);
+  }
+  // The state follows the name, which is in parentheses and may itself hold ") ".
+  const auto close = stat.rfind(')');
+  if (close == std::string::npos || close + 2 >= stat.size()) {
+    return true;  // gone meanwhile
+  }
+  const char state = stat[close + 2];
+  return state == 'Z' || state == 'X' || state == 'x';
+}
+
 bool Matches(const std::string& pid_dir, const std::string& exe_name) {
   std::string comm;
   {
@@ -43,6 +60,10 @@ bool Matches(const std::string& pid_dir, const std::string& exe_name) {
   return !argv0.empty() && SameName(AfterLastSeparator(argv0), exe_name);
 }
 
+bool MatchesRunning(const std::string& pid_dir, const std::string& exe_name) {
+  return Matches(pid_dir, exe_name) && !HasEnded(pid_dir);
+}
+
 class ProcProcessList : public ProcessList {
  public:
   ProcessPresence Find(const std::string& exe_name) override {
@@ -59,7 +80,7 @@ class ProcProcessList : public ProcessList {
       }
       any = true;
       // A process that ended meanwhile simply matches nothing.
-      if (Matches("/proc/" + name, exe_name)) {
+      if (MatchesRunning("/proc/" + name, exe_name)) {
         found = ProcessPresence::Running;
         break;
       }

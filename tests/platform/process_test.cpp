@@ -36,7 +36,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/prctl.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -608,6 +610,39 @@ TEST_F(ProcessTest, TheProcessListFindsAProgramByItsFileName) {
   cancel.Request();
   tool.join();
 }
+
+#ifndef _WIN32
+// A utility that has ended but was not yet reaped by its parent renders nothing: a run must not
+// be refused because of it.
+TEST(ProcessList, AnEndedButUnreapedProcessIsNotRunning) {
+  using plotxfer::platform::ProcessPresence;
+  const std::string name = "PZ" + std::to_string(100000 + random() % 900000) + ".EXE";
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(go[1]);
+    prctl(PR_SET_NAME, name.c_str());
+    char ch;
+    (void)!read(go[0], &ch, 1);
+    _exit(0);
+  }
+  close(go[0]);
+  auto& list = plotxfer::platform::SystemProcessList();
+  ProcessPresence before = ProcessPresence::Absent;
+  for (int i = 0; i < 500 && before != ProcessPresence::Running; ++i) {
+    before = list.Find(name);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(before, ProcessPresence::Running);
+  close(go[1]);  // the child ends; it stays a zombie until waited for
+  siginfo_t info{};
+  ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
+  EXPECT_EQ(list.Find(name), ProcessPresence::Absent);
+  waitpid(child, nullptr, 0);
+}
+#endif
 
 TEST(FileSystem, RemoveAndExists) {
   auto& files = plotxfer::platform::SystemFileSystem();
