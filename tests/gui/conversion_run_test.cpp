@@ -71,7 +71,10 @@ class ConversionRunTest : public ::testing::Test {
       if (during_export) {
         during_export();
       }
-      (void)line;
+      // The intermediate file is the line's last quoted token.
+      const auto end = line.rfind('"');
+      const auto begin = line.rfind('"', end - 1) + 1;
+      files.existing.insert(line.substr(begin, end - begin));
       return true;
     };
     runner.programs[tools.output_utility] = [this](const std::string& line) {
@@ -158,6 +161,7 @@ class ConversionRunTest : public ::testing::Test {
 };
 
 TEST_F(ConversionRunTest, EmptyListDoesNothing) {
+  view.log.clear();
   dialog.OnExecute();
   EXPECT_TRUE(view.log.empty());
   EXPECT_TRUE(values.log().empty());
