@@ -5,9 +5,10 @@
 # make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
 # make fuzz            every fuzz target for FUZZ_SECONDS seconds (default 60): executions, coverage
 # make chaos           99 drawings through plotxfer-batch, a random tool fault each (SEED=n repeats)
+# make package         the installer and the zip of the Windows build, into dist/
 PRESETS := linux linux-asan windows
 
-.PHONY: demo bench-convert test bootstrap format clean screenshots fuzz $(addprefix test-,$(PRESETS))
+.PHONY: demo bench-convert test bootstrap format clean screenshots fuzz chaos package $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
@@ -34,6 +35,9 @@ fuzz: bootstrap
 chaos: bootstrap
 	@cmake --preset linux >/dev/null && cmake --build --preset linux -j2 --target demo_folder >/dev/null
 	@tests/e2e/chaos-run build/linux/demo $(if $(SEED),--seed $(SEED))
+
+package: bootstrap
+	@scripts/package
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

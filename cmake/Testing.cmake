@@ -21,7 +21,7 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-if(WIN32 AND CMAKE_CROSSCOMPILING)
+if(WIN32 AND CMAKE_CROSSCOMPILING AND NOT PLOTXFER_SETUP_ONLY)
   # A private prefix inside the build tree, made once, with the null graphics driver
   # so dialogs work with no X server.
   set(PLOTXFER_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix used by the tests")
@@ -30,10 +30,24 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
                  @ONLY)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${PLOTXFER_WINE_RUN} CACHE FILEPATH "" FORCE)
+  # A prefix only works with the Wine it was made by: one made before the 32-bit half of Wine was
+  # installed fails to load kernel32.dll afterwards. The prefix's marker holds the Wine packages it
+  # was made with; when they change, it is made again.
+  execute_process(
+    COMMAND dpkg-query -W -f "\${binary:Package} \${Version}\n" wine wine64 wine32:i386 libwine
+            libwine:i386
+    OUTPUT_VARIABLE wine_packages ERROR_QUIET)
+  if(wine_packages STREQUAL "")
+    execute_process(COMMAND wine64 --version OUTPUT_VARIABLE wine_packages ERROR_QUIET)
+  endif()
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-packages.txt CONTENT "${wine_packages}")
   add_custom_command(
     OUTPUT ${PLOTXFER_WINEPREFIX}/.plotxfer-ready
     COMMAND ${PLOTXFER_WINE_RUN} --make-prefix
-    COMMENT "Creating the Wine prefix for the tests (once)"
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/wine-packages.txt
+            ${PLOTXFER_WINEPREFIX}/.plotxfer-ready
+    DEPENDS ${CMAKE_BINARY_DIR}/wine-packages.txt
+    COMMENT "Creating the Wine prefix for the tests (again whenever Wine's packages change)"
     VERBATIM)
   add_custom_target(wineprefix ALL DEPENDS ${PLOTXFER_WINEPREFIX}/.plotxfer-ready)
 
@@ -50,6 +64,9 @@ function(plotxfer_add_gtest target)
   cmake_parse_arguments(ARG "CODEPAGES" "" "" ${ARGN})
   plotxfer_warnings(${target})
   target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock)
+  if(PLOTXFER_SETUP_ONLY)
+    return()  # the tree that includes this sub-build runs its tests
+  endif()
   if(WIN32 AND CMAKE_CROSSCOMPILING)
     add_dependencies(${target} wineprefix)
     add_test(NAME ${target}.cp932 COMMAND ${target} --gtest_brief=1)

@@ -4,13 +4,12 @@
 #include <charconv>
 
 #include "cli/batch_request.h"
+#include "cli/input_files.h"
+#include "core/convert/status_text.h"
 #include "core/text/path.h"
 #include "platform/codepage.h"
 #include "platform/path_style.h"
-
-#ifndef PLOTXFER_VERSION
-#define PLOTXFER_VERSION "unknown"
-#endif
+#include "plotxfer_version.h"
 
 namespace plotxfer::cli {
 
@@ -83,32 +82,147 @@ bool ApplyPaper(const std::string& value, ConversionOptions& o, std::string* why
   return true;
 }
 
-ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchDefaults& defaults,
+namespace {
+
+// The command line's folders as the OS sees them: on Windows through the ANSI calls, so folders
+// with Japanese names in code page 932 are found.
+std::string CheckFolder(const std::string& path) {
+  const std::optional<FileFacts> facts = SystemInputFiles().Facts(path);
+  if (!facts) {
+    return "no such folder: " + path;
+  }
+  if (!facts->folder) {
+    return "not a folder: " + path;
+  }
+  return {};
+}
+
+constexpr std::size_t kHelpColumn = 32;
+
+// The status texts as this program prints them, in the platform's encoding.
+std::string Description(text::CodePage cp) {
+  std::string failed = StatusText(RowStatus::Failed, 0, cp);
+  failed.replace(failed.rfind('0'), 1, "n");
+  return "Converts drawings of the drafting system (.VX) into PDF files or images with its "
+         "export tool VXCVPX.exe and its output utility RSTKIT/RASTRON.EXE, one drawing after "
+         "the other, and prints one line per drawing: its number, its path and its status (" +
+         StatusText(RowStatus::Converted, 0, cp) + " converted, " + failed +
+         " failed with result n, " + StatusText(RowStatus::Aborted, 0, cp) +
+         " interrupted, or (not reached)).\n\n"
+         "DRAWING may be a drawing, a folder (its .VX files, in any letter case, sorted by "
+         "name; with -r those of its subfolders too) or, on Windows, a pattern with * and ?. A "
+         "file named twice is converted once; a drawing whose output another row writes is "
+         "refused with result 4.\n";
+}
+
+// Options are shown with their value's name only; what excludes what is told in the texts.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* opt) const override {
+    return opt->get_type_name().empty() ? std::string() : " " + opt->get_type_name();
+  }
+};
+
+// CLI11 does not wrap its texts: lines are broken at spaces to fit a terminal of 80 columns, an
+// option's text continuing under its start.
+std::string Wrapped(const std::string& help) {
+  constexpr std::size_t kWidth = 79;
+  constexpr std::size_t kTextColumn = kHelpColumn;
+  std::string out;
+  std::size_t start = 0;
+  while (start < help.size()) {
+    std::size_t end = help.find('\n', start);
+    if (end == std::string::npos) {
+      end = help.size();
+    }
+    std::string line = help.substr(start, end - start);
+    start = end + 1;
+    const bool option_line = line.rfind("  ", 0) == 0;
+    const std::size_t indent = option_line ? kTextColumn : 0;
+    while (line.size() > kWidth) {
+      std::size_t cut = line.rfind(' ', kWidth);
+      if (cut == std::string::npos || cut <= indent) {
+        break;
+      }
+      out += line.substr(0, cut) + "\n";
+      line = std::string(indent, ' ') + line.substr(cut + 1);
+    }
+    out += line + "\n";
+  }
+  return out;
+}
+
+constexpr const char* kFooter =
+    "Defaults: every conversion option not given here is the stored setting that the dialog "
+    "uses, so a run converts as the dialog would. The settings live in the registry under "
+    "HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER on Windows; on Linux in the REGEDIT4 file "
+    "named by PLOTXFER_REGISTRY_FILE, else $XDG_CONFIG_HOME/MORVA/PLOTXFER.reg "
+    "(~/.config/MORVA/PLOTXFER.reg). Without settings: PDF, black and white, the drawing's own "
+    "paper size, output beside each drawing, one PDF per drawing. --save stores what this "
+    "command line set; --help and --version read and write no file.\n\n"
+    "Result of a drawing (the n of its error status): 1 the drawing is not valid (its header was "
+    "refused, or it "
+    "cannot be opened), 2 the export tool could not be started, 3 the output "
+    "utility could not be started or wrote no output file, 4 refused before "
+    "any tool ran (a path too long for the tools or unsafe on their command line, or an output "
+    "that another row of the run writes).\n\n"
+    "Exit status: 0 every drawing converted (up-to-date drawings skipped included); 1 any "
+    "drawing failed; 2 wrong usage (also a list file or folder that cannot be read); 3 the run "
+    "was refused before any drawing: VXCVPX.exe or RSTKIT/RASTRON.EXE is missing, and "
+    "nothing was saved or written; 130 interrupted. --dry-run checks none of that and starts "
+    "nothing.\n\n"
+    "Interrupts: the first Ctrl-C (or SIGTERM; on Windows also Ctrl-Break or closing the "
+    "console) lets the drawing under way finish and starts no other; the rows not reached are "
+    "printed as such. A running tool is never stopped, as in the dialog.\n\n"
+    "--skip-up-to-date leaves out a drawing whose output exists and is newer than the drawing. "
+    "Options are not compared: after changing options, run without it.\n\n"
+    "Examples:\n"
+    "  plotxfer-batch -r --output-dir D:\\out D:\\jobs\n"
+    "  plotxfer-batch --list tonight.txt --skip-up-to-date --report run.json\n"
+    "  find . -name '*.VX' | plotxfer-batch --list -\n";
+
+}  // namespace
+
+ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
+                                 const std::function<BatchDefaults()>& load_defaults,
                                  std::FILE* out, std::FILE* err) {
   ParseOutcome outcome;
   BatchRequest& req = outcome.request;
-  req.options = defaults.options;
 
-  CLI::App app{
-      "Converts drawings (.VX) into PDF files or images with the drafting system's export tool "
-      "VXCVPX.exe and output utility RSTKIT/RASTRON.EXE.\n"
-      "Prints one line per drawing: its number, its path and its status.\n"
-      "Exit status: 0 every drawing converted, 1 any drawing failed, 2 wrong usage.",
-      "plotxfer-batch"};
-  app.set_version_flag("--version", "plotxfer-batch " PLOTXFER_VERSION);
-  app.get_formatter()->column_width(28);
+  CLI::App app{Description(platform::ActiveCodePage()), "plotxfer-batch"};
+  app.footer(kFooter);
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.set_version_flag("--version", "plotxfer-batch " PLOTXFER_VERSION,
+                       "print the version and end");
+  app.set_help_flag("-h,--help", "print this help and end");
+  app.get_formatter()->column_width(kHelpColumn);
 
   // The validators' own descriptions would repeat the type names in the help.
   const auto quiet = [](CLI::Validator v) { return v.description(""); };
+  const CLI::Validator existing_folder(CheckFolder, "");
+
+  std::vector<std::string> paths;
+  auto* paths_opt =
+      app.add_option("drawings", paths, "drawings, folders (and patterns on Windows), in order")
+          ->type_name("DRAWING");
+  std::vector<std::string> lists;
+  auto* list_opt =
+      app.add_option("--list", lists,
+                     "read drawings (or folders) from FILE, one path a line; blank lines and "
+                     "lines starting with # are skipped; relative paths are taken from the "
+                     "current folder; - is standard input; may be repeated")
+          ->type_name("FILE")
+          ->allow_extra_args(false);
+  app.add_flag("-r,--recursive", req.recursive, "take the drawings of subfolders of a folder too");
 
   std::string app_folder;
   app.add_option("--app-folder", app_folder,
                  "folder of the drafting system with VXCVPX.exe, vxcsd.cprm and RSTKIT "
                  "(default: the folder of this program)")
       ->type_name("DIR")
-      ->check(quiet(CLI::ExistingDirectory));
+      ->check(existing_folder);
 
-  auto* pdf = app.add_flag("--pdf")->description("PDF output (the default)");
+  auto* pdf = app.add_flag("--pdf")->description("PDF output");
   std::string image;
   auto* image_opt =
       app.add_option("--image", image, "image output in this format")
@@ -116,7 +230,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
           ->transform(quiet(CLI::IsMember({"bmp", "gif", "jpeg", "tiff"}, CLI::ignore_case)));
   pdf->excludes(image_opt);
 
-  auto* mono = app.add_flag("--mono")->description("black and white (the default)");
+  auto* mono = app.add_flag("--mono")->description("black and white");
   auto* colour = app.add_flag("--colour,--color")->description("the drafting system's pen colours");
   mono->excludes(colour);
 
@@ -130,44 +244,70 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
       app.add_flag("--no-line-pitch")->description("dash patterns of the parameter template");
   pitch->excludes(no_pitch);
 
-  auto* fonts = app.add_flag("--fonts")->description("fonts effective (the default)");
+  auto* fonts = app.add_flag("--fonts")->description("fonts effective");
   auto* no_fonts = app.add_flag("--no-fonts")->description("fonts not effective");
   fonts->excludes(no_fonts);
 
   std::string output_dir;
   auto* output_dir_opt = app.add_option("--output-dir", output_dir, "write every output here")
                              ->type_name("DIR")
-                             ->check(quiet(CLI::ExistingDirectory));
-  auto* beside =
-      app.add_flag("--beside")->description("write each output beside its drawing (the default)");
+                             ->check(existing_folder);
+  auto* beside = app.add_flag("--beside")->description("write each output beside its drawing");
   output_dir_opt->excludes(beside);
 
   std::string paper;
-  app.add_option("--paper", paper,
-                 "page size of the chosen output kind: drawing (the drawing's own), "
-                 "A0..A4, A4P (A4 portrait), B0..B4, or WIDTHxHEIGHT in millimetres")
-      ->type_name("SIZE");
+  auto* paper_opt =
+      app.add_option("--paper", paper,
+                     "page size of the chosen output kind: drawing (the drawing's own), "
+                     "A0..A4, A4P (A4 portrait), B0..B4, or WIDTHxHEIGHT in millimetres")
+          ->type_name("SIZE");
 
   int dpi = 0;
-  app.add_option("--dpi", dpi, "image resolution in dots per inch")
-      ->type_name("72..600")
-      ->check(quiet(CLI::Range(72, 600)))
-      ->needs(image_opt);
+  auto* dpi_opt = app.add_option("--dpi", dpi, "image resolution in dots per inch")
+                      ->type_name("72..600")
+                      ->check(quiet(CLI::Range(72, 600)))
+                      ->needs(image_opt);
+
+  app.add_flag("--skip-up-to-date", req.skip_up_to_date,
+               "leave out drawings whose output exists and is newer than the drawing (options "
+               "are not compared)");
+  app.add_option("--report", req.report,
+                 "write a JSON record of the run (UTF-8) to FILE when it ends, also after an "
+                 "interrupt")
+      ->type_name("FILE");
+  auto* no_progress =
+      app.add_flag("--no-progress")->description("no progress line on a terminal's standard error");
+  auto* quiet_flag = app.add_flag("-q,--quiet", req.quiet,
+                                  "print only the drawings that did not convert, and errors");
 
   app.add_flag("-v,--verbose", req.verbose,
                "print each command line before starting it (on Linux also the tools' own output)");
   auto* dry_run =
       app.add_flag("--dry-run", req.dry_run, "print the command lines and start nothing");
   app.add_flag("--save", req.save,
-               "remember the output kind, image format, colours, line widths, pitches, fonts and "
-               "output folder for the next run and the dialog (nothing is remembered without it)")
+               "store the options this command line set for the next run and the dialog "
+               "(nothing is stored without it)")
       ->excludes(dry_run);
-  app.add_option("drawings", req.drawings, "the drawings, converted in this order")
-      ->type_name("DRAWING")
-      ->required();
 
   try {
     app.parse(argc, argv);
+    // The arguments and lists, in the order they were given.
+    std::size_t next_path = 0;
+    std::size_t next_list = 0;
+    for (const CLI::Option* opt : app.parse_order()) {
+      if (opt == paths_opt && next_path < paths.size()) {
+        req.inputs.push_back({InputSource::Kind::Path, paths[next_path++]});
+      } else if (opt == list_opt && next_list < lists.size()) {
+        req.inputs.push_back({InputSource::Kind::ListFile, lists[next_list++]});
+      }
+    }
+    if (req.inputs.empty()) {
+      throw CLI::ValidationError("drawings", "no drawing, folder or --list given");
+    }
+    req.progress = no_progress->count() == 0 && quiet_flag->count() == 0;
+
+    const BatchDefaults defaults = load_defaults();
+    req.options = defaults.options;
     if (!image.empty()) {
       req.options.PdfOrImage = 1;
       const char* kinds[] = {"bmp", "gif", "jpeg", "tiff"};
@@ -199,11 +339,14 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
     } else if (no_fonts->count() > 0) {
       req.options.VFontFlg = 1;
     }
+    req.output_options_set = paper_opt->count() > 0 || dpi_opt->count() > 0;
     const auto style = platform::NativePathStyle();
     const auto cp = platform::ActiveCodePage();
+    // Absolute, so that a stored folder means the same from wherever the next run starts.
     if (!output_dir.empty()) {
       req.options.FolderType = 1;
-      req.options.SelFolder = text::WithTrailingSeparator(output_dir, style, cp);
+      req.options.SelFolder =
+          text::WithTrailingSeparator(SystemInputFiles().Absolute(output_dir), style, cp);
     } else if (beside->count() > 0) {
       req.options.FolderType = 0;
     }
@@ -215,10 +358,11 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchD
       req.options.OutXdpi = dpi;
     }
     req.app_folder = text::WithTrailingSeparator(
-        app_folder.empty() ? defaults.program_folder : app_folder, style, cp);
+        app_folder.empty() ? defaults.program_folder : SystemInputFiles().Absolute(app_folder),
+        style, cp);
     req.options.AppFolder = req.app_folder;
   } catch (const CLI::CallForHelp&) {
-    std::fputs(app.help().c_str(), out);
+    std::fputs(Wrapped(app.help()).c_str(), out);
     outcome.exit_code = 0;
     return outcome;
   } catch (const CLI::CallForVersion& e) {

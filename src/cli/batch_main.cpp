@@ -1,9 +1,15 @@
 // plotxfer-batch: the conversion engine for scripts and schedulers.
 #include <atomic>
-#include <csignal>
 #include <cstdio>
+#include <memory>
 
 #include "cli/batch_run.h"
+#include "cli/console.h"
+#include "cli/input_files.h"
+#include "cli/inputs.h"
+#include "cli/interrupt.h"
+#include "cli/narrow_text.h"
+#include "cli/progress.h"
 #include "core/settings/stored_settings.h"
 #include "core/text/path.h"
 #include "platform/atomic_file.h"
@@ -21,11 +27,6 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 
-extern "C" void OnInterrupt(int) {
-  // The drawing under way is finished; no further drawing is started.
-  g_stop = true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,31 +34,58 @@ int main(int argc, char** argv) {
   const auto style = platform::NativePathStyle();
   const auto cp = platform::ActiveCodePage();
 
-  int dpi = platform::SystemScreen().HorizontalDpi();
-  if (dpi <= 0) {
-    dpi = 96;
-  }
-  cli::BatchDefaults defaults;
-  defaults.options = ConversionOptions::WithScreenDpi(dpi);
-  // What the dialog stored is the starting point; the arguments override it.
-  int program_folder_font = kDefaultCharVectorFont;
-  LoadSettings(platform::SystemSettingsStore(), platform::SystemProfileReader(),
-               platform::SystemProgramFile(platform::ProgramFilePath()), defaults.options,
-               program_folder_font);
-  defaults.program_folder = text::FolderOfPath(platform::ProgramFilePath(), style, cp);
-
-  const cli::ParseOutcome parsed = cli::ParseBatchArguments(argc, argv, defaults, stdout, stderr);
+  // What the dialog stored is the starting point; the arguments override it. Read only once the
+  // arguments ask for a run.
+  const auto load_defaults = [&] {
+    int dpi = platform::SystemScreen().HorizontalDpi();
+    if (dpi <= 0) {
+      dpi = 96;
+    }
+    cli::BatchDefaults defaults;
+    defaults.options = ConversionOptions::WithScreenDpi(dpi);
+    int program_folder_font = kDefaultCharVectorFont;
+    LoadSettings(platform::SystemSettingsStore(), platform::SystemProfileReader(),
+                 platform::SystemProgramFile(platform::ProgramFilePath()), defaults.options,
+                 program_folder_font);
+    defaults.program_folder = text::FolderOfPath(platform::ProgramFilePath(), style, cp);
+    return defaults;
+  };
+  cli::ParseOutcome parsed = cli::ParseBatchArguments(argc, argv, load_defaults, stdout, stderr);
   if (!parsed.run) {
     return parsed.exit_code;
   }
+  cli::BatchRequest& request = parsed.request;
 
-  std::signal(SIGINT, OnInterrupt);
-  if (parsed.request.verbose) {
+  cli::InterruptHandling interrupts{&g_stop, nullptr, nullptr};
+  cli::InstallInterruptHandlers(&interrupts);
+
+  const cli::ExpandedInputs inputs =
+      cli::ExpandInputs(request.inputs, cli::InputRules{request.recursive, style, cp},
+                        cli::SystemInputFiles(), stdin);
+  if (!request.quiet) {
+    for (const std::string& note : inputs.notes) {
+      std::fprintf(stderr, "plotxfer-batch: %s\n", note.c_str());
+    }
+  }
+  if (!inputs.ok()) {
+    std::fprintf(stderr, "plotxfer-batch: %s\n", inputs.error.c_str());
+    return cli::kExitUsage;
+  }
+  request.drawings = inputs.drawings;
+  if (!request.report.empty()) {
+    const std::string folder = text::FolderOfPath(request.report, style, cp);
+    const auto facts = cli::SystemInputFiles().Facts(folder.empty() ? "." : folder);
+    if (!facts || !facts->folder) {
+      std::fprintf(stderr, "plotxfer-batch: no folder for the report %s\n", request.report.c_str());
+      return cli::kExitUsage;
+    }
+  }
+
+  if (request.verbose) {
     // A file rewritten in place (no temporary file could be made beside it) is worth a word.
     platform::SetReplaceNotices([](const std::string& note) { std::printf("%s\n", note.c_str()); });
   }
-  const auto output =
-      parsed.request.verbose ? platform::ToolOutput::Show : platform::ToolOutput::Discard;
+  const auto output = request.verbose ? platform::ToolOutput::Show : platform::ToolOutput::Discard;
   cli::BatchEnvironment env{
       ConversionServices{platform::SystemProcessRunner(output), platform::SystemFileSystem()},
       style, cp};
@@ -65,8 +93,15 @@ int main(int argc, char** argv) {
   env.settings = &platform::SystemSettingsStore();
   const params::ParamServices param_services = platform::SystemParamServices();
   env.params = &param_services;
+  env.to_utf8 = cli::NarrowToUtf8;
+  std::unique_ptr<cli::ProgressDisplay> progress;
+  if (request.progress && !request.dry_run && cli::IsTerminal(stderr)) {
+    progress = std::make_unique<cli::ProgressDisplay>(stderr, cli::TerminalColumns(stderr), cp);
+    env.progress = progress.get();
+  }
   // The font setting belongs to the drafting system the tools are taken from.
-  ReadCharVectorFont(platform::SystemProfileReader(), parsed.request.app_folder,
-                     env.char_vector_font);
-  return cli::RunBatch(parsed.request, env);
+  ReadCharVectorFont(platform::SystemProfileReader(), request.app_folder, env.char_vector_font);
+  const int status = cli::RunBatch(request, env);
+  cli::InterruptibleRunEnded();
+  return status;
 }

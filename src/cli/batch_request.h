@@ -1,20 +1,34 @@
 #pragma once
 // What plotxfer-batch was asked to do, read from its command line.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "cli/inputs.h"
 #include "core/settings/options.h"
 
 namespace plotxfer::cli {
 
+// The most drawings one combined PDF takes, as in the dialog's list.
+inline constexpr std::size_t kMaxCombinedDrawings = 99;
+
 struct BatchRequest {
   ConversionOptions options;
-  std::string app_folder;  // with a trailing separator
+  std::string app_folder;  // absolute, with a trailing separator
+  // The arguments and --list files in command-line order; expanded into drawings before the run.
+  std::vector<InputSource> inputs;
+  bool recursive = false;
   std::vector<std::string> drawings;
   bool verbose = false;
   bool dry_run = false;
-  bool save = false;  // store the general options as the dialog does at a run start
+  bool save = false;                // store the options the command line set, as the dialog does
+  bool output_options_set = false;  // --paper, --dpi or --combine/--no-combine given
+  std::string report;               // --report: where the JSON record of the run goes
+  bool progress = true;             // the progress line, when standard error is a terminal
+  bool quiet = false;               // errors only
+  double timeout_seconds = 0;       // 0: a tool is never stopped
+  bool skip_up_to_date = false;
 };
 
 // Where the defaults come from: the options record before any argument is applied (the settings
@@ -30,9 +44,18 @@ struct ParseOutcome {
   BatchRequest request;
 };
 
-// Parses argv; help, version and usage errors are printed to out and err.
-ParseOutcome ParseBatchArguments(int argc, const char* const* argv, const BatchDefaults& defaults,
+// Parses argv; help, version and usage errors are printed to out and err. load_defaults is
+// called only when the arguments ask for a run, so --help, --version and a usage error read no
+// file at all.
+ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
+                                 const std::function<BatchDefaults()>& load_defaults,
                                  std::FILE* out, std::FILE* err);
+inline ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
+                                        const BatchDefaults& defaults, std::FILE* out,
+                                        std::FILE* err) {
+  return ParseBatchArguments(
+      argc, argv, [&defaults] { return defaults; }, out, err);
+}
 
 // "--paper" values: "drawing", a paper name (A0..A4, A4P, B0..B4, any letter case) or WxH in
 // millimetres (10 to 100000 each). Sets the size fields of the output kind in options; false

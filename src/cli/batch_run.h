@@ -2,8 +2,11 @@
 // The conversion part of plotxfer-batch, apart from argument parsing and the real OS services.
 #include <atomic>
 #include <cstdio>
+#include <string>
 
 #include "cli/batch_request.h"
+#include "cli/input_files.h"
+#include "cli/progress.h"
 #include "core/convert/convert_drawing.h"
 #include "core/params/param_file.h"
 #include "core/settings/settings_store.h"
@@ -12,25 +15,40 @@
 
 namespace plotxfer::cli {
 
+// Exit statuses.
+inline constexpr int kExitConverted = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitRefused = 3;
+inline constexpr int kExitInterrupted = 130;
+
 struct BatchEnvironment {
   ConversionServices services;
   text::PathStyle style;
   text::CodePage code_page;  // of the status texts we print
   int char_vector_font = kDefaultCharVectorFont;
   const std::atomic<bool>* stop = nullptr;  // set by Ctrl-C: no further drawing is started
-  SettingsStore* settings = nullptr;        // where --save stores the general options
+  SettingsStore* settings = nullptr;        // where --save stores the options
   // Rewrites the parameter file at the run start; without it the file is left as it is.
   const params::ParamServices* params = nullptr;
+  InputFiles* files = nullptr;          // file identity and times; the system's when not given
+  ProgressDisplay* progress = nullptr;  // the progress line, when there is one
+  std::string (*to_utf8)(const std::string&) = nullptr;  // for the report; as is when not given
+  std::string version{};                                 // for the report
   std::FILE* out = stdout;
   std::FILE* err = stderr;
 };
 
 // Converts (or, for a dry run, plans) every drawing of the request in order and prints one line
 // per drawing: its number ("%3d"), its path and its status text. Reasons for failures go to err.
-// With save, first stores the general options as the dialog does at a run start; then rewrites
-// the parameter file from the drafting system's display settings, before the first export.
-// Returns 0 when every drawing converted (and the options asked to be saved were, and the
-// parameter file was rewritten), 1 otherwise.
+//
+// Before anything runs, a drawing whose output another row writes is refused (result 4), and
+// with skip_up_to_date a drawing whose output is newer than it is left out. A run with something
+// to convert is refused (exit status 3, nothing saved or written) when a tool is missing. Then,
+// with save, the options are stored as the dialog stores them; the parameter file is rewritten
+// from the drafting system's display settings before the first export; the drawings are
+// converted. With a report path the record of the run is written at the end, also after a stop.
+// Returns one of the exit statuses above.
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
 
 }  // namespace plotxfer::cli

@@ -185,7 +185,7 @@ class Replacement {
   bool InPlace(const char* why) {
     const int fd = open(target_.c_str(), O_RDWR);
     if (fd < 0) {
-      return Fail("cannot create a temporary file beside " + target_ + " nor open it for writing");
+      return Fail("cannot rewrite " + target_ + " in place (" + why + ")");
     }
     std::string old(static_cast<std::size_t>(old_.st_size), '\0');
     std::size_t got = 0;

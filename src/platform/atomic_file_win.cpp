@@ -148,7 +148,7 @@ class Replacement {
       std::swprintf(name, 16, L"\\~px%04lx.tmp", static_cast<unsigned long>((seed + k) & 0xFFFF));
       const std::wstring candidate = folder + name;
       HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_TEMPORARY, nullptr);
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
       if (h != INVALID_HANDLE_VALUE) {
         temp_ = candidate;
         return h;

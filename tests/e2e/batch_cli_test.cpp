@@ -5,16 +5,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
 #include "../common/fake_value_store.h"
 #include "cli/batch_request.h"
 #include "cli/batch_run.h"
+#include "cli/input_files.h"
+#include "platform/codepage.h"
 #include "core/settings/settings_store.h"
 #include "fake_services.h"
 #include "params_fakes.h"
@@ -106,7 +112,8 @@ TEST_F(BatchArgumentsTest, WithoutOptionsTheRecordKeepsItsDefaults) {
   EXPECT_EQ(opt.PdfSizeType, 0);
   EXPECT_EQ(opt.OutXdpi, 120);
   EXPECT_EQ(opt.BaseXdpi, 120);
-  EXPECT_EQ(o.request.drawings, (std::vector<std::string>{"a.VX", "b.VX"}));
+  ASSERT_EQ(o.request.inputs.size(), 2u);
+  EXPECT_EQ(o.request.inputs[1].text, "b.VX");
   EXPECT_EQ(o.request.app_folder, dir.Path() + kSep);  // the program's folder
   EXPECT_FALSE(o.request.verbose);
   EXPECT_FALSE(o.request.dry_run);
@@ -253,6 +260,76 @@ TEST_F(BatchArgumentsTest, StoredSettingsAreTheDefaultsAndArgumentsOverrideThem)
   ExpectUsageError({"--save", "--dry-run", "d.VX"}, "--dry-run");
 }
 
+TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
+  bool loaded = false;
+  const auto load = [&] {
+    loaded = true;
+    return defaults;
+  };
+  const auto parse = [&](std::vector<const char*> argv) {
+    argv.insert(argv.begin(), "plotxfer-batch");
+    return ParseBatchArguments(static_cast<int>(argv.size()), argv.data(), load, out.file(),
+                               err.file());
+  };
+  EXPECT_EQ(parse({"--help"}).exit_code, 0);
+  EXPECT_EQ(parse({"--version"}).exit_code, 0);
+  EXPECT_EQ(parse({"--frobnicate", "d.VX"}).exit_code, 2);
+  EXPECT_FALSE(loaded);
+  EXPECT_TRUE(parse({"d.VX"}).run);
+  EXPECT_TRUE(loaded);
+}
+
+TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
+  const ParseOutcome o = Parse({"a.VX", "--list", "l1", "-r", "b", "--list=-", "--paper", "A3",
+                                "--report", "r.json", "-q", "--skip-up-to-date", "c.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  using Kind = cli::InputSource::Kind;
+  const std::vector<std::pair<Kind, std::string>> expected = {{Kind::Path, "a.VX"},
+                                                              {Kind::ListFile, "l1"},
+                                                              {Kind::Path, "b"},
+                                                              {Kind::ListFile, "-"},
+                                                              {Kind::Path, "c.VX"}};
+  ASSERT_EQ(o.request.inputs.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(o.request.inputs[i].kind, expected[i].first) << i;
+    EXPECT_EQ(o.request.inputs[i].text, expected[i].second) << i;
+  }
+  EXPECT_TRUE(o.request.recursive);
+  EXPECT_TRUE(o.request.output_options_set);
+  EXPECT_EQ(o.request.report, "r.json");
+  EXPECT_TRUE(o.request.quiet);
+  EXPECT_FALSE(o.request.progress);
+  EXPECT_TRUE(o.request.skip_up_to_date);
+
+  EXPECT_FALSE(Parse({"a.VX"}).request.output_options_set);
+  EXPECT_FALSE(Parse({"--no-progress", "a.VX"}).request.progress);
+  ExpectUsageError({"--list"}, "--list");
+}
+
+TEST_F(BatchArgumentsTest, FoldersAreMadeAbsoluteAndFoundInTheCodePage) {
+  // A folder with a Japanese name, in the narrow encoding of the platform: Shift-JIS under
+  // code page 932, where the C++ library's own file layer would read the bytes as UTF-8.
+  const text::CodePage cp = platform::ActiveCodePage();
+  if (cp == text::CodePage::SingleByte) {
+    GTEST_SKIP() << "no Japanese names in this code page";
+  }
+  const std::string name = cp == text::CodePage::ShiftJis ? "\x95\x5C\x8E\x86"  // 表紙
+                                                          : "\xE8\xA1\xA8\xE7\xB4\x99";
+  const std::string folder = dir.Path() + kSep + name;
+#ifdef _WIN32
+  ASSERT_EQ(_mkdir(folder.c_str()), 0);
+#else
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+#endif
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  const ParseOutcome o = Parse({"--output-dir", name, "--app-folder", folder, "d.VX"});
+  std::filesystem::current_path(cwd);
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.options.SelFolder, folder + kSep);
+  EXPECT_EQ(o.request.app_folder, folder + kSep);
+}
+
 namespace {
 
 class BatchRunTest : public ::testing::Test {
@@ -274,6 +351,7 @@ class BatchRunTest : public ::testing::Test {
       request.drawings.push_back(dir.File(name));
       WriteBytes(request.drawings.back(), DrawingHeader());
     }
+    files.existing = {paths.export_tool, paths.output_utility};
   }
 
   int Run() {
@@ -360,9 +438,10 @@ TEST_F(BatchRunTest, DryRunPrintsTheLinesAndTouchesNothing) {
 
 TEST_F(BatchRunTest, AStopRequestStartsNoFurtherDrawing) {
   stop = true;
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 130);
   EXPECT_TRUE(runner.calls.empty());
-  EXPECT_EQ(out.Text(), "");
+  EXPECT_EQ(out.Text(), "  1 " + request.drawings[0] + " (not reached)\n  2 " +
+                            request.drawings[1] + " (not reached)\n");
   EXPECT_NE(err.Text().find("2 drawing(s) not converted"), std::string::npos) << err.Text();
 }
 
@@ -400,6 +479,92 @@ TEST_F(BatchRunTest, AFailedSaveIsReportedAndTheDrawingsAreStillConverted) {
   EXPECT_NE(out.Text().find("  2 " + request.drawings[1]), std::string::npos);
 }
 
+TEST_F(BatchRunTest, RowsRefusedOrSkippedBeforeTheRunKeepTheirPlace) {
+  const std::string out_dir = dir.File("out");
+  std::filesystem::create_directories(dir.File("sub"));
+  std::filesystem::create_directories(out_dir);
+  request.options.FolderType = 1;
+  request.options.SelFolder = out_dir + kSep;
+  const std::string again = dir.File("sub") + kSep + "one.VX";  // its output is one.pdf too
+  WriteBytes(again, DrawingHeader());
+  request.drawings.insert(request.drawings.begin() + 1, again);
+  // two.pdf is newer than two.VX.
+  WriteBytes(out_dir + kSep + "two.pdf", "%PDF");
+  std::filesystem::last_write_time(
+      request.drawings[2], std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  request.skip_up_to_date = true;
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(out.Text(), "  1 " + request.drawings[0] + " 変換終了\n" +  //
+                            "  2 " + again + " エラー(4)\n" +           //
+                            "  3 " + request.drawings[2] + " 変換終了 (up to date, skipped)\n");
+  EXPECT_NE(err.Text().find(again + ": its output " + out_dir + kSep +
+                            "one.pdf is also the output of row 1"),
+            std::string::npos)
+      << err.Text();
+  EXPECT_EQ(runner.calls.size(), 2u);  // the first drawing only
+
+  // Without the switch, an output newer than its drawing is made again.
+  request.skip_up_to_date = false;
+  runner.calls.clear();
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(runner.calls.size(), 4u);
+}
+
+TEST_F(BatchRunTest, TheReportHoldsThePrintedRowsAlsoAfterAStop) {
+  request.report = dir.File("report.json");
+  request.drawings.push_back(dir.File("bad.VX"));
+  WriteBytes(request.drawings.back(), "not a drawing");
+  // Ctrl-C while the first drawing is exported.
+  runner.programs[paths.export_tool] = [this](const std::string&) {
+    stop = true;
+    return true;
+  };
+  ASSERT_EQ(Run(), 130);
+  const auto report = nlohmann::json::parse(ReadBytes(request.report));
+  EXPECT_EQ(report["exit_status"], 130);
+  EXPECT_EQ(report["summary"],
+            nlohmann::json::parse(R"({"converted":1,"failed":0,"not_reached":2,"interrupted":0})"));
+  const auto& rows = report["drawings"];
+  ASSERT_EQ(rows.size(), 3u);
+  std::string printed;
+  for (const auto& row : rows) {
+    printed +=
+        "  " + std::to_string(row["row"].get<int>()) + " " + row["path"].get<std::string>() + " " +
+        (row["result"].is_null() ? "(not reached)" : row["status"].get<std::string>()) + "\n";
+  }
+  EXPECT_EQ(printed, out.Text());
+  EXPECT_EQ(rows[0]["result"], 0);
+  EXPECT_EQ(rows[0]["output"], dir.File("one.pdf"));
+  EXPECT_TRUE(rows[1]["result"].is_null());
+  EXPECT_EQ(rows[1]["status"], "");
+
+  // Every drawing reached: the exit status and the report agree on the failure.
+  stop = false;
+  runner.programs[paths.export_tool] = [](const std::string&) { return true; };
+  ASSERT_EQ(Run(), 1);
+  const auto second = nlohmann::json::parse(ReadBytes(request.report));
+  EXPECT_EQ(second["exit_status"], 1);
+  EXPECT_EQ(second["drawings"][2]["result"], 1);
+  EXPECT_EQ(second["drawings"][2]["status"], "エラー(1)");
+}
+
+TEST_F(BatchRunTest, SaveStoresTheOutputOptionsOnlyWhenTheCommandLineSetThem) {
+  request.save = true;
+  request.options.PdfSizeType = 1;
+  request.options.PdfPaperType = 11;
+  request.options.PdfOptXSize = 500;
+  request.options.PdfOptYSize = 250;
+  request.options.ConnectNum = 0;
+  ASSERT_EQ(Run(), 0);
+  EXPECT_EQ(settings.ReadNumber(kPdfKey, "PaperType"), std::nullopt);
+  request.output_options_set = true;
+  ASSERT_EQ(Run(), 0);
+  EXPECT_EQ(settings.ReadNumber(kPdfKey, "SizeType"), 1);
+  EXPECT_EQ(settings.ReadNumber(kPdfKey, "PaperType"), 11);
+  EXPECT_EQ(settings.ReadNumber(kPdfKey, "OptXSize"), 500);
+  EXPECT_EQ(settings.ReadNumber(kPdfKey, "ConnectNum"), 0);
+}
+
 namespace {
 
 // The run with the parameter file of a real application folder, the drafting system's settings
@@ -420,6 +585,7 @@ class BatchParamsTest : public BatchRunTest {
     env.out = out.file();
     env.err = err.file();
     env.params = &services;
+    env.settings = &settings;
     return cli::RunBatch(request, env);
   }
 
@@ -466,6 +632,26 @@ TEST_F(BatchParamsTest, AFileThatCannotBeRewrittenIsReportedAndTheRunGoesOn) {
   EXPECT_NE(out.Text().find("  2 " + request.drawings[1] + " 変換終了"), std::string::npos);
 }
 
+TEST_F(BatchParamsTest, AMissingToolRefusesTheRunBeforeAnythingIsSavedOrWritten) {
+  for (const std::string* tool : {&paths.export_tool, &paths.output_utility}) {
+    files.existing = {paths.export_tool, paths.output_utility};
+    files.existing.erase(*tool);
+    const std::string before = ParamFile();
+    request.save = true;
+    request.report = dir.File("report.json");
+    EXPECT_EQ(RunWithParams(), 3);
+    EXPECT_TRUE(tool_calls_at_rewrite.empty());
+    EXPECT_EQ(ParamFile(), before);
+    EXPECT_TRUE(runner.calls.empty());
+    EXPECT_NE(err.Text().find("the tool " + *tool + " is missing"), std::string::npos)
+        << err.Text();
+    const auto report = nlohmann::json::parse(ReadBytes(request.report));
+    EXPECT_EQ(report["exit_status"], 3);
+    EXPECT_EQ(report["summary"]["not_reached"], 2);
+  }
+  EXPECT_TRUE(stored_values.log().empty());
+}
+
 TEST_F(BatchParamsTest, ADryRunLeavesTheParameterFileAlone) {
   const std::string before = ParamFile();
   request.dry_run = true;
@@ -486,7 +672,7 @@ TEST(BatchProgram, StartsFromTheStoredSettingsAndStoresOnlyWhenAsked) {
   const std::string drawing = dir.File("plan.VX");
   WriteBytes(drawing, DrawingHeader());
   const auto run = [&](const std::string& args) {
-    const std::string command = "PLOTXFER_REGISTRY_FILE='" + reg +
+    const std::string command = "cd '" + dir.Path() + "' && PLOTXFER_REGISTRY_FILE='" + reg +
                                 "' '" PLOTXFER_BATCH_EXE "' --app-folder '" + dir.Path() + "' " +
                                 args + " '" + drawing + "' >'" + dir.File("out.txt") + "' 2>&1";
     const int status = std::system(command.c_str());
@@ -501,8 +687,19 @@ TEST(BatchProgram, StartsFromTheStoredSettingsAndStoresOnlyWhenAsked) {
   run("--pdf --colour");
   EXPECT_EQ(ReadBytes(reg), before);
 
-  run("--pdf --colour --save");
+  // A run refused for want of its tools stores nothing either.
+  EXPECT_EQ(run("--pdf --colour --save"), 3);
+  EXPECT_EQ(ReadBytes(reg), before);
+
+  // Tools that cannot be started: the options are stored first, a relative folder as an
+  // absolute one, so that it means the same to a run started elsewhere.
+  std::filesystem::create_directories(dir.File("RSTKIT"));
+  std::filesystem::create_directories(dir.File("out"));
+  WriteBytes(dir.File("VXCVPX.exe"), "");
+  WriteBytes(dir.File("RSTKIT") + "/RASTRON.EXE", "");
+  EXPECT_EQ(run("--pdf --colour --output-dir out --save"), 1);
   const std::string after = ReadBytes(reg);
+  EXPECT_NE(after.find("\"SelFolder\"=\"" + dir.File("out") + "/\""), std::string::npos) << after;
   EXPECT_NE(after.find("\"PdfOrImage\"=dword:00000000"), std::string::npos) << after;
   EXPECT_NE(after.find("\"BAndWFlg\"=dword:00000000"), std::string::npos) << after;
   EXPECT_NE(after.find("\"ImageType\"=dword:00000003"), std::string::npos) << after;

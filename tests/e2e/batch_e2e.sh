@@ -150,6 +150,48 @@ batch --image png "${valid[0]}" >/dev/null
 expect_eq "exit code of a usage error" 2 "$?"
 grep -q -- '--image' "$work/stderr" || fail "the usage error does not name --image"
 
+echo "== Folders, lists and outputs written twice"
+mkdir -p "$work/tree/sub" "$work/other"
+cp "$demo/drawings/plan.VX" "$work/tree/b.VX"
+cp "$demo/drawings/plan.VX" "$work/tree/sub/a.vx"
+cp "$demo/drawings/plan.VX" "$work/other/b.VX"
+echo "not a drawing" >"$work/tree/notes.txt"
+tree=$(native "$work/tree")
+sep=/
+[ -n "$wine" ] && sep='\'
+report=$(batch --output-dir "$out" -r "$tree")
+expect_eq "exit code of a folder with -r" 0 "$?"
+expect_eq "rows of a folder with -r" "$(printf '  1 %s 変換終了\n  2 %s 変換終了' \
+  "$tree${sep}b.VX" "$tree${sep}sub${sep}a.vx")" "$report"
+printf '# tonight\r\n%s\r\n\r\n%s\r\n%s\r\n' "$tree${sep}b.VX" "$(native "$work/other/b.VX")" \
+  "$tree${sep}b.VX" >"$work/list.txt"
+report=$(batch --output-dir "$out" --list "$(native "$work/list.txt")" --report "$(native "$work/report.json")")
+expect_eq "exit code of an output written twice" 1 "$?"
+expect_eq "rows of a list with an output written twice" "$(printf '  1 %s 変換終了\n  2 %s エラー(4)' \
+  "$tree${sep}b.VX" "$(native "$work/other/b.VX")")" "$report"
+grep -q "is also the output of row 1" "$work/stderr" || fail "no reason for row 2: $(cat "$work/stderr")"
+grep -q "converted once" "$work/stderr" || fail "no note of the drawing named twice"
+expect_eq "rows in the report" "0 4" \
+  "$(python3 -c 'import json,sys; print(*[d["result"] for d in json.load(open(sys.argv[1]))["drawings"]])' \
+    "$work/report.json")"
+
+if [ -z "$wine" ]; then
+  echo "== Interrupted during the first of three drawings"
+  rm -f "$work"/out/*
+  PLOTXFER_STANDIN_SLEEP_MS=1500 PLOTXFER_STANDIN_ONLY=VXCVPX "$work/app/plotxfer-batch" \
+    --output-dir "$out" --report "$work/stopped.json" "${valid[@]:0:3}" >"$work/rows" 2>"$work/stderr" &
+  pid=$!
+  sleep 0.5
+  kill -INT "$pid"
+  wait "$pid"
+  expect_eq "exit code after Ctrl-C" 130 "$?"
+  expect_eq "rows after Ctrl-C" "$(printf '  1 %s 変換終了\n  2 %s (not reached)\n  3 %s (not reached)' \
+    "${valid[0]}" "${valid[1]}" "${valid[2]}")" "$(cat "$work/rows")"
+  expect_eq "outputs after Ctrl-C" "$(name_of "${valid[0]}").pdf" "$(ls "$work/out")"
+  expect_eq "report after Ctrl-C" "130 1 2" "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))
+print(r["exit_status"], r["summary"]["converted"], r["summary"]["not_reached"])' "$work/stopped.json")"
+fi
+
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
   exit 1

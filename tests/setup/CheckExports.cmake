@@ -1,10 +1,13 @@
 # Fails unless LIBRARY exports exactly the names in EXPECTED (a sorted list).
-#   TOOL=objdump: a Windows DLL, read with `objdump -p`.
+#   TOOL=objdump: a Windows DLL, read with `objdump -p`; with FORMAT, its file format too.
 #   TOOL=nm:      an ELF shared object, read with `nm -D --defined-only`.
 if(TOOL STREQUAL "objdump")
   execute_process(COMMAND ${PROGRAM} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${PROGRAM} -p ${LIBRARY} failed (${rc})")
+  endif()
+  if(FORMAT AND NOT dump MATCHES "file format ${FORMAT}\n")
+    message(FATAL_ERROR "${LIBRARY} is not of the file format ${FORMAT}")
   endif()
   string(REPLACE "\n" ";" lines "${dump}")
   set(names "")

@@ -79,7 +79,11 @@ void ApplyFaultPlan(const std::string& plan, const std::string& tool, const std:
       const std::string name = fault.substr(0, eq);
       // -1 for a fault without a number, or with one that is not a whole number.
       long long n = -1;
-      if (eq != std::string::npos) n = ParseWhole(fault.substr(eq + 1)).value_or(-1);
+      if (eq != std::string::npos) {
+        // A named value: GCC 12 at -O3 takes the inlined temporary for uninitialised.
+        const std::optional<std::string> number = fault.substr(eq + 1);
+        n = ParseWhole(number).value_or(-1);
+      }
       if (name == "crash" && eq == std::string::npos) {
         knobs.crash = true;
       } else if (name == "no-output" && eq == std::string::npos) {

@@ -1,0 +1,177 @@
+// Arguments and list files into drawings, on real folders.
+#include "cli/inputs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/codepage.h"
+#include "temp_files.h"
+
+using plotxfer::cli::ExpandedInputs;
+using plotxfer::cli::ExpandInputs;
+using plotxfer::cli::FileFacts;
+using plotxfer::cli::FolderEntry;
+using plotxfer::cli::InputFiles;
+using plotxfer::cli::InputRules;
+using plotxfer::cli::InputSource;
+using plotxfer::cli::SystemInputFiles;
+using plotxfer::testing::TempFolder;
+using plotxfer::testing::WriteBytes;
+namespace text = plotxfer::text;
+
+namespace {
+
+#ifdef _WIN32
+constexpr text::PathStyle kStyle = text::PathStyle::Windows;
+const std::string kSep = "\\";
+#else
+constexpr text::PathStyle kStyle = text::PathStyle::Posix;
+const std::string kSep = "/";
+#endif
+
+// The system's files, with wildcard expansion as on Windows: the matching is the same code on
+// both platforms, so it is shown natively too.
+class ExpandingFiles : public InputFiles {
+ public:
+  std::optional<FileFacts> Facts(const std::string& p) override {
+    return SystemInputFiles().Facts(p);
+  }
+  bool ListFolder(const std::string& f, std::vector<FolderEntry>* e) override {
+    return SystemInputFiles().ListFolder(f, e);
+  }
+  std::string Absolute(const std::string& p) override { return SystemInputFiles().Absolute(p); }
+  bool ExpandsWildcards() const override { return true; }
+};
+
+class InputsTest : public ::testing::Test {
+ protected:
+  InputsTest() {
+    for (const char* name : {"b.VX", "A.vx", "c.Vx", "notes.txt", "d.VXB"}) {
+      WriteBytes(Path(name), "x");
+    }
+    std::filesystem::create_directories(Path("sub") + kSep + "deeper");
+    WriteBytes(Path("sub") + kSep + "s.VX", "x");
+    WriteBytes(Path("sub") + kSep + "deeper" + kSep + "t.VX", "x");
+  }
+  std::string Path(const std::string& name) const { return dir.Path() + kSep + name; }
+
+  ExpandedInputs Expand(std::vector<InputSource> sources, bool recursive = false,
+                        std::FILE* in = nullptr) {
+    const InputRules rules{recursive, kStyle, plotxfer::platform::ActiveCodePage()};
+    return ExpandInputs(sources, rules, files, in);
+  }
+
+  TempFolder dir;
+  ExpandingFiles files;
+};
+
+InputSource Arg(std::string p) {
+  return {InputSource::Kind::Path, std::move(p)};
+}
+InputSource List(std::string p) {
+  return {InputSource::Kind::ListFile, std::move(p)};
+}
+
+}  // namespace
+
+TEST_F(InputsTest, FoldersListsAndPatternsGiveTheirDrawingsInOrder) {
+  WriteBytes(Path("list.txt"), "# tonight\r\n" + Path("c.Vx") + "\r\n\r\n  \n" + Path("sub") +
+                                   "\n" + Path("missing.VX"));
+  struct Case {
+    const char* what;
+    std::vector<InputSource> sources;
+    bool recursive;
+    std::vector<std::string> drawings;
+  };
+  const std::vector<Case> cases = {
+      {"a folder: its .VX files in any case, by name, no subfolders",
+       {Arg(dir.Path())},
+       false,
+       {Path("A.vx"), Path("b.VX"), Path("c.Vx")}},
+      {"recursive: a subfolder at its name's place",
+       {Arg(dir.Path())},
+       true,
+       {Path("A.vx"), Path("b.VX"), Path("c.Vx"), Path("sub") + kSep + "deeper" + kSep + "t.VX",
+        Path("sub") + kSep + "s.VX"}},
+      {"a list: comments and blank lines skipped, CR LF, a missing file kept for its row",
+       {List(Path("list.txt"))},
+       false,
+       {Path("c.Vx"), Path("sub") + kSep + "s.VX", Path("missing.VX")}},
+      {"arguments and lists in command-line order, each file once",
+       {Arg(Path("b.VX")), List(Path("list.txt")), Arg(Path("c.Vx"))},
+       false,
+       {Path("b.VX"), Path("c.Vx"), Path("sub") + kSep + "s.VX", Path("missing.VX")}},
+      {"a pattern: matching files by name, letters in any case",
+       {Arg(Path("*.vx"))},
+       false,
+       {Path("A.vx"), Path("b.VX"), Path("c.Vx")}},
+      {"a pattern with ?", {Arg(Path("?.V?"))}, false, {Path("A.vx"), Path("b.VX"), Path("c.Vx")}},
+      {"a pattern matching nothing gives nothing", {Arg(Path("*.pdf"))}, false, {}},
+  };
+  for (const Case& c : cases) {
+    const ExpandedInputs got = Expand(c.sources, c.recursive);
+    EXPECT_TRUE(got.ok()) << c.what << ": " << got.error;
+    EXPECT_EQ(got.drawings, c.drawings) << c.what;
+  }
+}
+
+TEST_F(InputsTest, TheSameFileNamedTwiceIsConvertedOnce) {
+  const std::string other_spelling = dir.Path() + kSep + "sub" + kSep + ".." + kSep + "b.VX";
+  const ExpandedInputs got = Expand({Arg(Path("b.VX")), Arg(dir.Path()), Arg(other_spelling),
+                                     Arg(Path("gone.VX")), Arg(Path("gone.VX"))});
+  EXPECT_EQ(got.drawings,
+            (std::vector<std::string>{Path("b.VX"), Path("A.vx"), Path("c.Vx"), Path("gone.VX")}));
+  ASSERT_EQ(got.notes.size(), 3u);
+  EXPECT_NE(got.notes[0].find("row 1"), std::string::npos) << got.notes[0];
+}
+
+TEST_F(InputsTest, AListOnStandardInputAndListsThatCannotBeRead) {
+  const std::string stdin_file = Path("stdin.txt");
+  WriteBytes(stdin_file, "\xEF\xBB\xBF" + Path("A.vx") + "\n#" + Path("b.VX") + "\n");
+  std::FILE* in = std::fopen(stdin_file.c_str(), "rb");
+  ASSERT_NE(in, nullptr);
+  const ExpandedInputs got = Expand({List("-")}, false, in);
+  std::fclose(in);
+  EXPECT_EQ(got.drawings, std::vector<std::string>{Path("A.vx")});
+
+  const ExpandedInputs missing = Expand({Arg(Path("A.vx")), List(Path("nolist.txt"))});
+  EXPECT_FALSE(missing.ok());
+  EXPECT_NE(missing.error.find("nolist.txt"), std::string::npos) << missing.error;
+}
+
+TEST_F(InputsTest, AFolderWithoutDrawingsIsNoted) {
+  std::filesystem::create_directory(Path("empty"));
+  const ExpandedInputs got = Expand({Arg(Path("empty"))}, true);
+  EXPECT_TRUE(got.ok());
+  EXPECT_TRUE(got.drawings.empty());
+  ASSERT_EQ(got.notes.size(), 1u);
+  EXPECT_NE(got.notes[0].find("no drawings"), std::string::npos);
+}
+
+TEST(WildcardMatches, WindowsRules) {
+  using plotxfer::cli::WildcardMatches;
+  constexpr auto sjis = text::CodePage::ShiftJis;
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"*.VX", "plan.vx", true},
+      {"*.VX", "plan.VXB", false},
+      {"*.*", "README", true},
+      {"p?an.VX", "plan.VX", true},
+      {"p?an.VX", "pan.VX", false},
+      {"*", "", true},
+      {"a*b*c", "aXXbYYc", true},
+      {"a*b*c", "aXXbYY", false},
+      // 表 is 0x95 0x5C: one character for '?', and its trail byte is no backslash.
+      {"?.VX", "\x95\x5C.VX", true},
+      {"\x95\x5C*", "\x95\x5C\x8E\xA6.VX", true},
+      {"\x95\x5D*", "\x95\x5C.VX", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WildcardMatches(c.pattern, c.name, sjis), c.matches) << c.pattern << " " << c.name;
+  }
+}
