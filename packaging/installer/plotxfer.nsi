@@ -17,6 +17,8 @@ Unicode true
 !pragma warning disable 9000
 Target ${TARGET}
 SetCompressor /SOLID lzma
+; Installed files get the time of installation, and the installer depends only on their bytes.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"

@@ -7,6 +7,7 @@
 #include "app/startup_settings_win.h"
 #include "core/params/param_file.h"
 #include "platform/screen.h"
+#include "platform/system_settings.h"
 #include "resources/resource.h"
 #include "ui/pltxfr_dlg_win.h"
 #include "wingui/strings.h"
@@ -56,6 +57,7 @@ bool CPLOTXFERApp::InitInstance() {
 
   ui::PLTXFRDlg dialog;
   dialog.FillFrom(Options);
+  dialog.UseRecord(Options, platform::SystemSettingsStore());
   // A run takes its options into the record and its tables from the process.
   ui::DialogServices services = dialog.services();
   services.record = &Options;

@@ -37,9 +37,11 @@ class ClaimLock {
   bool held_ = false;
 };
 
-// Test hook: PLOTXFER_TEST_CLAIM_DELAY_MS (at most 5000) widens the moment between the marker
-// test and the marker's creation, so that a test can show that two copies started together
-// cannot both slip through it. Unset, as for every user, it costs one lookup.
+#ifdef PLOTXFER_CLAIM_DELAY_HOOK
+// Only in a build for tests, never in the shipped program, which reads no environment:
+// PLOTXFER_TEST_CLAIM_DELAY_MS (at most 5000) widens the moment between the marker test and the
+// marker's creation, so that a test can show that two copies started together cannot both slip
+// through it.
 void WaitForTests() {
   wchar_t value[16] = {};
   if (GetEnvironmentVariableW(L"PLOTXFER_TEST_CLAIM_DELAY_MS", value, 16) == 0) {
@@ -50,6 +52,10 @@ void WaitForTests() {
     Sleep(static_cast<DWORD>(ms > 5000 ? 5000 : ms));
   }
 }
+#else
+void WaitForTests() {
+}
+#endif
 
 void CreateMarkerWindow(HINSTANCE instance) {
   WNDCLASSW wc{};
@@ -65,20 +71,25 @@ void CreateMarkerWindow(HINSTANCE instance) {
 }  // namespace
 
 InstanceClaim ClaimSingleInstance(HINSTANCE instance, const std::wstring& program_title) {
-  ClaimLock lock;
-  if (FindWindowW(nullptr, kMarkerTitle)) {
-    // The title is looked up as UTF-16 so that the Japanese title matches under any code page.
-    HWND other = FindWindowW(nullptr, program_title.c_str());
-    if (!other) {
-      return InstanceClaim::kOtherNotActivated;
+  {
+    ClaimLock lock;
+    if (!FindWindowW(nullptr, kMarkerTitle)) {
+      WaitForTests();
+      CreateMarkerWindow(instance);
+      return InstanceClaim::kFirst;
     }
-    SetForegroundWindow(other);
-    ShowWindow(other, SW_RESTORE);
-    return InstanceClaim::kOtherActivated;
   }
-  WaitForTests();
-  CreateMarkerWindow(instance);
-  return InstanceClaim::kFirst;
+  // The claim is released before the other copy is touched, and nothing below waits for that
+  // copy: while it is busy (a conversion handles no messages), a further start must still end
+  // at once instead of hanging, and every start after it behind the claim.
+  // The title is looked up as UTF-16 so that the Japanese title matches under any code page.
+  HWND other = FindWindowW(nullptr, program_title.c_str());
+  if (!other) {
+    return InstanceClaim::kOtherNotActivated;
+  }
+  SetForegroundWindow(other);
+  ShowWindowAsync(other, SW_RESTORE);
+  return InstanceClaim::kOtherActivated;
 }
 
 }  // namespace plotxfer::app

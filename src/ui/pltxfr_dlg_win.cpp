@@ -8,6 +8,7 @@
 #include "platform/process_window.h"
 #include "platform/system_settings.h"
 #include "ui/about_dlg_win.h"
+#include "ui/output_sheet_win.h"
 #include "wingui/strings.h"
 
 namespace plotxfer::ui {
@@ -65,6 +66,7 @@ std::span<const wingui::CommandEntry<PLTXFRDlg>> PLTXFRDlg::CommandTable() {
       {IDC_DELETE_FILE, BN_CLICKED, &PLTXFRDlg::OnDeleteFile},
       {IDC_BROWSE_FOLDER, BN_CLICKED, &PLTXFRDlg::OnBrowseFolder},
       {IDC_EXECUTE, BN_CLICKED, &PLTXFRDlg::OnExecute},
+      {IDC_OUTPUT_SETTINGS, BN_CLICKED, &PLTXFRDlg::OnOutputSettings},
   };
   return table;
 }
@@ -101,6 +103,12 @@ bool PLTXFRDlg::OnPaint() {
   DrawIcon(dc, at.x, at.y, icon_);
   EndPaint(hwnd(), &ps);
   return true;
+}
+
+void PLTXFRDlg::OnOutputSettings() {
+  if (record_ && store_) {
+    OpenOutputSettings(hwnd(), *record_, *store_);
+  }
 }
 
 HICON PLTXFRDlg::OnQueryDragIcon() {

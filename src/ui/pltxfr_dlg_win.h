@@ -3,6 +3,8 @@
 // itself (system menu, painting while minimised, drag icon). The rules live in MainDialog.
 #include <windows.h>
 
+#include "core/settings/options.h"
+#include "core/settings/settings_store.h"
 #include "resources/resource.h"
 #include "ui/main_dialog.h"
 #include "ui/win32_dialog_view_win.h"
@@ -22,6 +24,14 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
 
   void DoDataExchange(wingui::DataExchange& dx) override;
 
+  // The record the output settings sheet edits and the store its OK writes to; without them the
+  // sheet's button does nothing.
+  void UseRecord(ConversionOptions& record, SettingsStore& store) {
+    record_ = &record;
+    store_ = &store;
+  }
+  void OnOutputSettings();
+
  protected:
   BOOL OnInitDialog() override;
   bool OnSysCommand(UINT id, LPARAM lparam) override;
@@ -39,6 +49,8 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   params::ParamServices params_;
   wingui::Window folder_edit_;
   Win32DialogView view_;
+  ConversionOptions* record_ = nullptr;
+  SettingsStore* store_ = nullptr;
 };
 
 }  // namespace plotxfer::ui

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -275,6 +276,24 @@ TEST(StringTable, AnsiTextsAreExactUnderTheJapaneseCodePage) {
   char buffer[64] = {};
   LoadStringA(GetModuleHandleW(nullptr), IDS_COLUMN_STATUS, buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "\x8f\x88\x97\x9d\x8f\xf3\x8b\xb5");
+}
+
+// The resources' manifest (this test program carries the same one as the program) makes the
+// loader take the side-by-side common controls of version 6, the themed ones, instead of the
+// system folder's version 5.
+TEST(Manifest, BringsTheCommonControlsOfVersion6) {
+  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+  ASSERT_NE(comctl, nullptr);
+  wchar_t path[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(comctl, path, MAX_PATH), 0u);
+  std::wstring lower = path;
+  for (wchar_t& c : lower) {
+    c = static_cast<wchar_t>(towlower(c));
+  }
+  EXPECT_NE(lower.find(L"\\winsxs\\"), std::wstring::npos) << path;
+  EXPECT_NE(lower.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6."),
+            std::wstring::npos)
+      << path;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,8 +44,9 @@ struct Copy {
   }
 };
 
-void Start(Copy& copy, bool suspended) {
-  std::wstring command = L"\"" + guitest::WinePath(PLOTXFER_EXE) + L"\"";
+// The shipped program, or the build for tests with the claim's start-up delay hook.
+void Start(Copy& copy, bool suspended, const char* program = PLOTXFER_EXE) {
+  std::wstring command = L"\"" + guitest::WinePath(program) + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   copy.started =
@@ -135,6 +137,54 @@ TEST_F(SingleInstanceTest, SecondCopyBringsTheFirstForwardAndEndsAtOnce) {
   EXPECT_FALSE(MarkerExists());
 }
 
+// Starts a further copy and answers how long it took to end, or nothing when it was still
+// running after 10 seconds.
+std::optional<long long> TimeFurtherCopy() {
+  Copy later;
+  const auto started = std::chrono::steady_clock::now();
+  Start(later, false);
+  if (WaitForSingleObject(later.pi.hProcess, 10000) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  EXPECT_EQ(later.ExitCode(), kExitOtherActivated);
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               started)
+      .count();
+}
+
+// A busy copy (a conversion handles no messages) must not keep later starts waiting: activating
+// it waits for nothing, and the claim is released before it. A further copy then takes no more
+// than a second longer than it does while the first copy answers (that much is the cost of
+// starting a process under Wine on a busy machine).
+TEST_F(SingleInstanceTest, FurtherCopiesEndAtOnceWhileTheFirstHandlesNoMessages) {
+  Copy first;
+  Start(first, false);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = MainDialogOf(first)) != nullptr; }, 30000));
+  const std::optional<long long> answering = TimeFurtherCopy();
+  ASSERT_TRUE(answering.has_value());
+
+  ASSERT_NE(SuspendThread(first.pi.hThread), static_cast<DWORD>(-1)) << GetLastError();
+  // One after the other: a copy that waited would hold the claim, and the next would wait
+  // behind it.
+  std::optional<long long> stopped[2];
+  for (auto& elapsed : stopped) {
+    elapsed = TimeFurtherCopy();
+    if (!elapsed) {
+      break;
+    }
+  }
+  ResumeThread(first.pi.hThread);
+  for (const auto& elapsed : stopped) {
+    ASSERT_TRUE(elapsed.has_value()) << "a further copy waited for the stopped one";
+    EXPECT_LT(*elapsed, *answering + 1000) << "answering first copy: " << *answering << " ms";
+  }
+
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(first.pi.hProcess, 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(first.ExitCode(), 0u);
+}
+
 TEST_F(SingleInstanceTest, CopiesStartedAtTheSameMomentLeaveExactlyOne) {
   constexpr int kCopies = 3;
   // Each copy lingers between its marker test and the marker's creation: without a lock around
@@ -142,7 +192,7 @@ TEST_F(SingleInstanceTest, CopiesStartedAtTheSameMomentLeaveExactlyOne) {
   SetEnvironmentVariableW(L"PLOTXFER_TEST_CLAIM_DELAY_MS", L"700");
   std::vector<Copy> copies(kCopies);
   for (Copy& c : copies) {
-    Start(c, true);
+    Start(c, true, PLOTXFER_CLAIM_DELAY_EXE);
   }
   SetEnvironmentVariableW(L"PLOTXFER_TEST_CLAIM_DELAY_MS", nullptr);
   for (Copy& c : copies) {

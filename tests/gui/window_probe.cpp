@@ -1,14 +1,17 @@
 // Acts on the dialog program's windows from outside, for the screenshots:
-//   window_probe show-about         shows the About box (dialog 100 of the real resources)
-//   window_probe rect main|about    prints "x y width height" of the window
-//   window_probe wait main|about N  waits up to N seconds for the window; exit 0 when it is shown
-//   window_probe close main|about   closes the window as its close box would
-//   window_probe click ID           clicks the main dialog's control ID (posted: returns at once)
-//   window_probe wait-enabled ID N  waits up to N seconds until the main dialog's control ID is
-//                                   enabled (after a run: Execute comes back)
-//   window_probe add NAME...        clicks the main dialog's add button and chooses the named
-//                                   files in the folder its file dialog opens on
-// The main dialog is found by the program title (string 200), the About box by its caption.
+//   window_probe show-about               shows the About box (dialog 100 of the real resources)
+//   window_probe show-sheet pdf|image     shows the output settings sheet on a sample record,
+//                                         on the tab named; closing it stores nothing
+//   window_probe rect main|about|sheet    prints "x y width height" of the window
+//   window_probe wait main|about|sheet N  waits up to N seconds for the window; exit 0 when shown
+//   window_probe close main|about|sheet   closes the window as its close box would
+//   window_probe click ID                 clicks the main dialog's control ID (posted)
+//   window_probe wait-enabled ID N        waits up to N seconds until the main dialog's control
+//                                         ID is enabled (after a run: Execute comes back)
+//   window_probe add NAME...              clicks the main dialog's add button and chooses the
+//                                         named files in the folder its file dialog opens on
+// The main dialog is found by the program title (string 200), the About box and the sheet by
+// their captions.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -17,8 +20,12 @@
 #include <cstring>
 #include <string>
 
+#include <commctrl.h>
+
+#include "platform/system_settings.h"
 #include "resources/resource.h"
 #include "ui/about_dlg_win.h"
+#include "ui/output_sheet_win.h"
 #include "wingui/strings.h"
 
 namespace {
@@ -27,7 +34,39 @@ HWND Find(const char* which) {
   if (std::strcmp(which, "about") == 0) {
     return FindWindowW(L"#32770", L"\u30d0\u30fc\u30b8\u30e7\u30f3\u60c5\u5831");
   }
+  if (std::strcmp(which, "sheet") == 0) {
+    return FindWindowW(L"#32770", plotxfer::wingui::LoadText(IDS_OUTPUT_SETTINGS).c_str());
+  }
   return FindWindowW(L"#32770", plotxfer::wingui::LoadText(IDS_APP_TITLE).c_str());
+}
+
+void CALLBACK ShowImageTab(HWND, UINT, UINT_PTR id, DWORD) {
+  if (HWND sheet = Find("sheet")) {
+    KillTimer(nullptr, id);
+    PropSheet_SetCurSel(sheet, nullptr, 1);
+  }
+}
+
+// The sheet as a user who chose specified sizes would see it: A3 and combined PDF output, a
+// custom image size at 200 dpi.
+int ShowSheet(bool image_tab) {
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0xFF};
+  InitCommonControlsEx(&controls);
+  plotxfer::ConversionOptions record = plotxfer::ConversionOptions::WithScreenDpi(96);
+  record.PdfSizeType = 1;
+  record.PdfPaperType = 3;
+  record.ConnectNum = 1;
+  record.ImgSizeType = 1;
+  record.ImgPaperType = plotxfer::kCustomPaper;
+  record.ImgOptXSize = 400;
+  record.ImgOptYSize = 300;
+  record.OutXdpi = 200;
+  if (image_tab) {
+    SetTimer(nullptr, 0, 50, &ShowImageTab);
+  }
+  const INT_PTR result =
+      plotxfer::ui::OpenOutputSettings(nullptr, record, plotxfer::platform::SystemSettingsStore());
+  return result == IDOK ? 0 : 1;
 }
 
 HWND WaitFor(const wchar_t* title, int seconds) {
@@ -107,6 +146,9 @@ int main(int argc, char** argv) {
   if (std::strcmp(verb, "show-about") == 0) {
     plotxfer::ui::CAboutDlg about;
     return about.DoModal() == IDOK ? 0 : 1;
+  }
+  if (std::strcmp(verb, "show-sheet") == 0) {
+    return ShowSheet(std::strcmp(which, "image") == 0);
   }
   if (std::strcmp(verb, "wait") == 0) {
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 10;

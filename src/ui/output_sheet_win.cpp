@@ -1,0 +1,147 @@
+#include "ui/output_sheet_win.h"
+
+#include <commctrl.h>
+
+#include "resources/resource.h"
+#include "wingui/strings.h"
+
+namespace plotxfer::ui {
+
+bool Win32PageView::IsChecked(int id) const {
+  return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32PageView::SetCheck(int id, bool checked) {
+  SendMessageW(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32PageView::Enable(int id, bool enabled) {
+  EnableWindow(Item(id), enabled ? TRUE : FALSE);
+}
+
+std::string Win32PageView::Text(int id) const {
+  return wingui::Window(Item(id)).TextAnsi();
+}
+
+void Win32PageView::SetText(int id, const std::string& narrow) {
+  SetWindowTextA(Item(id), narrow.c_str());
+}
+
+void Win32PageView::SetUiText(int id, const std::string& utf8) {
+  SetWindowTextW(Item(id), wingui::Utf8ToWide(utf8).c_str());
+}
+
+void Win32PageView::LimitText(int id, int chars) {
+  SendMessageW(Item(id), EM_LIMITTEXT, static_cast<WPARAM>(chars), 0);
+}
+
+void Win32PageView::FocusAndSelectAll(int id) {
+  HWND edit = Item(id);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
+void Win32PageView::ListReset(int id) {
+  SendMessageW(Item(id), CB_RESETCONTENT, 0, 0);
+}
+
+void Win32PageView::ListAdd(int id, const std::string& utf8) {
+  const std::wstring text = wingui::Utf8ToWide(utf8);
+  SendMessageW(Item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Win32PageView::ListSelect(int id, int index) {
+  SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Win32PageView::ListSelection(int id) const {
+  const LRESULT r = SendMessageW(Item(id), CB_GETCURSEL, 0, 0);
+  return r == CB_ERR ? -1 : static_cast<int>(r);
+}
+
+std::string Win32PageView::LoadText(int string_id) const {
+  return wingui::LoadTextUtf8(static_cast<UINT>(string_id));
+}
+
+COtherSetPDF::COtherSetPDF(PdfPage& logic)
+    : DialogImpl(IDD_OTHERSET_PDF), logic_(logic), view_(*this) {
+  logic_.SetView(&view_);
+}
+
+std::span<const wingui::CommandEntry<COtherSetPDF>> COtherSetPDF::CommandTable() {
+  static const wingui::CommandEntry<COtherSetPDF> table[] = {
+      {IDC_PDF_DRAWING_SIZE, BN_CLICKED, &COtherSetPDF::OnDrawingSize},
+      {IDC_PDF_SPECIFIED_SIZE, BN_CLICKED, &COtherSetPDF::OnSpecifiedSize},
+      {IDC_PDF_PAPER, CBN_SELENDOK, &COtherSetPDF::OnPaperSelected},
+  };
+  return table;
+}
+
+void COtherSetPDF::DoDataExchange(wingui::DataExchange& dx) {
+  wingui::DDX_Control(dx, IDC_PDF_PAPER, paper_);
+  wingui::DDX_Control(dx, IDC_PDF_WIDTH, width_);
+  wingui::DDX_Control(dx, IDC_PDF_HEIGHT, height_);
+  logic_.ExchangeData(dx.saving());
+}
+
+BOOL COtherSetPDF::OnInitDialog() {
+  PropertyPage::OnInitDialog();
+  return logic_.InitializeControls() ? TRUE : FALSE;
+}
+
+bool COtherSetPDF::OnKillActive() {
+  return logic_.KillActive() && PropertyPage::OnKillActive();
+}
+
+COtherSetIMG::COtherSetIMG(ImagePage& logic)
+    : DialogImpl(IDD_OTHERSET_IMG), logic_(logic), view_(*this) {
+  logic_.SetView(&view_);
+}
+
+std::span<const wingui::CommandEntry<COtherSetIMG>> COtherSetIMG::CommandTable() {
+  static const wingui::CommandEntry<COtherSetIMG> table[] = {
+      {IDC_IMG_DRAWING_SIZE, BN_CLICKED, &COtherSetIMG::OnDrawingSize},
+      {IDC_IMG_SPECIFIED_SIZE, BN_CLICKED, &COtherSetIMG::OnSpecifiedSize},
+      {IDC_IMG_PAPER, CBN_SELENDOK, &COtherSetIMG::OnPaperSelected},
+  };
+  return table;
+}
+
+void COtherSetIMG::DoDataExchange(wingui::DataExchange& dx) {
+  // Binding only: every value of this page moves in the handlers.
+  wingui::DDX_Control(dx, IDC_IMG_PAPER, paper_);
+  wingui::DDX_Control(dx, IDC_IMG_WIDTH, width_);
+  wingui::DDX_Control(dx, IDC_IMG_HEIGHT, height_);
+  wingui::DDX_Control(dx, IDC_IMG_DPI, dpi_);
+  wingui::DDX_Control(dx, IDC_IMG_BASE_DPI, base_dpi_);
+}
+
+BOOL COtherSetIMG::OnInitDialog() {
+  PropertyPage::OnInitDialog();
+  return logic_.InitializeControls() ? TRUE : FALSE;
+}
+
+bool COtherSetIMG::OnKillActive() {
+  return logic_.KillActive() && PropertyPage::OnKillActive();
+}
+
+INT_PTR OpenOutputSettings(HWND parent, ConversionOptions& record, SettingsStore& store) {
+  OutputSheet sheet(record);
+  COtherSetPDF pdf(sheet.pdf);
+  COtherSetIMG image(sheet.image);
+
+  wingui::PropertySheetDlg dialog(wingui::LoadText(IDS_OUTPUT_SETTINGS), parent, 0);
+  dialog.RemoveHelpButton();
+  dialog.RemoveApplyButton();
+  pdf.RemoveHelpFlag();
+  image.RemoveHelpFlag();
+  // The PDF page comes first whatever the main dialog's output kind.
+  dialog.AddPage(pdf);
+  dialog.AddPage(image);
+
+  const INT_PTR result = dialog.DoModal();
+  sheet.Finish(result == IDOK, record, store);
+  return result;
+}
+
+}  // namespace plotxfer::ui
