@@ -58,10 +58,15 @@ if(WIN32 AND CMAKE_CROSSCOMPILING AND NOT PLOTXFER_SETUP_ONLY)
   set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 endif()
 
-# plotxfer_add_gtest(<target> [CODEPAGES]) registers a GoogleTest program.
+# plotxfer_add_gtest(<target> [CODEPAGES] [RESOURCE_LOCK name]) registers a GoogleTest program.
 # With CODEPAGES, under Wine it runs a second time with code page 1252.
 function(plotxfer_add_gtest target)
-  cmake_parse_arguments(ARG "CODEPAGES" "" "" ${ARGN})
+  cmake_parse_arguments(ARG "CODEPAGES" "RESOURCE_LOCK" "" ${ARGN})
+  # Tests that run the output utility, or a run that refuses to start while one runs, take turns.
+  set(lock_props "")
+  if(ARG_RESOURCE_LOCK)
+    set(lock_props RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
   plotxfer_warnings(${target})
   target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock)
   if(PLOTXFER_SETUP_ONLY)
@@ -71,13 +76,13 @@ function(plotxfer_add_gtest target)
     add_dependencies(${target} wineprefix)
     add_test(NAME ${target}.cp932 COMMAND ${target} --gtest_brief=1)
     set_tests_properties(${target}.cp932 PROPERTIES FIXTURES_REQUIRED wine
-                         ENVIRONMENT "PLOTXFER_WINE_LANG=ja_JP.UTF-8")
+                         ENVIRONMENT "PLOTXFER_WINE_LANG=ja_JP.UTF-8" ${lock_props})
     if(ARG_CODEPAGES)
       add_test(NAME ${target}.cp1252 COMMAND ${target} --gtest_brief=1)
       set_tests_properties(${target}.cp1252 PROPERTIES FIXTURES_REQUIRED wine
-                           ENVIRONMENT "PLOTXFER_WINE_LANG=en_US.UTF-8")
+                           ENVIRONMENT "PLOTXFER_WINE_LANG=en_US.UTF-8" ${lock_props})
     endif()
   else()
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 ${lock_props})
   endif()
 endfunction()

@@ -161,25 +161,29 @@ constexpr const char* kFooter =
     "paper size, output beside each drawing, one PDF per drawing. --save stores what this "
     "command line set; --help and --version read and write no file.\n\n"
     "Result of a drawing (the n of its error status): 1 the drawing is not valid (its header was "
-    "refused, or it "
-    "cannot be opened), 2 the export tool could not be started, 3 the output "
-    "utility could not be started or wrote no output file, 4 refused before "
+    "refused, or it cannot be opened), 2 the export tool could not be started or ran out of "
+    "time, 3 the output utility could not be started, ran out of time or wrote no output file "
+    "(in a combined PDF: on every row), 4 refused before "
     "any tool ran (a path too long for the tools or unsafe on their command line, or an output "
     "that another row of the run writes).\n\n"
     "Exit status: 0 every drawing converted (up-to-date drawings skipped included); 1 any "
     "drawing failed; 2 wrong usage (also a list file or folder that cannot be read); 3 the run "
-    "was refused before any drawing: VXCVPX.exe or RSTKIT/RASTRON.EXE is missing, and "
+    "was refused before any drawing: the application folder is in use by another run, a "
+    "process named RASTRON.EXE runs, or VXCVPX.exe or RSTKIT/RASTRON.EXE is missing, and "
     "nothing was saved or written; 130 interrupted. --dry-run checks none of that and starts "
     "nothing.\n\n"
     "Interrupts: the first Ctrl-C (or SIGTERM; on Windows also Ctrl-Break or closing the "
     "console) lets the drawing under way finish and starts no other; the rows not reached are "
-    "printed as such. A running tool is never stopped, as in the dialog.\n\n"
+    "printed as such. A second one ends the running tool at once (its row shows the "
+    "interrupted status). Without --timeout a tool is never stopped for time, as in the "
+    "dialog. The tools run in a process group (Windows: a job object) of their own, so no tool "
+    "outlives this program.\n\n"
     "--skip-up-to-date leaves out a drawing whose output exists and is newer than the drawing. "
     "Options are not compared: after changing options, run without it.\n\n"
     "Examples:\n"
     "  plotxfer-batch -r --output-dir D:\\out D:\\jobs\n"
     "  plotxfer-batch --list tonight.txt --skip-up-to-date --report run.json\n"
-    "  find . -name '*.VX' | plotxfer-batch --list -\n";
+    "  find . -name '*.VX' | plotxfer-batch --list - --combine\n";
 
 }  // namespace
 
@@ -268,9 +272,22 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                       ->check(quiet(CLI::Range(72, 600)))
                       ->needs(image_opt);
 
+  auto* combine =
+      app.add_flag("--combine")
+          ->description(
+              "PDF output: one PDF of all the drawings (at most 99), named after the first");
+  auto* no_combine = app.add_flag("--no-combine")->description("PDF output: one PDF per drawing");
+  combine->excludes(no_combine);
+  combine->excludes(image_opt);
+
   app.add_flag("--skip-up-to-date", req.skip_up_to_date,
                "leave out drawings whose output exists and is newer than the drawing (options "
                "are not compared)");
+  app.add_option("--timeout", req.timeout_seconds,
+                 "end a tool that runs longer than this, with everything it started, and fail "
+                 "its drawing (default: no limit)")
+      ->type_name("SECONDS")
+      ->check(quiet(CLI::Range(0.001, 31536000.0)));
   app.add_option("--report", req.report,
                  "write a JSON record of the run (UTF-8) to FILE when it ends, also after an "
                  "interrupt")
@@ -339,7 +356,13 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
     } else if (no_fonts->count() > 0) {
       req.options.VFontFlg = 1;
     }
-    req.output_options_set = paper_opt->count() > 0 || dpi_opt->count() > 0;
+    if (combine->count() > 0) {
+      req.options.ConnectNum = 1;
+    } else if (no_combine->count() > 0) {
+      req.options.ConnectNum = 0;
+    }
+    req.output_options_set = paper_opt->count() > 0 || dpi_opt->count() > 0 ||
+                             combine->count() > 0 || no_combine->count() > 0;
     const auto style = platform::NativePathStyle();
     const auto cp = platform::ActiveCodePage();
     // Absolute, so that a stored folder means the same from wherever the next run starts.

@@ -1,9 +1,11 @@
 // plotxfer-batch: the conversion engine for scripts and schedulers.
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
 #include "cli/batch_run.h"
+#include "core/convert/run.h"
 #include "cli/console.h"
 #include "cli/input_files.h"
 #include "cli/inputs.h"
@@ -56,7 +58,10 @@ int main(int argc, char** argv) {
   }
   cli::BatchRequest& request = parsed.request;
 
-  cli::InterruptHandling interrupts{&g_stop, nullptr, nullptr};
+  // A second interrupt ends the running tool, with everything it started.
+  platform::ToolCancel cancel;
+  cli::InterruptHandling interrupts{
+      &g_stop, [](void* c) { static_cast<platform::ToolCancel*>(c)->Request(); }, &cancel};
   cli::InstallInterruptHandlers(&interrupts);
 
   const cli::ExpandedInputs inputs =
@@ -72,6 +77,12 @@ int main(int argc, char** argv) {
     return cli::kExitUsage;
   }
   request.drawings = inputs.drawings;
+  if (RunCombines(request.options, request.drawings.size()) &&
+      request.drawings.size() > cli::kMaxCombinedDrawings) {
+    std::fprintf(stderr, "plotxfer-batch: a combined PDF takes at most %zu drawings, not %zu\n",
+                 cli::kMaxCombinedDrawings, request.drawings.size());
+    return cli::kExitUsage;
+  }
   if (!request.report.empty()) {
     const std::string folder = text::FolderOfPath(request.report, style, cp);
     const auto facts = cli::SystemInputFiles().Facts(folder.empty() ? "." : folder);
@@ -86,9 +97,15 @@ int main(int argc, char** argv) {
     platform::SetReplaceNotices([](const std::string& note) { std::printf("%s\n", note.c_str()); });
   }
   const auto output = request.verbose ? platform::ToolOutput::Show : platform::ToolOutput::Discard;
-  cli::BatchEnvironment env{
-      ConversionServices{platform::SystemProcessRunner(output), platform::SystemFileSystem()},
-      style, cp};
+  platform::ToolLimits limits;
+  limits.output = output;
+  limits.timeout =
+      std::chrono::milliseconds(static_cast<long long>(request.timeout_seconds * 1000));
+  limits.cancel = &cancel;
+  const std::unique_ptr<platform::ProcessRunner> runner =
+      platform::MakeSupervisedProcessRunner(limits);
+  cli::BatchEnvironment env{ConversionServices{*runner, platform::SystemFileSystem()}, style, cp};
+  env.cancel = &cancel;
   env.stop = &g_stop;
   env.settings = &platform::SystemSettingsStore();
   const params::ParamServices param_services = platform::SystemParamServices();

@@ -1,10 +1,13 @@
 #include "cli/batch_run.h"
 
+#include <algorithm>
 #include <chrono>
+#include <map>
 #include <optional>
 #include <vector>
 
 #include "cli/report.h"
+#include "core/convert/combined_pdf.h"
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
 #include "core/settings/stored_settings.h"
@@ -27,6 +30,16 @@ class EchoingRunner : public platform::ProcessRunner {
   EchoingRunner(platform::ProcessRunner& inner, std::FILE* out, ProgressDisplay* progress)
       : inner_(inner), out_(out), progress_(progress) {}
   bool RunAndWait(const std::string& program, const std::string& command_line) override {
+    Echo(command_line);
+    return inner_.RunAndWait(program, command_line);
+  }
+  platform::ToolOutcome Run(const std::string& program, const std::string& command_line) override {
+    Echo(command_line);
+    return inner_.Run(program, command_line);
+  }
+
+ private:
+  void Echo(const std::string& command_line) {
     const auto print = [&] {
       std::fprintf(out_, "%s\n", command_line.c_str());
       std::fflush(out_);
@@ -36,10 +49,8 @@ class EchoingRunner : public platform::ProcessRunner {
     } else {
       print();
     }
-    return inner_.RunAndWait(program, command_line);
   }
 
- private:
   platform::ProcessRunner& inner_;
   std::FILE* out_;
   ProgressDisplay* progress_;
@@ -69,7 +80,8 @@ class Rows {
     r.skipped = skipped;
   }
 
-  void Interrupted(std::size_t row, std::string detail) {
+  // The row reached no result: its tool was ended by an interrupt, or its combination ended.
+  void Aborted(std::size_t row, std::string detail) {
     RowRecord& r = rows_[row];
     r.result.reset();
     r.interrupted = true;
@@ -80,10 +92,15 @@ class Rows {
   // Takes row as printed by the caller (the rows before it must be printed already).
   void PrintedElsewhere(std::size_t row) { printed_ = row + 1; }
 
-  // Prints every row before end that has not been printed yet.
-  void PrintUpTo(std::size_t end) {
+  // Prints the rows not printed yet, in order, up to the first that has no status yet; with all,
+  // every row (the ones never reached too).
+  void Print(bool all = false) {
     const auto print = [&] {
-      for (; printed_ < end && printed_ < rows_.size(); ++printed_) {
+      for (; printed_ < rows_.size(); ++printed_) {
+        const RowRecord& r = rows_[printed_];
+        if (!all && !r.result && !r.interrupted) {
+          break;
+        }
         PrintRow(printed_);
       }
     };
@@ -122,36 +139,64 @@ class Rows {
   std::size_t printed_ = 0;
 };
 
-// Reports the engine's rows (the drawings to convert) as rows of the whole run.
+// Reports the engine's rows (the drawings to convert) as rows of the whole run. Once the run is
+// sure to start, stores the options and rewrites the parameter file.
 class BatchObserver : public RunObserver {
  public:
-  BatchObserver(Rows& rows, const std::vector<std::size_t>& work, const BatchEnvironment& env)
-      : rows_(rows), work_(work), env_(env) {}
+  BatchObserver(Rows& rows, const std::vector<std::size_t>& work, const BatchRequest& request,
+                const BatchEnvironment& env)
+      : rows_(rows), work_(work), request_(request), env_(env) {}
 
-  bool StopRequested() override { return env_.stop != nullptr && env_.stop->load(); }
+  bool saved = true;
+  bool rewritten = true;
+
+  void RunPreparing() override;
+
+  bool StopRequested() override {
+    return (env_.stop != nullptr && env_.stop->load()) ||
+           (env_.cancel != nullptr && env_.cancel->Requested());
+  }
 
   void RowStarted(std::size_t index, const std::string& drawing) override {
     const std::size_t row = work_[index];
-    rows_.PrintUpTo(row);
+    rows_.Print();
     if (env_.progress != nullptr) {
-      env_.progress->Drawing(row, text::FileNameOf(drawing, env_.style, env_.code_page).data());
+      env_.progress->Drawing(row,
+                             std::string(text::FileNameOf(drawing, env_.style, env_.code_page)));
     }
-    started_ = Clock::now();
+    started_[row] = Clock::now();
+  }
+
+  void RowStatusChanged(std::size_t index, RowStatus status, int,
+                        const std::string& detail) override {
+    // A row of a combination that another row (or a stop) ended: it has no result of its own.
+    if (status == RowStatus::Aborted) {
+      rows_.Aborted(work_[index], detail);
+      rows_.Print();
+    }
   }
 
   void RowFinished(std::size_t index, const std::string&, ConversionResult result,
                    const std::string& detail) override {
     const std::size_t row = work_[index];
-    rows_.Decide(row, result, result == Converted ? std::string() : detail, false);
-    rows_[row].seconds = std::chrono::duration<double>(Clock::now() - started_).count();
-    rows_.PrintUpTo(row + 1);
+    if (result != Converted && env_.cancel != nullptr && env_.cancel->Requested()) {
+      rows_.Aborted(row, detail);
+    } else {
+      rows_.Decide(row, result, result == Converted ? std::string() : detail, false);
+    }
+    const auto started = started_.find(row);
+    if (started != started_.end()) {
+      rows_[row].seconds = std::chrono::duration<double>(Clock::now() - started->second).count();
+    }
+    rows_.Print();
   }
 
  private:
   Rows& rows_;
   const std::vector<std::size_t>& work_;
+  const BatchRequest& request_;
   const BatchEnvironment& env_;
-  Clock::time_point started_;
+  std::map<std::size_t, Clock::time_point> started_;
 };
 
 InputFiles& FilesOf(const BatchEnvironment& env) {
@@ -259,32 +304,6 @@ std::string RefusalOf(const BatchRequest& request, const BatchEnvironment& env) 
   return {};
 }
 
-int DryRun(const BatchRequest& request, const BatchEnvironment& env, const CommandContext& ctx,
-           Rows& rows) {
-  bool all_ok = true;
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (rows[row].result) {
-      all_ok = all_ok && *rows[row].result == Converted;
-      rows.PrintUpTo(row + 1);
-      continue;
-    }
-    const std::string& drawing = rows[row].path;
-    const ConversionPlan plan = PlanConversion(ctx, request.app_folder, drawing);
-    if (plan.verdict != Converted) {
-      all_ok = false;
-      rows.Decide(row, plan.verdict, plan.reason, false);
-      rows.PrintUpTo(row + 1);
-      continue;
-    }
-    std::fprintf(env.out, "%s\n%s\n", plan.export_command.command_line.c_str(),
-                 plan.output_command.command_line.c_str());
-    std::fprintf(env.out, "%3d %s (dry run: %s)\n", static_cast<int>(row + 1), drawing.c_str(),
-                 plan.output_path.c_str());
-    rows.PrintedElsewhere(row);
-  }
-  return all_ok ? kExitConverted : kExitFailed;
-}
-
 class ReportWriter {
  public:
   ReportWriter(const BatchRequest& request, const BatchEnvironment& env)
@@ -324,22 +343,81 @@ class ReportWriter {
   RunRecord record_;
 };
 
+// Prints the command lines a run would hand to the tools, and starts nothing.
+int DryRun(const BatchRequest& request, const BatchEnvironment& env, const CommandContext& ctx,
+           Rows& rows, bool combined) {
+  bool all_ok = true;
+  std::vector<std::string> combined_drawings;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    if (rows[row].result) {
+      all_ok = all_ok && *rows[row].result == Converted;
+      rows.Print();
+      continue;
+    }
+    const std::string& drawing = rows[row].path;
+    const ConversionPlan plan = PlanConversion(ctx, request.app_folder, drawing);
+    if (plan.verdict != Converted) {
+      all_ok = false;
+      rows.Decide(row, plan.verdict, plan.reason, false);
+      rows.Print();
+      continue;
+    }
+    if (combined) {
+      const BuiltCommand exporter = BuildExportCommandLine(
+          ctx, request.app_folder, drawing,
+          NumberedCsdPath(request.app_folder, row, env.style, env.code_page));
+      std::fprintf(env.out, "%s\n", exporter.command.command_line.c_str());
+    } else {
+      std::fprintf(env.out, "%s\n%s\n", plan.export_command.command_line.c_str(),
+                   plan.output_command.command_line.c_str());
+    }
+    std::fprintf(env.out, "%3d %s (dry run: %s%s)\n", static_cast<int>(row + 1), drawing.c_str(),
+                 combined ? "combined into " : "", plan.output_path.c_str());
+    rows.PrintedElsewhere(row);
+  }
+  if (combined && all_ok) {
+    const BuiltCommand output = BuildCombinedPdfCommandLine(
+        ctx, request.app_folder, CombinedListPath(request.app_folder, env.style, env.code_page),
+        rows[0].output, static_cast<int>(rows.size()));
+    std::fprintf(env.out, "%s\n", output.command.command_line.c_str());
+  }
+  return all_ok ? kExitConverted : kExitFailed;
+}
+
+void BatchObserver::RunPreparing() {
+  if (request_.save) {
+    saved = SaveOptions(request_, env_);
+  }
+  rewritten = RewriteParamFile(request_, env_);
+}
+
 }  // namespace
 
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
   const CommandContext ctx{request.options, env.char_vector_font, env.style, env.code_page};
   ReportWriter report(request, env);
   Rows rows(request, env);
-  const bool combined = false;
+  const bool combined = RunCombines(request.options, rows.size());
   for (std::size_t row = 0; row < rows.size(); ++row) {
-    rows[row].output = MakeOutputPath(ctx, rows[row].path, OutputExtension(request.options));
+    // A combined PDF is named after the first drawing.
+    rows[row].output =
+        MakeOutputPath(ctx, rows[combined ? 0 : row].path, OutputExtension(request.options));
   }
-  RefuseSharedOutputs(rows, env);
-  if (request.skip_up_to_date) {
-    SkipUpToDate(rows, env);
+  if (combined) {
+    // One PDF of all or nothing: up to date only when it is newer than every drawing.
+    if (request.skip_up_to_date &&
+        std::all_of(rows.records().begin(), rows.records().end(),
+                    [&](const RowRecord& r) { return UpToDate(FilesOf(env), r.path, r.output); })) {
+      SkipUpToDate(rows, env);
+    }
+  } else {
+    RefuseSharedOutputs(rows, env);
+    if (request.skip_up_to_date) {
+      SkipUpToDate(rows, env);
+    }
   }
   if (request.dry_run) {
-    return DryRun(request, env, ctx, rows);
+    return DryRun(request, env, ctx, rows, combined);
   }
 
   std::vector<std::size_t> work;
@@ -351,22 +429,22 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
     }
   }
 
-  bool saved = true;
-  bool rewritten = true;
-  RunSummary summary;
-  if (!work.empty()) {
-    if (const std::string why = RefusalOf(request, env); !why.empty()) {
-      std::fprintf(env.err, "plotxfer-batch: the run is refused: %s; nothing was converted\n",
-                   why.c_str());
-      rows.PrintUpTo(rows.size());
-      return report.Write(rows, combined, kExitRefused);
+  BatchObserver observer(rows, work, request, env);
+  const auto refused = [&](const std::string& why) {
+    std::fprintf(env.err, "plotxfer-batch: the run is refused: %s; nothing was converted\n",
+                 why.c_str());
+    rows.Print(true);
+    return report.Write(rows, combined, kExitRefused);
+  };
+  if (work.empty()) {
+    // Nothing to convert: the options are still stored when asked.
+    if (request.save) {
+      observer.saved = SaveOptions(request, env);
     }
-  }
-  if (request.save) {
-    saved = SaveOptions(request, env);
-  }
-  if (!work.empty()) {
-    rewritten = RewriteParamFile(request, env);
+  } else {
+    if (const std::string why = RefusalOf(request, env); !why.empty()) {
+      return refused(why);
+    }
     if (env.progress != nullptr) {
       env.progress->Start(rows.size());
     }
@@ -374,24 +452,30 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
     const ConversionServices services{
         request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
         env.services.files};
-    BatchObserver observer(rows, work, env);
-    summary = RunConversions(ctx, services, request.app_folder, drawings, observer);
+    const RunPorts ports{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
+                         env.processes != nullptr ? *env.processes : platform::SystemProcessList()};
+    const RunOutcome outcome =
+        ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer);
     if (env.progress != nullptr) {
       env.progress->Finish();
     }
+    if (!outcome.started()) {
+      return refused(outcome.reason);
+    }
   }
-  rows.PrintUpTo(rows.size());
+  rows.Print(true);
 
   const RunCounts counts = CountRows(rows.records());
+  const bool stopped = observer.StopRequested();
   int status = kExitConverted;
-  if (counts.not_reached > 0 || counts.interrupted > 0) {
+  if (stopped && (counts.not_reached > 0 || counts.interrupted > 0)) {
     std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n",
                  counts.not_reached + counts.interrupted);
     status = kExitInterrupted;
-  } else if (counts.failed > 0 || !saved || !rewritten) {
+  } else if (counts.failed > 0 || counts.interrupted > 0 || !observer.saved ||
+             !observer.rewritten) {
     status = kExitFailed;
   }
-  (void)summary;
   return report.Write(rows, combined, status);
 }
 

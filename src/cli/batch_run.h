@@ -12,6 +12,9 @@
 #include "core/settings/settings_store.h"
 #include "core/text/codepage.h"
 #include "core/text/path.h"
+#include "platform/file_lock.h"
+#include "platform/process.h"
+#include "platform/process_list.h"
 
 namespace plotxfer::cli {
 
@@ -31,6 +34,11 @@ struct BatchEnvironment {
   SettingsStore* settings = nullptr;        // where --save stores the options
   // Rewrites the parameter file at the run start; without it the file is left as it is.
   const params::ParamServices* params = nullptr;
+  // A second Ctrl-C: the running tool was ended, its row has no result.
+  const platform::ToolCancel* cancel = nullptr;
+  // The application folder's lock and the process list; the system's when not given.
+  platform::FileLocks* locks = nullptr;
+  platform::ProcessList* processes = nullptr;
   InputFiles* files = nullptr;          // file identity and times; the system's when not given
   ProgressDisplay* progress = nullptr;  // the progress line, when there is one
   std::string (*to_utf8)(const std::string&) = nullptr;  // for the report; as is when not given
@@ -44,11 +52,13 @@ struct BatchEnvironment {
 //
 // Before anything runs, a drawing whose output another row writes is refused (result 4), and
 // with skip_up_to_date a drawing whose output is newer than it is left out. A run with something
-// to convert is refused (exit status 3, nothing saved or written) when a tool is missing. Then,
-// with save, the options are stored as the dialog stores them; the parameter file is rewritten
-// from the drafting system's display settings before the first export; the drawings are
-// converted. With a report path the record of the run is written at the end, also after a stop.
-// Returns one of the exit statuses above.
+// to convert is refused (exit status 3, nothing saved or written) when a tool is missing,
+// another run holds the application folder or an output utility runs. Then, with save, the
+// options are stored as the dialog stores them; the parameter file is rewritten from the
+// drafting system's display settings before the first export; the drawings are converted, or
+// combined into one PDF (PDF output, ConnectNum 1, more than one drawing). With a report path the
+// record of the run is written at the end, also after a stop. Returns one of the exit statuses
+// above.
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
 
 }  // namespace plotxfer::cli

@@ -1,5 +1,5 @@
 #pragma once
-// The two file operations a conversion needs besides the tools themselves.
+// The file operations a conversion needs besides the tools themselves.
 #include <string>
 
 namespace plotxfer::platform {
@@ -11,6 +11,10 @@ class FileSystem {
   virtual bool RemoveFile(const std::string& path) = 0;
   // True when something exists at path (the C runtime's access with mode 0).
   virtual bool Exists(const std::string& path) = 0;
+  // Creates the file at path, or truncates an existing one, and writes bytes exactly (binary,
+  // no line-end translation). False when it cannot be opened, a write fails or it cannot be
+  // closed; what was written of it then stays.
+  virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
   // True when a and b both exist and are one file however each is spelt (relative or absolute,
   // through a link, in another letter case): the same device and inode on Linux, the same volume
   // serial number and file index on Windows. A file system that cannot tell answers false.
@@ -21,7 +25,8 @@ class FileSystem {
   }
 };
 
-// DeleteFileA and _access on Windows, unlink and access on Linux; SameFile by file identity.
+// DeleteFileA, _access and the C runtime's fopen on Windows; unlink, access, open and write on
+// Linux; SameFile by file identity.
 FileSystem& SystemFileSystem();
 
 }  // namespace plotxfer::platform

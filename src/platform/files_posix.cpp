@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +13,24 @@ class PosixFileSystem : public FileSystem {
  public:
   bool RemoveFile(const std::string& path) override { return unlink(path.c_str()) == 0; }
   bool Exists(const std::string& path) override { return access(path.c_str(), F_OK) == 0; }
+  bool WriteFile(const std::string& path, const std::string& bytes) override {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      return false;
+    }
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n > 0) {
+        done += static_cast<std::size_t>(n);
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        ok = false;
+      }
+    }
+    return close(fd) == 0 && ok;
+  }
   bool SameFile(const std::string& a, const std::string& b) override {
     struct stat sa {};
     struct stat sb {};

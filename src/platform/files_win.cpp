@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <io.h>
+#include <stdio.h>
 #include <windows.h>
 
 namespace plotxfer::platform {
@@ -32,6 +33,15 @@ class WindowsFileSystem : public FileSystem {
  public:
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
   bool Exists(const std::string& path) override { return _access(path.c_str(), 0) == 0; }
+  bool WriteFile(const std::string& path, const std::string& bytes) override {
+    // The C runtime's open takes the path in the ANSI code page, as every path here is.
+    FILE* f = nullptr;
+    if (fopen_s(&f, path.c_str(), "wb") != 0 || f == nullptr) {
+      return false;
+    }
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return (fclose(f) == 0) && written;
+  }
   bool SameFile(const std::string& a, const std::string& b) override {
     FileId ia;
     FileId ib;

@@ -359,7 +359,10 @@ class BatchRunTest : public ::testing::Test {
     env.out = out.file();
     env.err = err.file();
     env.stop = &stop;
+    env.cancel = &cancel;
     env.settings = &settings;
+    env.locks = &locks;
+    env.processes = &processes;
     return cli::RunBatch(request, env);
   }
 
@@ -378,7 +381,10 @@ class BatchRunTest : public ::testing::Test {
   ToolPaths paths;
   FakeRunner runner;
   FakeFiles files;
+  plotxfer::testing::FakeLocks locks;
+  plotxfer::testing::FakeProcessList processes;
   std::atomic<bool> stop{false};
+  platform::ToolCancel cancel;
   std::vector<std::string> seen_before_start;
   plotxfer::testing::FakeValueStore stored_values;
   SettingsStore settings{stored_values};
@@ -565,6 +571,59 @@ TEST_F(BatchRunTest, SaveStoresTheOutputOptionsOnlyWhenTheCommandLineSetThem) {
   EXPECT_EQ(settings.ReadNumber(kPdfKey, "ConnectNum"), 0);
 }
 
+TEST_F(BatchRunTest, CombinedDrawingsMakeOnePdfNamedAfterTheFirst) {
+  request.options.ConnectNum = 1;
+  request.drawings.push_back(dir.File("three.VX"));
+  WriteBytes(request.drawings.back(), DrawingHeader());
+  request.report = dir.File("report.json");
+  runner.programs[paths.export_tool] = [this](const std::string& line) {
+    // The numbered CSD file is the last token.
+    const auto end = line.rfind('"');
+    const auto start = line.rfind('"', end - 1) + 1;
+    files.existing.insert(line.substr(start, end - start));
+    return true;
+  };
+  ASSERT_EQ(Run(), 0) << err.Text();
+  ASSERT_EQ(runner.calls.size(), 4u);  // three exports, one output
+  EXPECT_NE(runner.calls[3].command_line.find("\"/UnitNum:3\""), std::string::npos);
+  const auto report = nlohmann::json::parse(ReadBytes(request.report));
+  EXPECT_EQ(report["combined"], true);
+  for (const auto& row : report["drawings"]) {
+    EXPECT_EQ(row["output"], dir.File("one.pdf"));
+    EXPECT_EQ(row["result"], 0);
+  }
+
+  // An image run ignores the setting.
+  runner.calls.clear();
+  request.options.PdfOrImage = 1;
+  runner.programs[paths.output_utility] = [this](const std::string& line) {
+    const auto at = line.find("\"/Imagepath:") + 12;
+    files.existing.insert(line.substr(at, line.find('"', at) - at));
+    return true;
+  };
+  ASSERT_EQ(Run(), 0) << err.Text();
+  EXPECT_EQ(runner.calls.size(), 6u);
+}
+
+TEST_F(BatchRunTest, ASecondInterruptEndsTheToolAndItsRowHasNoResult) {
+  request.report = dir.File("report.json");
+  runner.programs[paths.export_tool] = [this](const std::string&) {
+    stop = true;
+    cancel.Request();
+    return true;
+  };
+  runner.outcomes[paths.export_tool] = platform::ToolOutcome::Cancelled;
+  EXPECT_EQ(Run(), 130);
+  EXPECT_EQ(runner.calls.size(), 1u);
+  EXPECT_EQ(out.Text(), "  1 " + request.drawings[0] + " 中断\n  2 " + request.drawings[1] +
+                            " (not reached)\n");
+  const auto report = nlohmann::json::parse(ReadBytes(request.report));
+  EXPECT_TRUE(report["drawings"][0]["result"].is_null());
+  EXPECT_EQ(report["drawings"][0]["interrupted"], true);
+  EXPECT_EQ(report["summary"]["interrupted"], 1);
+  EXPECT_EQ(report["summary"]["not_reached"], 1);
+}
+
 namespace {
 
 // The run with the parameter file of a real application folder, the drafting system's settings
@@ -586,6 +645,8 @@ class BatchParamsTest : public BatchRunTest {
     env.err = err.file();
     env.params = &services;
     env.settings = &settings;
+    env.locks = &locks;
+    env.processes = &processes;
     return cli::RunBatch(request, env);
   }
 
@@ -632,10 +693,30 @@ TEST_F(BatchParamsTest, AFileThatCannotBeRewrittenIsReportedAndTheRunGoesOn) {
   EXPECT_NE(out.Text().find("  2 " + request.drawings[1] + " 変換終了"), std::string::npos);
 }
 
-TEST_F(BatchParamsTest, AMissingToolRefusesTheRunBeforeAnythingIsSavedOrWritten) {
-  for (const std::string* tool : {&paths.export_tool, &paths.output_utility}) {
+TEST_F(BatchParamsTest, ARefusedRunSavesAndWritesNothing) {
+  struct Case {
+    const std::string* missing_tool;
+    platform::LockState lock;
+    platform::ProcessPresence utility;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {&paths.export_tool, platform::LockState::Taken, platform::ProcessPresence::Absent,
+       "the tool " + paths.export_tool + " is missing"},
+      {&paths.output_utility, platform::LockState::Taken, platform::ProcessPresence::Absent,
+       "the tool " + paths.output_utility + " is missing"},
+      {nullptr, platform::LockState::Held, platform::ProcessPresence::Absent,
+       "in use by another run"},
+      {nullptr, platform::LockState::Taken, platform::ProcessPresence::Running,
+       "a process named RASTRON.EXE is running"},
+  };
+  for (const Case& c : cases) {
     files.existing = {paths.export_tool, paths.output_utility};
-    files.existing.erase(*tool);
+    if (c.missing_tool != nullptr) {
+      files.existing.erase(*c.missing_tool);
+    }
+    locks.state = c.lock;
+    processes.presence = c.utility;
     const std::string before = ParamFile();
     request.save = true;
     request.report = dir.File("report.json");
@@ -643,8 +724,7 @@ TEST_F(BatchParamsTest, AMissingToolRefusesTheRunBeforeAnythingIsSavedOrWritten)
     EXPECT_TRUE(tool_calls_at_rewrite.empty());
     EXPECT_EQ(ParamFile(), before);
     EXPECT_TRUE(runner.calls.empty());
-    EXPECT_NE(err.Text().find("the tool " + *tool + " is missing"), std::string::npos)
-        << err.Text();
+    EXPECT_NE(err.Text().find(c.reason), std::string::npos) << err.Text();
     const auto report = nlohmann::json::parse(ReadBytes(request.report));
     EXPECT_EQ(report["exit_status"], 3);
     EXPECT_EQ(report["summary"]["not_reached"], 2);

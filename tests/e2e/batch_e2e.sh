@@ -175,14 +175,56 @@ expect_eq "rows in the report" "0 4" \
   "$(python3 -c 'import json,sys; print(*[d["result"] for d in json.load(open(sys.argv[1]))["drawings"]])' \
     "$work/report.json")"
 
+echo "== Three drawings combined"
+rm -f "$work"/out/*
+batch --combine --output-dir "$out" "${valid[@]:0:3}" >/dev/null
+expect_eq "exit code of a combined run" 0 "$?"
+expect_eq "pages of the combined PDF" 3 "$(pages "$work/out/$(name_of "${valid[0]}").pdf")"
+expect_eq "files of a combined run" "$(name_of "${valid[0]}").pdf" "$(ls "$work/out")"
+
+# Which tool processes of this test's application folder still run.
+# (Under Wine the command line holds the Windows path: either separator is matched.)
+tools_left() { pgrep -f "$(basename "$work").app.(VXCVPX|RSTKIT.RASTRON)" | tr '\n' ' '; }
+
+echo "== A tool that runs too long"
+start=$(date +%s%N)
+PLOTXFER_STANDIN_SLEEP_MS=10000 PLOTXFER_STANDIN_ONLY=VXCVPX batch --timeout 1 --output-dir "$out" "${valid[0]}" >"$work/rows"
+status=$?
+took=$((($(date +%s%N) - start) / 1000000))
+expect_eq "exit code after a timeout" 1 "$status"
+expect_eq "row after a timeout" "$(printf '  1 %s エラー(2)' "${valid[0]}")" "$(cat "$work/rows")"
+grep -q "timed out" "$work/stderr" || fail "no reason for the timeout: $(cat "$work/stderr")"
+[ "$took" -lt 5000 ] || fail "a timeout of 1 s took $took ms"
+expect_eq "tool processes left after a timeout" "" "$(tools_left)"
+
 if [ -z "$wine" ]; then
-  echo "== Interrupted during the first of three drawings"
+  echo "== A run refused: an output utility running, the folder held by another run"
   rm -f "$work"/out/*
-  PLOTXFER_STANDIN_SLEEP_MS=1500 PLOTXFER_STANDIN_ONLY=VXCVPX "$work/app/plotxfer-batch" \
+  params_before=$(md5sum <"$work/app/vxcsd.cprm")
+  PLOTXFER_STANDIN_SLEEP_MS=5000 "$work/app/RSTKIT/RASTRON.EXE" 2>/dev/null &
+  busy=$!
+  sleep 0.3
+  batch --colour --output-dir "$out" --report "$work/refused.json" "${valid[0]}" >/dev/null
+  expect_eq "exit code while RASTRON.EXE runs" 3 "$?"
+  kill "$busy" 2>/dev/null; wait "$busy" 2>/dev/null
+  flock -o "$work/app/RSTKIT/PLOTXFER.LCK" sleep 3 &
+  holder=$!
+  sleep 0.3
+  batch --colour --output-dir "$out" "${valid[0]}" >/dev/null
+  expect_eq "exit code while another run holds the folder" 3 "$?"
+  kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null
+  expect_eq "outputs of refused runs" "" "$(ls "$work/out")"
+  expect_eq "parameter file after refused runs" "$params_before" "$(md5sum <"$work/app/vxcsd.cprm")"
+  expect_eq "report of a refused run" "3" \
+    "$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["exit_status"])' "$work/refused.json")"
+
+  echo "== Ctrl-C in the terminal during the first of three drawings"
+  # The terminal sends Ctrl-C to its whole foreground process group: the tools must not die of it.
+  PLOTXFER_STANDIN_SLEEP_MS=1500 PLOTXFER_STANDIN_ONLY=VXCVPX setsid "$work/app/plotxfer-batch" \
     --output-dir "$out" --report "$work/stopped.json" "${valid[@]:0:3}" >"$work/rows" 2>"$work/stderr" &
   pid=$!
   sleep 0.5
-  kill -INT "$pid"
+  kill -INT -- "-$pid"
   wait "$pid"
   expect_eq "exit code after Ctrl-C" 130 "$?"
   expect_eq "rows after Ctrl-C" "$(printf '  1 %s 変換終了\n  2 %s (not reached)\n  3 %s (not reached)' \
@@ -190,6 +232,21 @@ if [ -z "$wine" ]; then
   expect_eq "outputs after Ctrl-C" "$(name_of "${valid[0]}").pdf" "$(ls "$work/out")"
   expect_eq "report after Ctrl-C" "130 1 2" "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))
 print(r["exit_status"], r["summary"]["converted"], r["summary"]["not_reached"])' "$work/stopped.json")"
+
+  echo "== A second Ctrl-C ends the running tool"
+  rm -f "$work"/out/*
+  PLOTXFER_STANDIN_SLEEP_MS=10000 PLOTXFER_STANDIN_ONLY=VXCVPX setsid "$work/app/plotxfer-batch" \
+    --output-dir "$out" "${valid[@]:0:2}" >"$work/rows" 2>"$work/stderr" &
+  pid=$!
+  sleep 0.5
+  kill -INT -- "-$pid"
+  sleep 0.2
+  kill -INT -- "-$pid"
+  wait "$pid"
+  expect_eq "exit code after two Ctrl-C" 130 "$?"
+  expect_eq "rows after two Ctrl-C" "$(printf '  1 %s 中断\n  2 %s (not reached)' \
+    "${valid[0]}" "${valid[1]}")" "$(cat "$work/rows")"
+  expect_eq "tool processes left after two Ctrl-C" "" "$(tools_left)"
 fi
 
 if [ "$failures" -gt 0 ]; then

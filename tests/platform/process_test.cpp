@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +19,12 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "platform/files.h"
+#include "platform/process_list.h"
+#ifdef _WIN32
+#include "platform/process_window.h"
+#endif
 #include "platform/program_path.h"
 #include "../unit/temp_files.h"
 #include "../unit/test_env.h"
@@ -91,12 +99,52 @@ std::string OpenDescriptors() {
   return fds;
 }
 
+// With PLOTXFER_PROBE_SPAWN=1 the probe first starts a copy of itself that reports to
+// <report>.child and sleeps long, and waits until that report is there: a tool that leaves a
+// process of its own running.
+void StartProbeChild(const std::string& out) {
+  const char* spawn = std::getenv("PLOTXFER_PROBE_SPAWN");
+  if (spawn == nullptr || std::string(spawn) != "1") {
+    return;
+  }
+  const std::string child_out = out + ".child";
+  const char* sleep_ms = std::getenv("PLOTXFER_PROBE_SLEEP_MS");
+  const std::string own_sleep = sleep_ms != nullptr ? sleep_ms : "";
+  plotxfer::testing::SetEnv("PLOTXFER_PROBE_SPAWN", "0");
+  plotxfer::testing::SetEnv("PLOTXFER_PROBE_OUT", child_out);
+  plotxfer::testing::SetEnv("PLOTXFER_PROBE_SLEEP_MS", "30000");
+  const std::string self = plotxfer::platform::ProgramFilePath();
+#ifdef _WIN32
+  std::string line = "\"" + self + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessA(self.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                     nullptr, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+#else
+  if (fork() == 0) {
+    execl(self.c_str(), self.c_str(), static_cast<char*>(nullptr));
+    std::_Exit(127);
+  }
+#endif
+  plotxfer::testing::SetEnv("PLOTXFER_PROBE_OUT", out);
+  plotxfer::testing::SetEnv("PLOTXFER_PROBE_SLEEP_MS", own_sleep);
+  for (int i = 0; i < 1000 && !std::filesystem::exists(child_out); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
 // The probe: runs during static initialisation when asked to, and never returns then.
 int RunAsProbe() {
-  const char* out = std::getenv("PLOTXFER_PROBE_OUT");
-  if (out == nullptr || *out == '\0') {
+  const char* out_env = std::getenv("PLOTXFER_PROBE_OUT");
+  if (out_env == nullptr || *out_env == '\0') {
     return 0;
   }
+  // A copy: starting a child changes the environment, which may free what getenv gave.
+  const std::string out = out_env;
   std::ostringstream r;
   const auto args = ProbeArgs();
   r << "argc=" << args.size() << "\n";
@@ -108,6 +156,17 @@ int RunAsProbe() {
   r << "stdout=" << FileIdentity(1) << "\n";
   r << "stderr=" << FileIdentity(2) << "\n";
   r << "cwd=" << std::filesystem::current_path().string() << "\n";
+#ifdef _WIN32
+  r << "pid=" << GetCurrentProcessId() << "\n";
+#else
+  r << "pid=" << getpid() << "\n";
+  r << "pgid=" << getpgrp() << "\n";
+#endif
+  StartProbeChild(out);
+  if (const char* lock = std::getenv("PLOTXFER_PROBE_LOCK"); lock != nullptr && *lock != '\0') {
+    const auto attempt = plotxfer::platform::SystemFileLocks().TryLock(lock);
+    r << "lock=" << static_cast<int>(attempt.state) << "\n";
+  }
   const char* env = std::getenv("PLOTXFER_PROBE_ENV");
   r << "env=" << (env != nullptr ? env : "(unset)") << "\n";
 #ifdef _WIN32
@@ -118,10 +177,15 @@ int RunAsProbe() {
   r << "startup=" << si.dwFlags << " " << si.dwX << " " << si.dwY << "\n";
 #endif
   {
-    std::ofstream f(out, std::ios::binary);
-    f << r.str();
+    // Whole or not at all: a test may look at the report while the probe runs.
+    const std::string partial = out + ".partial";
+    {
+      std::ofstream f(partial, std::ios::binary);
+      f << r.str();
+    }
+    std::filesystem::rename(partial, out);
   }
-  if (const char* ms = std::getenv("PLOTXFER_PROBE_SLEEP_MS")) {
+  if (const char* ms = std::getenv("PLOTXFER_PROBE_SLEEP_MS"); ms != nullptr && *ms != '\0') {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
   }
   {
@@ -157,11 +221,13 @@ class ProcessTest : public ::testing::Test {
   }
   ~ProcessTest() override {
     for (const char* v : {"PLOTXFER_PROBE_OUT", "PLOTXFER_PROBE_SLEEP_MS", "PLOTXFER_PROBE_EXIT",
-                          "PLOTXFER_PROBE_CRASH", "PLOTXFER_PROBE_ENV"}) {
+                          "PLOTXFER_PROBE_CRASH", "PLOTXFER_PROBE_ENV", "PLOTXFER_PROBE_SPAWN",
+                          "PLOTXFER_PROBE_LOCK"}) {
       UnsetEnv(v);
     }
     std::error_code ec;
     std::filesystem::remove(report, ec);
+    std::filesystem::remove(report + ".child", ec);
   }
 
   bool Run(const std::string& tail,
@@ -171,9 +237,9 @@ class ProcessTest : public ::testing::Test {
   }
 
   // The report as key -> values, in order.
-  std::multimap<std::string, std::string> Report() {
+  std::multimap<std::string, std::string> Report(const std::string& suffix = "") {
     std::multimap<std::string, std::string> m;
-    std::ifstream in(report, std::ios::binary);
+    std::ifstream in(report + suffix, std::ios::binary);
     std::string l;
     while (std::getline(in, l)) {
       const auto eq = l.find('=');
@@ -181,8 +247,8 @@ class ProcessTest : public ::testing::Test {
     }
     return m;
   }
-  std::string One(const std::string& key) {
-    const auto m = Report();
+  std::string One(const std::string& key, const std::string& suffix = "") {
+    const auto m = Report(suffix);
     const auto it = m.find(key);
     return it == m.end() ? "(missing)" : it->second;
   }
@@ -247,6 +313,76 @@ TEST_F(ProcessTest, TheToolReceivesTheCommandLineExactly) {
   EXPECT_EQ(One("cmdline"), line);
 }
 
+// The dialog's wait: while the tool runs, messages sent from another thread are answered and
+// paint is done, but a posted message (as input is) stays in the queue for the caller's pump.
+LRESULT CALLBACK CountingWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* counts = reinterpret_cast<int*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (counts != nullptr && msg == WM_PAINT) {
+    ++counts[0];
+  }
+  if (counts != nullptr && msg == WM_APP + 2) {
+    ++counts[1];
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+TEST_F(ProcessTest, TheDialogsWaitAnswersSentMessagesAndLeavesPostedOnes) {
+  if (GetACP() != 932) {
+    GTEST_SKIP() << "shown under code page 932";
+  }
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = CountingWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "PlotxferWaitProbe";
+  RegisterClassA(&wc);
+  HWND hwnd = CreateWindowA("PlotxferWaitProbe", "wait", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                            200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  int counts[2] = {0, 0};  // paint messages, posted messages seen by the window
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(counts));
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    DispatchMessageA(&msg);
+  }
+  counts[0] = 0;
+  PostMessageA(hwnd, WM_APP + 2, 0, 0);
+  InvalidateRect(hwnd, nullptr, TRUE);
+
+  std::atomic<bool> running{true};
+  int answered = 0;
+  int failed = 0;
+  DWORD worst_ms = 0;
+  std::thread sender([&] {
+    while (running) {
+      const DWORD start = GetTickCount();
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0) {
+        ++answered;
+      } else {
+        ++failed;
+      }
+      worst_ms = std::max<DWORD>(worst_ms, GetTickCount() - start);
+      Sleep(50);
+    }
+  });
+  SetEnv("PLOTXFER_PROBE_SLEEP_MS", "800");
+  line = "\"" + self + "\"";
+  const bool started = plotxfer::platform::WindowServingProcessRunner().RunAndWait(self, line);
+  const int posted_seen_during_wait = counts[1];
+  const int painted_during_wait = counts[0];
+  running = false;
+  sender.join();
+  ASSERT_TRUE(started);
+  EXPECT_EQ(Report().count("done"), 1u);  // the tool was waited for, not stopped
+  EXPECT_GE(answered, 5);
+  EXPECT_EQ(failed, 0);
+  EXPECT_LT(worst_ms, 500u);
+  EXPECT_GE(painted_during_wait, 1);
+  EXPECT_EQ(posted_seen_during_wait, 0);
+  ASSERT_TRUE(PeekMessageA(&msg, hwnd, WM_APP + 2, WM_APP + 2, PM_REMOVE));
+  DestroyWindow(hwnd);
+}
+
 TEST_F(ProcessTest, StartupRecordSetsOnlyThePosition) {
   ASSERT_TRUE(Run(""));
   EXPECT_EQ(One("startup"), std::to_string(STARTF_USEPOSITION) + " 0 0");
@@ -280,6 +416,14 @@ TEST_F(ProcessTest, ACrashedToolStillCountsAsStarted) {
   EXPECT_EQ(Report().count("done"), 1u);
 }
 
+TEST_F(ProcessTest, SupervisedToolsLeadAProcessGroupOfTheirOwn) {
+  // A Ctrl-C typed in the terminal goes to our group only.
+  ASSERT_EQ(plotxfer::platform::MakeSupervisedProcessRunner({})->Run(self, "\"" + self + "\""),
+            plotxfer::platform::ToolOutcome::Ended);
+  EXPECT_EQ(One("pgid"), One("pid"));
+  EXPECT_NE(One("pgid"), std::to_string(getpgrp()));
+}
+
 TEST_F(ProcessTest, InterruptedWaitsGoOnUntilTheToolHasEnded) {
   // A signal handler installed without SA_RESTART makes waitpid fail with EINTR.
   struct sigaction sa {};
@@ -299,6 +443,171 @@ TEST_F(ProcessTest, InterruptedWaitsGoOnUntilTheToolHasEnded) {
 }
 
 #endif
+
+// True once the process with this id has ended (a zombie counts as ended); waits up to 2 s.
+bool ProcessGone(const std::string& pid_text) {
+  if (pid_text.empty() || pid_text == "(missing)") {
+    return false;
+  }
+  for (int i = 0; i < 200; ++i) {
+#ifdef _WIN32
+    HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(pid_text)));
+    if (h == nullptr) {
+      return true;
+    }
+    const bool ended = WaitForSingleObject(h, 0) == WAIT_OBJECT_0;
+    CloseHandle(h);
+#else
+    std::ifstream stat("/proc/" + pid_text + "/stat");
+    std::string pid, comm, state;
+    const bool ended = !(stat >> pid >> comm >> state) || state == "Z";
+#endif
+    if (ended) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// Stopping tools depends on no code page: under Wine it runs once, under code page 932.
+bool SecondCodePageRun() {
+#ifdef _WIN32
+  return GetACP() != 932;
+#else
+  return false;
+#endif
+}
+
+TEST_F(ProcessTest, SupervisedToolsEndWithEverythingTheyStarted) {
+  if (SecondCodePageRun()) {
+    GTEST_SKIP() << "shown under code page 932";
+  }
+  using plotxfer::platform::ToolOutcome;
+  struct Case {
+    const char* name;
+    int sleep_ms;
+    int timeout_ms;    // 0: none
+    bool spawn_child;  // the tool leaves a process of its own running
+    bool cancel;       // cancelled once the tool (and its child) run
+    ToolOutcome outcome;
+  };
+  const Case cases[] = {
+      {"without a limit is never stopped", 200, 0, false, false, ToolOutcome::Ended},
+      {"ran longer than its limit", 20000, 300, false, false, ToolOutcome::TimedOut},
+      {"ended, its child with it", 0, 0, true, false, ToolOutcome::Ended},
+      {"cancelled, its child with it", 20000, 0, true, true, ToolOutcome::Cancelled},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code ec;
+    std::filesystem::remove(report, ec);
+    std::filesystem::remove(report + ".child", ec);
+    SetEnv("PLOTXFER_PROBE_SLEEP_MS", std::to_string(c.sleep_ms));
+    SetEnv("PLOTXFER_PROBE_SPAWN", c.spawn_child ? "1" : "0");
+    plotxfer::platform::ToolCancel cancel;
+    plotxfer::platform::ToolLimits limits;
+    limits.timeout = std::chrono::milliseconds(c.timeout_ms);
+    limits.cancel = &cancel;
+    auto runner = plotxfer::platform::MakeSupervisedProcessRunner(limits);
+    std::thread canceller;
+    if (c.cancel) {
+      // Once both reports are there, tool and child are running.
+      canceller = std::thread([&] {
+        for (int i = 0; i < 1000 && !(std::filesystem::exists(report) &&
+                                      std::filesystem::exists(report + ".child"));
+             ++i) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        cancel.Request();
+      });
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const ToolOutcome outcome = runner->Run(self, "\"" + self + "\"");
+    const auto took = std::chrono::steady_clock::now() - start;
+    if (canceller.joinable()) {
+      canceller.join();
+    }
+    EXPECT_EQ(outcome, c.outcome);
+    EXPECT_EQ(Report().count("done"), c.outcome == ToolOutcome::Ended ? 1u : 0u);
+    // Under Wine a tool stopped after 300 ms may not have reported yet; then it never ran far.
+    if (c.outcome != ToolOutcome::TimedOut || One("pid") != "(missing)") {
+      EXPECT_TRUE(ProcessGone(One("pid")));
+    }
+    if (c.spawn_child) {
+      EXPECT_TRUE(ProcessGone(One("pid", ".child")));
+    }
+    if (c.outcome != ToolOutcome::Ended) {
+      EXPECT_LT(took, std::chrono::seconds(5)) << "a stopped tool ends at once";
+    }
+  }
+}
+
+TEST_F(ProcessTest, SupervisedRunnerStartsNothingOnceCancelled) {
+  plotxfer::platform::ToolCancel cancel;
+  cancel.Request();
+  plotxfer::platform::ToolLimits limits;
+  limits.cancel = &cancel;
+  auto runner = plotxfer::platform::MakeSupervisedProcessRunner(limits);
+  EXPECT_EQ(runner->Run(self, "\"" + self + "\""), plotxfer::platform::ToolOutcome::Cancelled);
+  EXPECT_FALSE(runner->RunAndWait(self, "\"" + self + "\""));
+  EXPECT_FALSE(std::filesystem::exists(report));
+  const std::string missing = self + ".missing";
+  EXPECT_EQ(plotxfer::platform::MakeSupervisedProcessRunner({})->Run(missing, missing),
+            plotxfer::platform::ToolOutcome::NotStarted);
+}
+
+TEST_F(ProcessTest, OneLockHolderAtATimeAcrossProcesses) {
+  using plotxfer::platform::LockState;
+  auto& locks = plotxfer::platform::SystemFileLocks();
+  plotxfer::testing::TempFolder dir;
+  const std::string path = dir.File("RUN.LCK");
+  SetEnv("PLOTXFER_PROBE_LOCK", path);
+  {
+    auto held = locks.TryLock(path);
+    ASSERT_EQ(held.state, LockState::Taken) << held.reason;
+    auto again = locks.TryLock(path);
+    EXPECT_EQ(again.state, LockState::Held);
+    EXPECT_FALSE(again.reason.empty());
+    ASSERT_TRUE(Run(""));  // another process: our lock is not its to take
+    EXPECT_EQ(One("lock"), std::to_string(static_cast<int>(LockState::Held)));
+  }
+  ASSERT_TRUE(Run(""));  // let go with its holder
+  EXPECT_EQ(One("lock"), std::to_string(static_cast<int>(LockState::Taken)));
+  EXPECT_EQ(locks.TryLock(path).state, LockState::Taken);  // and by the other process's end
+  EXPECT_EQ(locks.TryLock(dir.File("missing") + "/RUN.LCK").state, LockState::Unavailable);
+}
+
+TEST_F(ProcessTest, TheProcessListFindsAProgramByItsFileName) {
+  if (SecondCodePageRun()) {
+    GTEST_SKIP() << "shown under code page 932";
+  }
+  using plotxfer::platform::ProcessPresence;
+  plotxfer::testing::TempFolder dir;
+  // A name of our own: other tests run the stand-in RASTRON.EXE meanwhile.
+  const std::string name = "PX" + std::to_string(100000 + random() % 900000) + ".EXE";
+  std::string lower = name;
+  for (char& ch : lower) {
+    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  }
+  const std::string utility = dir.File(name);
+  std::filesystem::copy_file(self, utility);
+  auto& list = plotxfer::platform::SystemProcessList();
+  EXPECT_EQ(list.Find(name), ProcessPresence::Absent);
+  SetEnv("PLOTXFER_PROBE_SLEEP_MS", "20000");
+  plotxfer::platform::ToolCancel cancel;
+  plotxfer::platform::ToolLimits limits;
+  limits.cancel = &cancel;
+  auto runner = plotxfer::platform::MakeSupervisedProcessRunner(limits);
+  std::thread tool([&] { runner->Run(utility, "\"" + utility + "\""); });
+  for (int i = 0; i < 1000 && !std::filesystem::exists(report); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(list.Find(lower), ProcessPresence::Running);
+  EXPECT_EQ(list.Find(name.substr(0, name.size() - 1)), ProcessPresence::Absent);
+  cancel.Request();
+  tool.join();
+}
 
 TEST(FileSystem, RemoveAndExists) {
   auto& files = plotxfer::platform::SystemFileSystem();

@@ -251,3 +251,32 @@ TEST_F(ConvertDrawingTest, PlanBuildsEverythingWithoutTouchingFiles) {
   EXPECT_EQ(plan.output_command.program, paths.output_utility);
   EXPECT_EQ(PlanConversion(Context(), app, work.File("none.VX")).verdict, InvalidDrawing);
 }
+
+TEST_F(ConvertDrawingTest, AStoppedToolFailsTheDrawingWithItsCode) {
+  using platform::ToolOutcome;
+  struct Case {
+    bool export_tool;  // which tool is stopped: the export tool or the output utility
+    ToolOutcome outcome;
+    ConversionResult result;
+    const char* says;
+  };
+  const Case cases[] = {
+      {true, ToolOutcome::TimedOut, ExportNotStarted, "timed out"},
+      {true, ToolOutcome::Cancelled, ExportNotStarted, "interrupt"},
+      {false, ToolOutcome::TimedOut, OutputFailed, "timed out"},
+      {false, ToolOutcome::Cancelled, OutputFailed, "interrupt"},
+  };
+  expected_output = pdf;
+  ToolsWork();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.says);
+    runner.outcomes = {{c.export_tool ? paths.export_tool : paths.output_utility, c.outcome}};
+    runner.calls.clear();
+    files.existing = {pdf};  // an earlier output; a stopped utility writes part of a new one
+    EXPECT_EQ(Convert(drawing), c.result);
+    EXPECT_NE(detail.find(c.says), std::string::npos) << detail;
+    // A stopped export starts no output utility; what a stopped utility wrote is not kept.
+    EXPECT_EQ(runner.calls.size(), c.export_tool ? 1u : 2u);
+    EXPECT_EQ(files.existing.count(pdf), c.export_tool ? 1u : 0u);
+  }
+}

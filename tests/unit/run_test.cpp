@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/convert/combined_pdf.h"
 #include "core/convert/status_text.h"
 #include "fake_services.h"
 #include "temp_files.h"
@@ -12,6 +14,8 @@
 using namespace plotxfer;
 using plotxfer::testing::DrawingHeader;
 using plotxfer::testing::FakeFiles;
+using plotxfer::testing::FakeLocks;
+using plotxfer::testing::FakeProcessList;
 using plotxfer::testing::FakeRunner;
 using plotxfer::testing::TempFolder;
 using plotxfer::testing::WriteBytes;
@@ -24,37 +28,66 @@ constexpr text::PathStyle kStyle = text::PathStyle::Windows;
 constexpr text::PathStyle kStyle = text::PathStyle::Posix;
 #endif
 
-// Records what a front end would show; stops when asked before a given row.
+// Records what a front end would show; stops when asked for the stop_at-th time (from 0).
 class RecordingObserver : public RunObserver {
  public:
+  void RunPreparing() override {
+    events.push_back("prepare");
+    if (prepare) {
+      prepare();
+    }
+  }
   void RunStarted(std::size_t n) override { events.push_back("start " + std::to_string(n)); }
   bool StopRequested() override {
     ++asked;
-    return stop_before_row >= 0 && asked - 1 == stop_before_row;
+    return stop_at >= 0 && asked - 1 == stop_at;
   }
-  void RowStarted(std::size_t row, const std::string&) override {
+  void RowStatusChanged(std::size_t row, RowStatus status, int code,
+                        const std::string& detail) override {
     events.push_back("row " + std::to_string(row) + " " +
-                     StatusText(RowStatus::Converting, 0, text::CodePage::Utf8));
+                     StatusText(status, code, text::CodePage::Utf8));
+    if (status == RowStatus::Failed || status == RowStatus::Aborted) {
+      EXPECT_FALSE(detail.empty()) << events.back();
+    }
   }
+  void RowStarted(std::size_t, const std::string&) override {}
   void RowFinished(std::size_t row, const std::string&, ConversionResult r,
                    const std::string&) override {
-    events.push_back("row " + std::to_string(row) + " " +
-                     StatusText(r == Converted ? RowStatus::Converted : RowStatus::Failed, r,
-                                text::CodePage::Utf8));
+    finished.push_back(std::to_string(row) + ":" + std::to_string(r));
   }
 
-  int stop_before_row = -1;
+  std::function<void()> prepare;  // what the front end does there (captures its options)
+  int stop_at = -1;
   int asked = 0;
   std::vector<std::string> events;
+  std::vector<std::string> finished;
 };
 
-class RunTest : public ::testing::Test {
- protected:
-  RunTest() {
+// The last text each row shows.
+std::vector<std::string> FinalTexts(const std::vector<std::string>& events, std::size_t rows) {
+  std::vector<std::string> texts(rows);
+  for (const std::string& e : events) {
+    if (e.rfind("row ", 0) == 0) {
+      const std::size_t at = e.find(' ', 4);
+      texts[std::stoul(e.substr(4, at - 4))] = e.substr(at + 1);
+    }
+  }
+  return texts;
+}
+
+// Drawings are real files (their headers are read); tools and the files in RSTKIT are fakes.
+// The fake export tool writes the CSD file its line ends with, the fake output utility the PDF
+// its line names.
+struct RunSetup {
+  RunSetup() {
     app = work.File("app");
     paths = ToolPathsFor(app, kStyle, text::CodePage::Utf8);
-    runner.programs[paths.export_tool] = [](const std::string&) { return true; };
-    // The utility writes whatever output its line names: find it between the quotes.
+    runner.programs[paths.export_tool] = [this](const std::string& line) {
+      const auto end = line.rfind('"');
+      const auto begin = line.rfind('"', end - 1) + 1;
+      files.existing.insert(line.substr(begin, end - begin));
+      return true;
+    };
     runner.programs[paths.output_utility] = [this](const std::string& line) {
       const auto at = line.find("\"/pdfpath:") + 10;
       files.existing.insert(line.substr(at, line.find('"', at) - at));
@@ -64,28 +97,51 @@ class RunTest : public ::testing::Test {
       drawings.push_back(work.File(name));
       WriteBytes(drawings.back(), DrawingHeader());
     }
+    pdf = work.File("a.pdf");
+    list = CombinedListPath(app, kStyle, text::CodePage::Utf8);
   }
 
-  RunSummary Run() {
-    return RunConversions(CommandContext{options, 2, kStyle, text::CodePage::Utf8},
-                          ConversionServices{runner, files}, app, drawings, observer);
+  CommandContext Context() { return CommandContext{options, 2, kStyle, text::CodePage::Utf8}; }
+
+  RunSummary RunList() {
+    return RunConversions(Context(), ConversionServices{runner, files}, app, drawings, observer);
+  }
+
+  RunOutcome Execute() {
+    return ExecuteRun(Context(), ConversionServices{runner, files}, RunPorts{locks, processes}, app,
+                      drawings, observer);
+  }
+
+  std::string Csd(std::size_t i) { return NumberedCsdPath(app, i, kStyle, text::CodePage::Utf8); }
+
+  bool UtilityStarted() {
+    for (const auto& call : runner.calls) {
+      if (call.program == paths.output_utility) {
+        return true;
+      }
+    }
+    return false;
   }
 
   TempFolder work;
-  std::string app;
+  std::string app, pdf, list;
   ToolPaths paths;
   ConversionOptions options;
   FakeFiles files;
   FakeRunner runner;
+  FakeLocks locks;
+  FakeProcessList processes;
   RecordingObserver observer;
   std::vector<std::string> drawings;
 };
+
+class RunTest : public ::testing::Test, public RunSetup {};
 
 }  // namespace
 
 TEST_F(RunTest, AFailedDrawingDoesNotStopTheRun) {
   WriteBytes(drawings[1], "not a drawing");
-  const RunSummary summary = Run();
+  const RunSummary summary = RunList();
   EXPECT_EQ(summary.converted, 2u);
   EXPECT_EQ(summary.failed, 1u);
   EXPECT_FALSE(summary.stopped);
@@ -96,8 +152,8 @@ TEST_F(RunTest, AFailedDrawingDoesNotStopTheRun) {
 }
 
 TEST_F(RunTest, StopIsSeenOnlyBetweenDrawings) {
-  observer.stop_before_row = 1;  // Abort clicked while the first drawing converts
-  const RunSummary summary = Run();
+  observer.stop_at = 1;  // Abort clicked while the first drawing converts
+  const RunSummary summary = RunList();
   EXPECT_TRUE(summary.stopped);
   EXPECT_EQ(summary.converted, 1u);
   EXPECT_EQ(summary.not_reached, 2u);
@@ -107,10 +163,267 @@ TEST_F(RunTest, StopIsSeenOnlyBetweenDrawings) {
 }
 
 TEST_F(RunTest, StopBeforeTheFirstDrawingConvertsNothing) {
-  observer.stop_before_row = 0;
-  const RunSummary summary = Run();
+  observer.stop_at = 0;
+  const RunSummary summary = RunList();
   EXPECT_TRUE(summary.stopped);
   EXPECT_EQ(summary.not_reached, 3u);
+  EXPECT_TRUE(runner.calls.empty());
+}
+
+TEST_F(RunTest, OnlyPdfOutputOfSeveralDrawingsWithConnectNumCombines) {
+  struct Case {
+    int pdf_or_image, connect_num;
+    std::size_t drawings;
+    bool combined;
+  };
+  const Case cases[] = {{0, 1, 2, true},  {0, 1, 3, true},  {0, 1, 1, false},
+                        {0, 0, 3, false}, {1, 1, 3, false}, {2, 1, 3, false}};
+  for (const Case& c : cases) {
+    options.PdfOrImage = c.pdf_or_image;
+    options.ConnectNum = c.connect_num;
+    EXPECT_EQ(RunCombines(options, c.drawings), c.combined)
+        << c.pdf_or_image << " " << c.connect_num << " " << c.drawings;
+  }
+  // One drawing with ConnectNum 1: a single conversion through the one CSD file.
+  options.PdfOrImage = 0;
+  options.ConnectNum = 1;
+  drawings.resize(1);
+  const RunSummary summary = RunList();
+  EXPECT_FALSE(summary.combined);
+  EXPECT_EQ(summary.converted, 1u);
+  EXPECT_NE(runner.calls[0].command_line.find(paths.intermediate_csd), std::string::npos);
+}
+
+TEST_F(RunTest, ThreeDrawingsMakeOnePdfNamedAfterTheFirst) {
+  options.ConnectNum = 1;
+  const RunSummary summary = RunList();
+  EXPECT_TRUE(summary.combined);
+  EXPECT_EQ(summary.converted, 3u);
+  // Every row reads "変換中..." until all are exported; the results come together at the end.
+  EXPECT_EQ(observer.events, (std::vector<std::string>{
+                                 "start 3", "row 0 変換中...", "row 1 変換中...", "row 2 変換中...",
+                                 "row 0 変換終了", "row 1 変換終了", "row 2 変換終了"}));
+  EXPECT_EQ(observer.finished, (std::vector<std::string>{"0:0", "1:0", "2:0"}));
+  // Three exports, each to its numbered CSD file, then the utility once.
+  ASSERT_EQ(runner.calls.size(), 4u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(runner.calls[i].command_line,
+              BuildExportCommandLine(Context(), app, drawings[i], Csd(i)).command.command_line);
+  }
+  const std::string sep(1, text::PathSeparator(kStyle));
+  EXPECT_EQ(files.written[list], paths.utility_folder + sep + "VXTMPPDF000.CSD\r\n" +
+                                     paths.utility_folder + sep + "VXTMPPDF001.CSD\r\n" +
+                                     paths.utility_folder + sep + "VXTMPPDF002.CSD\r\n");
+  const std::string& line = runner.calls[3].command_line;
+  EXPECT_EQ(line, BuildCombinedPdfCommandLine(Context(), app, list, pdf, 3).command.command_line);
+  const std::string tail = " \"/PDFConnection:1\" \"/UnitNum:3\"";
+  EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+  EXPECT_NE(line.find(" \"" + list + "\" /s \"/pdfpath:" + pdf + "\""), std::string::npos);
+  EXPECT_EQ(files.existing.count(pdf), 1u);
+  // Asked before each export, then twice after the combination.
+  EXPECT_EQ(observer.asked, 5);
+}
+
+TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
+  struct Case {
+    const char* name;
+    std::function<void(RunSetup&)> arrange;
+    std::vector<std::string> texts;
+    bool list_written;
+    bool utility_started;
+    bool old_pdf_stays;
+    int asked;  // how often the front end was asked whether to stop
+  };
+  const Case cases[] = {
+      {"the second drawing is not valid",
+       [](RunSetup& t) { WriteBytes(t.drawings[1], "not a drawing"); },
+       {"中断", "エラー(1)", "中断"},
+       false,
+       false,
+       true,
+       4},
+      {"the second drawing is the PDF's own file, spelt otherwise",
+       [](RunSetup& t) { t.files.one_file.insert({t.pdf, t.drawings[1]}); },
+       {"中断", "エラー(4)", "中断"}, false, false, true, 4},
+      {"the export tool does not start",
+       [](RunSetup& t) { t.runner.programs.erase(t.paths.export_tool); },
+       {"エラー(2)", "中断", "中断"},
+       false,
+       false,
+       true,
+       3},
+      {"a numbered CSD file survives its deletion",
+       [](RunSetup& t) {
+         t.files.existing.insert(t.Csd(1));
+         t.files.locked.insert(t.Csd(1));
+       },
+       {"中断", "エラー(2)", "中断"},
+       false,
+       false,
+       true,
+       4},
+      {"the export writes no CSD file",
+       [](RunSetup& t) {
+         t.runner.programs[t.paths.export_tool] = [&t](const std::string& line) {
+           if (line.find(t.Csd(2)) == std::string::npos) {
+             t.files.existing.insert(line.find(t.Csd(0)) != std::string::npos ? t.Csd(0)
+                                                                              : t.Csd(1));
+           }
+           return true;
+         };
+       },
+       {"中断", "中断", "エラー(2)"},
+       false,
+       false,
+       true,
+       5},
+      {"the export tool times out",
+       [](RunSetup& t) {
+         t.runner.outcomes[t.paths.export_tool] = platform::ToolOutcome::TimedOut;
+       },
+       {"エラー(2)", "中断", "中断"},
+       false,
+       false,
+       true,
+       3},
+      {"the list file cannot be written",
+       [](RunSetup& t) { t.files.unwritable.insert(t.list); },
+       {"エラー(3)", "エラー(3)", "エラー(3)"},
+       false,
+       false,
+       true,
+       5},
+      {"the old PDF survives its deletion",
+       [](RunSetup& t) { t.files.locked.insert(t.pdf); },
+       {"エラー(3)", "エラー(3)", "エラー(3)"},
+       true,
+       false,
+       true,
+       5},
+      {"the output utility is missing",
+       [](RunSetup& t) { t.runner.programs.erase(t.paths.output_utility); },
+       {"エラー(3)", "エラー(3)", "エラー(3)"},
+       true,
+       true,
+       false,
+       5},
+      {"the output utility writes nothing",
+       [](RunSetup& t) {
+         t.runner.programs[t.paths.output_utility] = [](const std::string&) { return true; };
+       },
+       {"エラー(3)", "エラー(3)", "エラー(3)"},
+       true,
+       true,
+       false,
+       5},
+      {"the output utility times out after writing part of the PDF",
+       [](RunSetup& t) {
+         t.runner.outcomes[t.paths.output_utility] = platform::ToolOutcome::TimedOut;
+       },
+       {"エラー(3)", "エラー(3)", "エラー(3)"},
+       true,
+       true,
+       false,
+       5},
+      {"Abort during the second export",
+       [](RunSetup& t) { t.observer.stop_at = 2; },
+       {"中断", "中断", "中断"},
+       false,
+       false,
+       true,
+       4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunSetup t;
+    t.options.ConnectNum = 1;
+    t.files.existing.insert(t.pdf);  // from an earlier run
+    t.files.existing.insert(t.list);
+    c.arrange(t);
+    const RunSummary summary = t.RunList();
+    EXPECT_EQ(FinalTexts(t.observer.events, 3), c.texts);
+    EXPECT_EQ(t.files.written.count(t.list), c.list_written ? 1u : 0u);
+    EXPECT_EQ(t.UtilityStarted(), c.utility_started);
+    EXPECT_EQ(t.files.existing.count(t.pdf), c.old_pdf_stays ? 1u : 0u);
+    EXPECT_EQ(t.observer.asked, c.asked);
+    EXPECT_EQ(summary.converted, 0u);
+    EXPECT_EQ(summary.failed + summary.aborted, 3u);
+  }
+}
+
+TEST(ExecuteRun, ARefusedRunSavesNothingAndTouchesNoRow) {
+  using platform::LockState;
+  using platform::ProcessPresence;
+  struct Case {
+    const char* name;
+    LockState lock;
+    ProcessPresence utility;
+    bool empty_list;
+    RunRefusal refusal;
+  };
+  const Case cases[] = {
+      {"an empty list", LockState::Taken, ProcessPresence::Running, true,
+       RunRefusal::NothingToConvert},
+      {"another run holds the folder", LockState::Held, ProcessPresence::Absent, false,
+       RunRefusal::FolderInUse},
+      {"the output utility runs", LockState::Taken, ProcessPresence::Running, false,
+       RunRefusal::OutputUtilityRunning},
+      {"no process list", LockState::Taken, ProcessPresence::ListUnavailable, false,
+       RunRefusal::ProcessListUnavailable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunSetup t;
+    t.locks.state = c.lock;
+    t.processes.presence = c.utility;
+    if (c.empty_list) {
+      t.drawings.clear();
+    }
+    const RunOutcome outcome = t.Execute();
+    EXPECT_EQ(outcome.refusal, c.refusal);
+    EXPECT_FALSE(outcome.started());
+    EXPECT_FALSE(outcome.reason.empty());
+    EXPECT_TRUE(t.observer.events.empty());  // not prepared (nothing saved), no row cleared
+    EXPECT_EQ(t.observer.asked, 0);
+    EXPECT_TRUE(t.runner.calls.empty());
+    EXPECT_EQ(t.locks.held, 0);
+  }
+}
+
+TEST_F(RunTest, ARunHoldsTheFolderLockThroughout) {
+  int held_during_tools = 0;
+  const auto export_tool = runner.programs[paths.export_tool];
+  runner.programs[paths.export_tool] = [&](const std::string& line) {
+    held_during_tools += locks.held;
+    return export_tool(line);
+  };
+  locks.state = platform::LockState::Unavailable;  // no lock file can be made: the run goes on
+  EXPECT_TRUE(Execute().started());
+  EXPECT_EQ(held_during_tools, 0);
+  locks.state = platform::LockState::Taken;
+  observer = RecordingObserver{};
+  const RunOutcome outcome = Execute();
+  EXPECT_EQ(outcome.summary.converted, 3u);
+  EXPECT_EQ(held_during_tools, 3);
+  EXPECT_EQ(locks.held, 0);  // let go at the end
+  EXPECT_EQ(locks.asked.back(),
+            paths.utility_folder + text::PathSeparator(kStyle) + "PLOTXFER.LCK");
+  EXPECT_EQ(processes.asked.back(), "RASTRON.EXE");
+  EXPECT_EQ(observer.events.front(), "prepare");
+}
+
+TEST_F(RunTest, OptionsCapturedWhilePreparingAreTheRunsOptions) {
+  observer.prepare = [this] { options.ConnectNum = 1; };
+  EXPECT_TRUE(Execute().summary.combined);
+}
+
+TEST_F(RunTest, StopWhileTheSettingsAreSavedConvertsNothing) {
+  observer.stop_at = 0;
+  const RunOutcome outcome = Execute();
+  EXPECT_TRUE(outcome.started());
+  EXPECT_TRUE(outcome.summary.stopped);
+  EXPECT_EQ(outcome.summary.not_reached, 3u);
+  EXPECT_EQ(observer.events, (std::vector<std::string>{"prepare"}));  // rows untouched
   EXPECT_TRUE(runner.calls.empty());
 }
 

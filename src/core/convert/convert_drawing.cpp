@@ -4,6 +4,25 @@
 
 namespace plotxfer {
 
+bool RunTool(platform::ProcessRunner& runner, const ToolCommand& command, const char* role,
+             std::string* why) {
+  const std::string who = std::string(role) + " " + command.program;
+  switch (runner.Run(command.program, command.command_line)) {
+    case platform::ToolOutcome::Ended:
+      return true;
+    case platform::ToolOutcome::NotStarted:
+      *why = who + " cannot be started";
+      break;
+    case platform::ToolOutcome::TimedOut:
+      *why = who + " timed out: it ran longer than the time limit and was ended";
+      break;
+    case platform::ToolOutcome::Cancelled:
+      *why = who + " was ended by an interrupt";
+      break;
+  }
+  return false;
+}
+
 ConversionPlan PlanConversion(const CommandContext& ctx, std::string_view app_folder,
                               const std::string& drawing) {
   ConversionPlan plan;
@@ -67,10 +86,9 @@ ConversionResult ConvertDrawing(const CommandContext& ctx, const ConversionServi
   if (services.files.Exists(plan.csd_path)) {
     return fail(ExportNotStarted, "the old CSD file " + plan.csd_path + " cannot be deleted");
   }
-  if (!services.processes.RunAndWait(plan.export_command.program,
-                                     plan.export_command.command_line)) {
-    return fail(ExportNotStarted,
-                "the export tool " + plan.export_command.program + " cannot be started");
+  std::string why;
+  if (!RunTool(services.processes, plan.export_command, "the export tool", &why)) {
+    return fail(ExportNotStarted, why);
   }
   // The exit code and the CSD file are not looked at: a failed export shows as a missing output.
 
@@ -80,10 +98,10 @@ ConversionResult ConvertDrawing(const CommandContext& ctx, const ConversionServi
   if (services.files.Exists(plan.output_path)) {
     return fail(OutputFailed, "the old output file " + plan.output_path + " cannot be deleted");
   }
-  if (!services.processes.RunAndWait(plan.output_command.program,
-                                     plan.output_command.command_line)) {
-    return fail(OutputFailed,
-                "the output utility " + plan.output_command.program + " cannot be started");
+  if (!RunTool(services.processes, plan.output_command, "the output utility", &why)) {
+    // What a stopped utility wrote of the file is no result.
+    services.files.RemoveFile(plan.output_path);
+    return fail(OutputFailed, why);
   }
   if (!services.files.Exists(plan.output_path)) {
     return fail(OutputFailed, "the output utility wrote no " + plan.output_path);

@@ -28,6 +28,11 @@ struct ConversionPlan {
   ToolCommand output_command;
 };
 
+// Runs a tool and waits for it. True when it ran and ended by itself; otherwise why receives a
+// reason naming role ("the export tool") and the program: not started, timed out or cancelled.
+bool RunTool(platform::ProcessRunner& runner, const ToolCommand& command, const char* role,
+             std::string* why);
+
 // Tests the header and builds both command lines. Reads the drawing's first 32 bytes and
 // nothing else; changes nothing.
 ConversionPlan PlanConversion(const CommandContext& ctx, std::string_view app_folder,

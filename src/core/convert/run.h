@@ -1,25 +1,49 @@
 #pragma once
-// A run over a list of drawings, one conversion after the other. The front ends (the dialog,
-// plotxfer-batch) only observe it: they show each row's status and say when to stop.
+// A run over a list of drawings: one conversion after the other, or all of them into one PDF.
+// The front ends (the dialog, plotxfer-batch) only observe it: they show each row's status and
+// say when to stop. The rules of a run live here once, for both.
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/convert/convert_drawing.h"
+#include "core/convert/status_text.h"
+#include "platform/file_lock.h"
+#include "platform/process_list.h"
 
 namespace plotxfer {
 
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
+
+  // The run will go on: the application folder is ours and no output utility runs. The front
+  // end takes its options and stores them here (the dialog locks its controls, captures the
+  // options into the record the run's CommandContext refers to, saves the settings and rewrites
+  // the parameter file). Whatever becomes of that, the run goes on. Called by ExecuteRun only.
+  virtual void RunPreparing() {}
+
   // Before the first drawing: every row's status is cleared.
   virtual void RunStarted(std::size_t /*drawing_count*/) {}
-  // Asked before each drawing; true ends the run there and the rows not reached stay empty.
-  // The drawing under way is always finished: a running tool is never stopped.
+
+  // Asked before each drawing (and where the dialog processes its pending messages); true ends
+  // the run there. The drawing under way is always finished: a stop request never ends a tool.
   virtual bool StopRequested() = 0;
+
+  // The text a row shows changes: the dialog writes StatusText(status, code) into the row's
+  // status cell and repaints at once. code is the result for RowStatus::Failed. detail says why
+  // for Failed and Aborted (empty otherwise). Called for every change, in both kinds of run.
+  virtual void RowStatusChanged(std::size_t /*row*/, RowStatus /*status*/, int /*code*/,
+                                const std::string& /*detail*/) {}
+
+  // A drawing's conversion begins. In a combined run: its export begins.
   virtual void RowStarted(std::size_t row, const std::string& drawing) = 0;
-  // detail says why, for a non-zero result.
+
+  // A drawing reached its result; detail says why, for a non-zero result. In a combined run this
+  // comes for every row at the end (all converted, or all failed with OutputFailed), or for the
+  // one row that ended the combination; the other rows of an ended combination reach no result
+  // and only change to RowStatus::Aborted.
   virtual void RowFinished(std::size_t row, const std::string& drawing, ConversionResult result,
                            const std::string& detail) = 0;
 };
@@ -27,13 +51,66 @@ class RunObserver {
 struct RunSummary {
   std::size_t converted = 0;
   std::size_t failed = 0;
-  std::size_t not_reached = 0;
-  bool stopped = false;
+  std::size_t not_reached = 0;  // rows left with an empty status by a stop request
+  std::size_t aborted = 0;      // rows of a combined run shown as "中断"
+  bool stopped = false;         // a stop request ended the run
+  bool combined = false;        // the drawings were combined into one PDF
 };
 
-// Converts the drawings in list order; a failed drawing does not stop the run.
+// True when the run makes one PDF of the drawings: PDF output, more than one drawing and
+// ConnectNum 1. Otherwise each drawing is converted on its own.
+bool RunCombines(const ConversionOptions& options, std::size_t drawing_count);
+
+// Clears every row's status, then converts the drawings in list order (a failed drawing does
+// not stop the run) or combines them (ConvertCombinedPdf). Takes no lock and checks for no
+// running output utility: that is ExecuteRun's part.
 RunSummary RunConversions(const CommandContext& ctx, const ConversionServices& services,
                           std::string_view app_folder, const std::vector<std::string>& drawings,
                           RunObserver& observer);
+
+// The lock file that makes a run the only one in its application folder: every run renders
+// through the same files in RSTKIT.
+inline constexpr char kRunLockName[] = "PLOTXFER.LCK";
+std::string RunLockPath(std::string_view app_folder, text::PathStyle style, text::CodePage cp);
+
+// 0 when no process named RASTRON.EXE runs, -2 when one does, -3 when the process list cannot
+// be taken.
+int IsOutputUtilityRunning(platform::ProcessList& processes);
+
+// Why a run did not start. Nothing was saved, written or converted, and no row changed.
+enum class RunRefusal {
+  None,                    // the run took place (or was stopped before its first drawing)
+  NothingToConvert,        // the list is empty
+  FolderInUse,             // another run holds the application folder's lock
+  OutputUtilityRunning,    // a process named RASTRON.EXE runs (the dialog's message 400)
+  ProcessListUnavailable,  // the process list cannot be taken (the dialog's message 401)
+};
+
+struct RunOutcome {
+  RunRefusal refusal = RunRefusal::None;
+  std::string reason;  // for a refusal, in words, for scripts and reports
+  RunSummary summary;  // when not refused
+  bool started() const { return refusal == RunRefusal::None; }
+};
+
+// The ports a whole run needs besides those of a conversion.
+struct RunPorts {
+  platform::FileLocks& locks;
+  platform::ProcessList& processes;
+};
+
+// A whole run, as the Execute button or plotxfer-batch starts it:
+// 1. an empty list does nothing;
+// 2. the application folder's lock is taken and held until the run returns; a folder locked by
+//    another run refuses the run (a lock file that cannot be made does not: a folder where it
+//    cannot be made has no room for the run's own files either, and each drawing fails there);
+// 3. a running output utility, or no process list, refuses the run;
+// 4. observer.RunPreparing();
+// 5. observer.StopRequested(): true ends the run before its first drawing, rows untouched;
+// 6. RunConversions.
+// ctx.options is read only from step 6 on, so a front end may fill it in RunPreparing.
+RunOutcome ExecuteRun(const CommandContext& ctx, const ConversionServices& services,
+                      const RunPorts& ports, std::string_view app_folder,
+                      const std::vector<std::string>& drawings, RunObserver& observer);
 
 }  // namespace plotxfer

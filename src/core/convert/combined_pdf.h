@@ -1,0 +1,39 @@
+#pragma once
+// One PDF of several drawings: every drawing is exported to a numbered CSD file of its own, a
+// list file names these files, and the output utility renders the list once. All or nothing:
+// the first drawing that fails, or a stop request, ends it before the output utility starts.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/convert/run.h"
+
+namespace plotxfer {
+
+inline constexpr char kCombinedListName[] = "PDFCONTINU.p2";
+
+// RSTKIT's VXTMPPDF000.CSD, VXTMPPDF001.CSD ... for the drawing at position index.
+std::string NumberedCsdPath(std::string_view app_folder, std::size_t index, text::PathStyle style,
+                            text::CodePage cp);
+std::string CombinedListPath(std::string_view app_folder, text::PathStyle style, text::CodePage cp);
+
+// The list file's bytes: each path followed by CR LF, nothing else.
+std::string CombinedListText(const std::vector<std::string>& csd_paths);
+
+// What a combination ended with; the run looks at it only to decide whether to process pending
+// messages a second time.
+enum CombinedResult : int {
+  CombinedDone = 0,          // the PDF was written, or a drawing failed in the export phase
+  CombinedAborted = 1,       // a stop request ended it
+  CombinedOutputFailed = 3,  // the output phase failed
+};
+
+// Combines the drawings (at least two) into one PDF named after the first one, writing every
+// row's status through the observer and counting the rows into summary.
+CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& services,
+                                  std::string_view app_folder,
+                                  const std::vector<std::string>& drawings, RunObserver& observer,
+                                  RunSummary& summary);
+
+}  // namespace plotxfer
