@@ -64,7 +64,7 @@ class ConversionRunTest : public ::testing::Test {
     app = work.File("app");
     std::filesystem::create_directories(app);
     std::filesystem::copy_file(std::string(PLOTXFER_TEST_DATA) + "/params/app/vxcsd.cprm",
-                               app + "/vxcsd.cprm");
+                               std::filesystem::path(app) / "vxcsd.cprm");
     tools = ToolPathsFor(app, kStyle, text::CodePage::Utf8);
     runner.programs[tools.export_tool] = [this](const std::string& line) {
       view.log.push_back("export");
@@ -90,7 +90,7 @@ class ConversionRunTest : public ::testing::Test {
                     {IDS_STATUS_ERROR, "エラー(%d)"}, {IDS_STATUS_DONE, "変換終了"},
                     {IDS_STATUS_ABORTED, "中断"},     {IDS_UTILITY_BUSY, "busy"},
                     {IDS_UTILITY_FAILED, "no list"}};
-    record.AppFolder = app + "/";
+    record.AppFolder = app + text::PathSeparator(kStyle);
     dialog.SetView(&view);
     DialogServices s;
     s.settings = &settings;
