@@ -58,6 +58,12 @@ bool CPLOTXFERApp::InitInstance() {
   ui::PLTXFRDlg dialog;
   dialog.FillFrom(Options);
   dialog.UseRecord(Options, platform::SystemSettingsStore());
+  // A run takes its options into the record and its tables from the process.
+  ui::DialogServices services = dialog.services();
+  services.record = &Options;
+  services.char_vector_font = CharVectorFont;
+  services.tables = &Tables;
+  dialog.SetServices(services);
   // A missing or unreadable template leaves the defaults as they are; the dialog opens all the
   // same.
   dialog.SetLineTypeLoader(

@@ -53,6 +53,10 @@ class DialogView {
   virtual void SetText(int id, const std::string& narrow) = 0;
   // Redraws the whole dialog at once, without waiting for the message queue.
   virtual void Repaint() = 0;
+  // Handles every message waiting in the thread's queue through the application's pump, then
+  // its idle work. False when the quit message was among them: it is posted again, so that the
+  // program still ends once the caller is done.
+  virtual bool ProcessPendingMessages() = 0;
 
   // A text of the string table, UTF-8; empty when the id has none.
   virtual std::string LoadText(int string_id) const = 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/convert/run.h"
+#include "core/params/param_file.h"
 #include "core/settings/options.h"
 #include "core/settings/settings_store.h"
 #include "core/settings/stored_settings.h"
@@ -28,7 +30,23 @@ struct DialogServices {
   const DrawingFiles* files = nullptr;
   text::PathStyle path_style = text::PathStyle::Windows;
   text::CodePage code_page = text::CodePage::ShiftJis;
+  // The run: the application's record (the captured options go there and the tools' command
+  // lines come from it), the drafting system's vector font, the process-wide pen and line-type
+  // tables, the parameter file's services, the tools and files, the folder lock and process list.
+  ConversionOptions* record = nullptr;
+  int char_vector_font = kDefaultCharVectorFont;
+  params::ParamTables* tables = nullptr;
+  const params::ParamServices* params = nullptr;
+  const ConversionServices* conversion = nullptr;
+  const RunPorts* run_ports = nullptr;
 };
+
+// The longest status text a cell takes, in bytes.
+inline constexpr std::size_t kMaxStatusBytes = 19;
+
+// A status text from its string-table format (UTF-8) and a result code, cut to kMaxStatusBytes
+// at a character boundary.
+std::string FormatStatusText(const std::string& format, int code);
 
 // What the file selection made of the user's choice.
 enum ChooseResult : int {
@@ -75,6 +93,7 @@ class MainDialog {
 
   void SetView(DialogView* view) { view_ = view; }
   void SetServices(const DialogServices& services) { services_ = services; }
+  const DialogServices& services() const { return services_; }
   // Reads the line-type defaults of the parameter template in the given application folder;
   // the last step of the initialisation.
   void SetLineTypeLoader(std::function<void(const std::string& app_folder)> loader) {
@@ -102,6 +121,12 @@ class MainDialog {
   // Rewrites the row numbers from row first to the last row.
   void RenumberRows(int first);
 
+  // The conversion run (conversion_run.cpp).
+  void OnExecute();
+  // Handles the pending window messages; true (abort) when Abort was clicked among them or the
+  // quit message came.
+  bool PumpMessages();
+
   // Reads the option controls into the working copy (the run does this at its start).
   void CaptureOptions();
   // The eight captured values, as the settings store saves them at run start.
@@ -120,7 +145,6 @@ class MainDialog {
 
  protected:
   DialogView& view() const { return *view_; }
-  const DialogServices& services() const { return services_; }
 
  private:
   void SetImageFormatsEnabled(bool enabled);

@@ -1,6 +1,11 @@
 #include "ui/pltxfr_dlg_win.h"
 
 #include "platform/codepage.h"
+#include "platform/file_lock.h"
+#include "platform/files.h"
+#include "platform/param_services.h"
+#include "platform/process_list.h"
+#include "platform/process_window.h"
 #include "platform/system_settings.h"
 #include "ui/about_dlg_win.h"
 #include "ui/output_sheet_win.h"
@@ -21,6 +26,9 @@ PLTXFRDlg::PLTXFRDlg(HWND parent)
     : DialogImpl(IDD_PLTXFR_DIALOG, parent),
       icon_(LoadProgramIcon(SM_CXICON, SM_CYICON)),
       small_icon_(LoadProgramIcon(SM_CXSMICON, SM_CYSMICON)),
+      conversion_{platform::WindowServingProcessRunner(), platform::SystemFileSystem()},
+      run_ports_{platform::SystemFileLocks(), platform::SystemProcessList()},
+      params_(platform::SystemParamServices()),
       view_(*this, IDC_DRAWING_LIST, icon_, small_icon_) {
   SetView(&view_);
   DialogServices services;
@@ -28,6 +36,9 @@ PLTXFRDlg::PLTXFRDlg(HWND parent)
   services.files = &SystemDrawingFiles();
   services.path_style = text::PathStyle::Windows;
   services.code_page = platform::ActiveCodePage();
+  services.params = &params_;
+  services.conversion = &conversion_;
+  services.run_ports = &run_ports_;
   SetServices(services);
 }
 
@@ -54,6 +65,7 @@ std::span<const wingui::CommandEntry<PLTXFRDlg>> PLTXFRDlg::CommandTable() {
       {IDC_ADD_FILE, BN_CLICKED, &PLTXFRDlg::OnAddFile},
       {IDC_DELETE_FILE, BN_CLICKED, &PLTXFRDlg::OnDeleteFile},
       {IDC_BROWSE_FOLDER, BN_CLICKED, &PLTXFRDlg::OnBrowseFolder},
+      {IDC_EXECUTE, BN_CLICKED, &PLTXFRDlg::OnExecute},
       {IDC_OUTPUT_SETTINGS, BN_CLICKED, &PLTXFRDlg::OnOutputSettings},
   };
   return table;

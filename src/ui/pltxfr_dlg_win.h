@@ -43,6 +43,10 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
  private:
   HICON icon_;
   HICON small_icon_;
+  // What a run goes through on this system: the tools wait with the window kept alive.
+  ConversionServices conversion_;
+  RunPorts run_ports_;
+  params::ParamServices params_;
   wingui::Window folder_edit_;
   Win32DialogView view_;
   ConversionOptions* record_ = nullptr;

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "core/text/file_selection.h"
+#include "wingui/application.h"
 #include "wingui/strings.h"
 
 namespace plotxfer::ui {
@@ -86,6 +87,33 @@ void Win32DialogView::SetText(int id, const std::string& narrow) {
 void Win32DialogView::Repaint() {
   RedrawWindow(dialog_.hwnd(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+bool Win32DialogView::ProcessPendingMessages() {
+  wingui::Application* app = wingui::Application::Current();
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (app) {
+      if (!app->PumpMessage()) {
+        PostQuitMessage(0);
+        return false;
+      }
+      continue;
+    }
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      break;
+    }
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(0);
+      return false;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (app) {
+    app->RunIdle();
+  }
+  return true;
 }
 
 std::string Win32DialogView::LoadText(int string_id) const {

@@ -22,6 +22,7 @@ class Win32DialogView : public DialogView {
   std::string Text(int id) const override;
   void SetText(int id, const std::string& narrow) override;
   void Repaint() override;
+  bool ProcessPendingMessages() override;
 
   std::string LoadText(int string_id) const override;
   std::string NarrowToUtf8(const std::string& narrow) const override;

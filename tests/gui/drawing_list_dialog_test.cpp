@@ -23,30 +23,6 @@ using guitest::WhenReady;
 // The file-name box of the explorer-style file dialog is the edit inside combo box cmb13.
 constexpr int kFileNameCombo = 1148;
 
-struct OwnedDialogSearch {
-  HWND owner;
-  HWND found;
-};
-
-BOOL CALLBACK MatchOwnedDialog(HWND hwnd, LPARAM lparam) {
-  auto* search = reinterpret_cast<OwnedDialogSearch*>(lparam);
-  wchar_t cls[16] = {};
-  GetClassNameW(hwnd, cls, 16);
-  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd) &&
-      GetWindow(hwnd, GW_OWNER) == search->owner) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A visible dialog of this thread owned by owner (the folder browser's title is Wine's own).
-HWND FindOwnedDialog(HWND owner) {
-  OwnedDialogSearch search{owner, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), &MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 void WriteDrawing(const std::string& path) {
   char header[32] = {};
   std::memcpy(header + 4, "KRESTO PLANX V4.0", 17);
@@ -155,7 +131,7 @@ TEST_F(DrawingListDialogTest, FolderBrowserOpensOnTheCurrentFolderAndKeepsDriveR
     bool confirmed = false;
     WhenReady(
         [&] {
-          HWND browser = FindOwnedDialog(dialog_->hwnd());
+          HWND browser = guitest::FindOwnedDialog(dialog_->hwnd());
           if (!browser) {
             return false;
           }

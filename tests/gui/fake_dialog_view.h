@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory DialogView: controls keep the state the logic gives them, the list keeps its
 // rows, and every read and write is logged so tests can check what was touched and in what order.
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -71,6 +72,27 @@ class FakeDialogView : public DialogView {
     control(id).text = narrow;
   }
   void Repaint() override { ++repaints; }
+  // What the user did while the dialog was busy, handed out one batch per ProcessPendingMessages:
+  // each batch runs its actions (clicks) then; a batch that says quit ends with the quit message.
+  struct PendingBatch {
+    std::vector<std::function<void()>> actions;
+    bool quit = false;
+  };
+  std::vector<PendingBatch> pending;
+  int pumps = 0;
+  bool ProcessPendingMessages() override {
+    ++pumps;
+    log.push_back("pump");
+    if (pending.empty()) {
+      return true;
+    }
+    PendingBatch batch = std::move(pending.front());
+    pending.erase(pending.begin());
+    for (auto& action : batch.actions) {
+      action();
+    }
+    return !batch.quit;
+  }
 
   std::string LoadText(int string_id) const override {
     auto it = strings.find(string_id);

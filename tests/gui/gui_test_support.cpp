@@ -50,6 +50,23 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM lparam) {
   return TRUE;
 }
 
+struct OwnedDialogSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnedDialog(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<OwnedDialogSearch*>(lparam);
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd) &&
+      GetWindow(hwnd, GW_OWNER) == search->owner) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 TestApplication::TestApplication() {
@@ -102,6 +119,12 @@ HWND FindThreadDialog(const std::wstring& title) {
   FindState state{&title, nullptr};
   EnumThreadWindows(GetCurrentThreadId(), &MatchDialog, reinterpret_cast<LPARAM>(&state));
   return state.found;
+}
+
+HWND FindOwnedDialog(HWND owner) {
+  OwnedDialogSearch search{owner, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void PumpPending() {

@@ -40,6 +40,9 @@ void WhenReady(std::function<bool()> action, int tries = 100);
 // A visible dialog window of this thread whose title is title (null when there is none).
 HWND FindThreadDialog(const std::wstring& title);
 
+// A visible dialog of this thread owned by owner (message boxes, the folder browser).
+HWND FindOwnedDialog(HWND owner);
+
 // Handles every message already queued for this thread.
 void PumpPending();
 

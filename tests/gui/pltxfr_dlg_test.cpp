@@ -354,6 +354,25 @@ TEST_F(PltxfrDlgTest, ListCellsKeepPathsInTheAnsiCodePageAndStatusTextsInAnyCode
   EXPECT_EQ(view.ListCell(0, 0), "  2");
 }
 
+TEST_F(PltxfrDlgTest, PumpingDispatchesClicksRunsIdleWorkAndKeepsTheQuitMessage) {
+  Open();
+  GiveRows(1);
+  guitest::PumpPending();
+  App().idle_wanted = 2;
+  App().idle_counts.clear();
+  PostMessageW(Item(IDC_ABORT), BM_CLICK, 0, 0);
+  EXPECT_TRUE(dialog->PumpMessages());  // the Abort click waited in the queue
+  EXPECT_EQ(App().idle_counts, (std::vector<long>{0, 1, 2}));
+  EXPECT_FALSE(dialog->PumpMessages());  // a pump clears what an earlier click set
+
+  PostQuitMessage(7);
+  EXPECT_TRUE(dialog->PumpMessages());
+  EXPECT_EQ(dialog->AbortFlag, 1);
+  MSG quit{};
+  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(quit.wParam, 0u);  // posted again, with exit code 0
+}
+
 TEST_F(PltxfrDlgTest, DragIconIsTheProgramIcon) {
   Open();
   ASSERT_NE(dialog->icon(), nullptr);

@@ -5,6 +5,9 @@
 //   window_probe rect main|about|sheet    prints "x y width height" of the window
 //   window_probe wait main|about|sheet N  waits up to N seconds for the window; exit 0 when shown
 //   window_probe close main|about|sheet   closes the window as its close box would
+//   window_probe click ID                 clicks the main dialog's control ID (posted)
+//   window_probe wait-enabled ID N        waits up to N seconds until the main dialog's control
+//                                         ID is enabled (after a run: Execute comes back)
 //   window_probe add NAME...              clicks the main dialog's add button and chooses the
 //                                         named files in the folder its file dialog opens on
 // The main dialog is found by the program title (string 200), the About box and the sheet by
@@ -117,6 +120,26 @@ int main(int argc, char** argv) {
   }
   const char* verb = argv[1];
   const char* which = argc > 2 ? argv[2] : "main";
+  if (std::strcmp(verb, "click") == 0 || std::strcmp(verb, "wait-enabled") == 0) {
+    HWND main = Find("main");
+    HWND control = main && argc > 2 ? GetDlgItem(main, std::atoi(argv[2])) : nullptr;
+    if (!control) {
+      std::fprintf(stderr, "window_probe: no such control\n");
+      return 1;
+    }
+    if (std::strcmp(verb, "click") == 0) {
+      PostMessageW(control, BM_CLICK, 0, 0);
+      return 0;
+    }
+    const int seconds = argc > 3 ? std::atoi(argv[3]) : 10;
+    for (int i = 0; i < seconds * 10; ++i) {
+      if (IsWindowEnabled(control)) {
+        return 0;
+      }
+      Sleep(100);
+    }
+    return 1;
+  }
   if (std::strcmp(verb, "add") == 0) {
     return AddFiles();
   }

@@ -1,0 +1,143 @@
+// The conversion run as the main dialog starts and shows it. The run's rules (the lock on the
+// application folder, the busy check, single or combined conversion, where stop requests are
+// asked) are the engine's; the dialog locks its controls, saves the options, shows every status
+// change in the list at once and answers stop requests by processing its pending messages.
+#include <cstdio>
+
+#include "core/text/codepage.h"
+#include "ui/main_dialog.h"
+
+namespace plotxfer::ui {
+namespace {
+
+int StatusTextId(RowStatus status) {
+  switch (status) {
+    case RowStatus::Converting:
+      return IDS_STATUS_CONVERTING;
+    case RowStatus::Failed:
+      return IDS_STATUS_ERROR;
+    case RowStatus::Converted:
+      return IDS_STATUS_DONE;
+    case RowStatus::Aborted:
+      return IDS_STATUS_ABORTED;
+    case RowStatus::Empty:
+      break;
+  }
+  return 0;
+}
+
+class DialogRunObserver : public RunObserver {
+ public:
+  explicit DialogRunObserver(MainDialog& dialog, DialogView& view) : dialog_(dialog), view_(view) {}
+
+  bool prepared() const { return prepared_; }
+
+  void RunPreparing() override {
+    prepared_ = true;
+    dialog_.AbortFlag = 0;
+    dialog_.EnableRunControls(false);
+    dialog_.CaptureOptions();
+    // Failures are silent here: the run goes on with the options and parameter file there are.
+    const DialogServices& s = dialog_.services();
+    if (s.settings && s.record) {
+      SaveGeneralSettings(*s.settings, dialog_.CapturedOptions(), *s.record);
+    }
+    if (s.record && s.tables && s.params) {
+      params::WriteParamFile(*s.record, *s.tables, *s.params);
+    }
+  }
+
+  bool StopRequested() override { return dialog_.PumpMessages(); }
+
+  void RunStarted(std::size_t drawing_count) override {
+    for (std::size_t row = 0; row < drawing_count; ++row) {
+      view_.ListSetUiCell(static_cast<int>(row), 2, "");
+    }
+    view_.Repaint();
+  }
+
+  void RowStatusChanged(std::size_t row, RowStatus status, int code, const std::string&) override {
+    const int id = StatusTextId(status);
+    view_.ListSetUiCell(static_cast<int>(row), 2,
+                        id ? FormatStatusText(view_.LoadText(id), code) : std::string());
+    view_.Repaint();
+  }
+
+  void RowStarted(std::size_t, const std::string&) override {}
+  void RowFinished(std::size_t, const std::string&, ConversionResult, const std::string&) override {
+  }
+
+ private:
+  MainDialog& dialog_;
+  DialogView& view_;
+  bool prepared_ = false;
+};
+
+}  // namespace
+
+std::string FormatStatusText(const std::string& format, int code) {
+  char field[kMaxStatusBytes + 1] = {};
+  std::snprintf(field, sizeof field, format.c_str(), code);
+  std::string text(field);
+  // A cut in the middle of a character leaves no stray lead byte behind.
+  while (!text.empty()) {
+    const std::size_t last = text::LastCharStart(text, text::CodePage::Utf8);
+    if (static_cast<unsigned char>(text[last]) < 0x80 ||
+        text::CharLength(text, last, text::CodePage::Utf8) > 1) {
+      break;
+    }
+    text.resize(last);
+  }
+  return text;
+}
+
+bool MainDialog::PumpMessages() {
+  AbortFlag = 0;
+  if (!view().ProcessPendingMessages()) {
+    AbortFlag = 1;  // the quit message: the run ends as by Abort, and the program after it
+    return true;
+  }
+  return AbortFlag != 0;
+}
+
+void MainDialog::OnExecute() {
+  const std::string caption = view().LoadText(IDS_APP_TITLE);
+  if (RowCount == 0) {
+    return;
+  }
+  const DialogServices& s = services();
+  if (!s.record || !s.conversion || !s.run_ports) {
+    return;
+  }
+  const CommandContext ctx{*s.record, s.char_vector_font, s.path_style, s.code_page};
+  DialogRunObserver observer(*this, view());
+  const RunOutcome outcome =
+      ExecuteRun(ctx, *s.conversion, *s.run_ports, AppFolder, DrawingPaths, observer);
+
+  int message = 0;
+  switch (outcome.refusal) {
+    case RunRefusal::OutputUtilityRunning:
+    case RunRefusal::FolderInUse:  // another run renders through the same files right now
+      message = IDS_UTILITY_BUSY;
+      break;
+    case RunRefusal::ProcessListUnavailable:
+      message = IDS_UTILITY_FAILED;
+      break;
+    case RunRefusal::None:
+    case RunRefusal::NothingToConvert:
+      break;
+  }
+  if (message) {
+    MessageRequest refused;
+    refused.text = view().LoadText(message);
+    refused.caption = caption;
+    refused.buttons = MessageButtons::Ok;
+    refused.icon = MessageIcon::Error;
+    view().ShowMessage(refused);
+  }
+  if (observer.prepared()) {
+    EnableRunControls(true);
+  }
+}
+
+}  // namespace plotxfer::ui

@@ -1,0 +1,190 @@
+// A run from the real dialog under Wine, with the real stand-in tools: the status cells as the
+// list view holds them, an Abort click made while a tool runs, the window answering other
+// threads meanwhile, and the refusal while a program named RASTRON.EXE runs.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "../unit/temp_files.h"
+#include "../unit/test_env.h"
+#include "gui_test_support.h"
+#include "platform/value_store.h"
+#include "resources/resource.h"
+#include "ui/pltxfr_dlg_win.h"
+
+namespace plotxfer::ui {
+namespace {
+
+using guitest::App;
+using plotxfer::testing::DrawingHeader;
+using plotxfer::testing::ReadBytes;
+using plotxfer::testing::SetEnv;
+using plotxfer::testing::UnsetEnv;
+using plotxfer::testing::WriteBytes;
+
+// 変換終了, エラー(1) and 変換中... as the list view gives them under code page 932.
+const std::string kConverted = "\x95\xCF\x8A\xB7\x8F\x49\x97\xB9";
+const std::string kError1 = "\x83\x47\x83\x89\x81\x5B(1)";
+const std::string kConverting = "\x95\xCF\x8A\xB7\x92\x86...";
+
+std::string Cell(HWND list, int row, int column) {
+  char buffer[264] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = sizeof buffer;
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
+class RunDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (GetACP() != 932) {
+      GTEST_SKIP() << "the status texts are read as Shift-JIS";
+    }
+    App();
+    // The application folder as the program finds it beside itself.
+    app_ = work_.Path() + "\\";
+    CreateDirectoryA((app_ + "RSTKIT").c_str(), nullptr);
+    WriteBytes(app_ + "VXCVPX.exe", ReadBytes(PLOTXFER_STANDIN_VXCVPX));
+    WriteBytes(app_ + "RSTKIT\\RASTRON.EXE", ReadBytes(PLOTXFER_STANDIN_RASTRON));
+    for (const char* name : {"VELLUMIX.SYS", "vxcsd.std", "vxcsd.cprm"}) {
+      WriteBytes(app_ + name, ReadBytes(std::string(PLOTXFER_DEMO_APP) + "/" + name));
+    }
+    root_ = "SOFTWARE\\MORVA\\PLOTXFER-run-test-" + std::to_string(GetCurrentProcessId());
+    settings_ = std::make_unique<SettingsStore>(platform::SystemValueStore(), root_);
+    record_.AppFolder = app_;
+    record_.FolderType = 0;
+    dialog_ = std::make_unique<PLTXFRDlg>();
+    dialog_->FillFrom(record_);
+    DialogServices s = dialog_->services();
+    s.settings = settings_.get();
+    s.record = &record_;
+    s.tables = &tables_;
+    dialog_->SetServices(s);
+    ASSERT_TRUE(dialog_->Create());
+    ShowWindow(dialog_->hwnd(), SW_SHOWNORMAL);
+  }
+  void TearDown() override {
+    UnsetEnv("PLOTXFER_STANDIN_SLEEP_MS");
+    UnsetEnv("PLOTXFER_STANDIN_ONLY");
+    dialog_.reset();
+    RegDeleteTreeA(HKEY_CURRENT_USER, root_.c_str());
+  }
+
+  // n drawings in the list as the add handler leaves them.
+  void List(int n) {
+    DialogView& view = dialog_->dialog_view();
+    for (int i = 0; i < n; ++i) {
+      const std::string path = work_.File("d" + std::to_string(i) + ".VX");
+      WriteBytes(path, DrawingHeader());
+      view.ListInsertRow(i, RowNumberText(i));
+      view.ListSetCell(i, 1, path);
+      dialog_->DrawingPaths.push_back(path);
+    }
+    dialog_->RowCount = n;
+    dialog_->UpdateRunButtons();
+  }
+  HWND Item(int id) const { return GetDlgItem(dialog_->hwnd(), id); }
+  std::string Status(int row) const { return Cell(Item(IDC_DRAWING_LIST), row, 2); }
+  void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+
+  plotxfer::testing::TempFolder work_;
+  std::string app_;
+  std::string root_;
+  std::unique_ptr<SettingsStore> settings_;
+  ConversionOptions record_;
+  params::ParamTables tables_;
+  std::unique_ptr<PLTXFRDlg> dialog_;
+};
+
+TEST_F(RunDialogTest, ThreeDrawingsWithABadSecondEndConvertedFailedConverted) {
+  List(3);
+  WriteBytes(dialog_->DrawingPaths[1], "not a drawing at all, far too short");
+  Click(IDC_EXECUTE);
+  EXPECT_EQ(Status(0), kConverted);
+  EXPECT_EQ(Status(1), kError1);
+  EXPECT_EQ(Status(2), kConverted);
+  EXPECT_EQ(GetFileAttributesA(work_.File("d0.pdf").c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_EXECUTE)));
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD_FILE)));
+}
+
+TEST_F(RunDialogTest, AbortClickedWhileTheFirstToolRunsStopsTheRunAndTheWindowKeepsAnswering) {
+  List(3);
+  SetEnv("PLOTXFER_STANDIN_ONLY", "VXCVPX");
+  SetEnv("PLOTXFER_STANDIN_SLEEP_MS", "1500");
+  HWND dialog = dialog_->hwnd();
+  HWND list = Item(IDC_DRAWING_LIST);
+  HWND abort = Item(IDC_ABORT);
+  std::atomic<bool> answered{false};
+  std::string seen_status;
+  bool abort_enabled = false;
+  std::thread user([&] {
+    Sleep(600);  // the first export tool sleeps now
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
+    // Read through the list's own thread: it serves messages sent to it while the tool runs.
+    seen_status = Cell(list, 0, 2);
+    abort_enabled = IsWindowEnabled(abort) != FALSE;
+    PostMessageW(abort, BM_CLICK, 0, 0);
+  });
+  Click(IDC_EXECUTE);
+  user.join();
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(seen_status, kConverting);
+  EXPECT_TRUE(abort_enabled);
+  EXPECT_EQ(Status(0), kConverted);
+  EXPECT_EQ(Status(1), "");
+  EXPECT_EQ(Status(2), "");
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_EXECUTE)));
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD_FILE)));
+}
+
+TEST_F(RunDialogTest, AProgramNamedRastronRefusesTheRunWithMessage400) {
+  List(1);
+  // Our stand-in, started under the utility's name from a folder of its own, sleeps meanwhile.
+  const std::string busy_folder = work_.File("busy");
+  CreateDirectoryA(busy_folder.c_str(), nullptr);
+  const std::string busy = busy_folder + "\\RASTRON.EXE";
+  WriteBytes(busy, ReadBytes(PLOTXFER_STANDIN_RASTRON));
+  SetEnv("PLOTXFER_STANDIN_SLEEP_MS", "5000");
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string line = "\"" + busy + "\"";
+  ASSERT_TRUE(CreateProcessA(busy.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                             nullptr, nullptr, &si, &pi));
+  UnsetEnv("PLOTXFER_STANDIN_SLEEP_MS");
+  Sleep(300);
+
+  std::wstring text;
+  guitest::WhenReady([&] {
+    HWND box = guitest::FindOwnedDialog(dialog_->hwnd());
+    if (!box) {
+      return false;
+    }
+    text = guitest::ItemText(box, 0xFFFF);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+  });
+  Click(IDC_EXECUTE);
+  TerminateProcess(pi.hProcess, 0);
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+
+  EXPECT_EQ(text, L"出力ユーティリティが使用中のため、出力ができません。");
+  EXPECT_EQ(Status(0), "");
+  EXPECT_FALSE(settings_->ReadNumber(kBootDataKey, "PdfOrImage").has_value());
+}
+
+}  // namespace
+}  // namespace plotxfer::ui
