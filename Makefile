@@ -1,5 +1,5 @@
 # make demo            build plotxfer-batch and the stand-in tools, convert the sample drawings
-# make bench-convert   99 drawings through plotxfer-batch against the bare tool starts
+# make bench-convert   99 drawings through plotxfer-batch against the bare tool starts, natively and under Wine
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 # make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
@@ -19,6 +19,8 @@ demo: bootstrap
 bench-convert: bootstrap
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux -j2 --target bench_convert
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j2 --target bench_convert_wine
 
 test: bootstrap
 	@scripts/run-all-tests $(PRESETS)

@@ -11,6 +11,7 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <windows.h>
 #else
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -783,5 +784,68 @@ TEST(BatchProgram, StartsFromTheStoredSettingsAndStoresOnlyWhenAsked) {
   EXPECT_NE(after.find("\"PdfOrImage\"=dword:00000000"), std::string::npos) << after;
   EXPECT_NE(after.find("\"BAndWFlg\"=dword:00000000"), std::string::npos) << after;
   EXPECT_NE(after.find("\"ImageType\"=dword:00000003"), std::string::npos) << after;
+}
+#endif
+
+#if defined(_WIN32) && defined(PLOTXFER_BATCH_EXE)
+// The program's own command line under code page 932: '*' and '?' are the program's to expand,
+// over the names the system lists in Shift-JIS, a double-byte character matching one '?'.
+TEST(BatchProgram, ExpandsWildcardsOverShiftJisNames) {
+  if (platform::ActiveCodePage() != text::CodePage::ShiftJis) {
+    GTEST_SKIP() << "needs code page 932";
+  }
+  plotxfer::testing::TempFolder dir;
+  const std::string folder = dir.Path() + "\\\x90\x7D\x95\x5C";  // 図表: 表 ends in byte 0x5C
+  ASSERT_EQ(_mkdir(folder.c_str()), 0);
+  const std::string cover = folder + "\\\x95\x5C\x8E\x86.VX";  // 表紙.VX
+  const std::string so = folder + "\\\x83\x5C.VX";             // ソ.VX
+  const std::string plan = folder + "\\plan.vx";
+  for (const std::string& path : {cover, so, plan, folder + "\\notes.txt"}) {
+    WriteBytes(path, DrawingHeader());
+  }
+  int runs = 0;
+  const auto dry_run = [&](const std::string& pattern) {
+    const std::string out_path = dir.File("out" + std::to_string(++runs) + ".txt");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(out_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(out, INVALID_HANDLE_VALUE);
+    STARTUPINFOA start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = out;
+    start.hStdError = out;
+    std::string line = "\"" PLOTXFER_BATCH_EXE "\" --dry-run --pdf --app-folder \"" + dir.Path() +
+                       "\" \"" + pattern + "\"";
+    PROCESS_INFORMATION info{};
+    const BOOL started = CreateProcessA(PLOTXFER_BATCH_EXE, line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &start, &info);
+    CloseHandle(out);
+    EXPECT_TRUE(started) << GetLastError();
+    if (started) {
+      WaitForSingleObject(info.hProcess, 60000);
+      CloseHandle(info.hThread);
+      CloseHandle(info.hProcess);
+    }
+    return ReadBytes(out_path);
+  };
+  // The drawings (.VX, .vx) a dry run names, in the order they come.
+  const auto drawings_in = [&](const std::string& output) {
+    std::vector<std::string> found;
+    for (std::size_t at = 0; (at = output.find(folder + "\\", at)) != std::string::npos;) {
+      const std::size_t end = output.find('"', at);
+      const std::string path = output.substr(at, end - at);
+      const std::string ext = path.size() > 3 ? path.substr(path.size() - 3) : "";
+      if ((ext == ".VX" || ext == ".vx") && (found.empty() || found.back() != path)) {
+        found.push_back(path);
+      }
+      at = end;
+    }
+    return found;
+  };
+
+  EXPECT_EQ(drawings_in(dry_run(folder + "\\*.VX")), (std::vector<std::string>{plan, so, cover}));
+  EXPECT_EQ(drawings_in(dry_run(folder + "\\?.VX")), std::vector<std::string>{so});
+  EXPECT_EQ(drawings_in(dry_run(folder + "\\\x95\x5C*")), std::vector<std::string>{cover});
 }
 #endif

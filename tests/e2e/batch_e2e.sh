@@ -217,37 +217,57 @@ if [ -z "$wine" ]; then
   expect_eq "parameter file after refused runs" "$params_before" "$(md5sum <"$work/app/vxcsd.cprm")"
   expect_eq "report of a refused run" "3" \
     "$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["exit_status"])' "$work/refused.json")"
+fi
 
-  echo "== Ctrl-C in the terminal during the first of three drawings"
-  # The terminal sends Ctrl-C to its whole foreground process group: the tools must not die of it.
-  PLOTXFER_STANDIN_SLEEP_MS=1500 PLOTXFER_STANDIN_ONLY=VXCVPX setsid "$work/app/plotxfer-batch" \
-    --output-dir "$out" --report "$work/stopped.json" "${valid[@]:0:3}" >"$work/rows" 2>"$work/stderr" &
-  pid=$!
-  sleep 0.5
-  kill -INT -- "-$pid"
-  wait "$pid"
-  expect_eq "exit code after Ctrl-C" 130 "$?"
-  expect_eq "rows after Ctrl-C" "$(printf '  1 %s 変換終了\n  2 %s (not reached)\n  3 %s (not reached)' \
-    "${valid[0]}" "${valid[1]}" "${valid[2]}")" "$(cat "$work/rows")"
-  expect_eq "outputs after Ctrl-C" "$(name_of "${valid[0]}").pdf" "$(ls "$work/out")"
-  expect_eq "report after Ctrl-C" "130 1 2" "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))
+# Ctrl-C: natively the terminal sends it to its whole foreground process group, and the tools,
+# in a group of their own, must not die of it; on Windows the console sends it to the programs
+# attached to it, and the tools have no console. Under Wine the program's Unix process gets
+# SIGINT, which Wine hands to its console control handler.
+start_batch() {  # start_batch ARGS...: in the background; $batch_pid is what Ctrl-C goes to
+  if [ -n "$wine" ]; then
+    "$wine" "$work/app/plotxfer-batch.exe" "$@" >"$work/rows.raw" 2>"$work/stderr" &
+    batch_pid=$!
+  else
+    setsid "$work/app/plotxfer-batch" "$@" >"$work/rows.raw" 2>"$work/stderr" &
+    batch_pid=$!
+  fi
+}
+ctrl_c() {
+  if [ -n "$wine" ]; then kill -INT "$batch_pid"; else kill -INT -- "-$batch_pid"; fi
+}
+wait_for_tool() {
+  for _ in $(seq 100); do [ -n "$(tools_left)" ] && return; sleep 0.1; done
+  fail "no tool started within 10 s"
+}
+finished_rows() { iconv -f "$([ -n "$wine" ] && echo CP932 || echo UTF-8)" -t UTF-8 "$work/rows.raw" | tr -d '\r'; }
+
+echo "== Ctrl-C during the first of three drawings"
+rm -f "$work"/out/*
+PLOTXFER_STANDIN_SLEEP_MS=2000 PLOTXFER_STANDIN_ONLY=VXCVPX start_batch \
+  --output-dir "$out" --report "$(native "$work/stopped.json")" "${valid[@]:0:3}"
+wait_for_tool
+ctrl_c
+wait "$batch_pid"
+expect_eq "exit code after Ctrl-C" 130 "$?"
+expect_eq "rows after Ctrl-C" "$(printf '  1 %s 変換終了\n  2 %s (not reached)\n  3 %s (not reached)' \
+  "${valid[0]}" "${valid[1]}" "${valid[2]}")" "$(finished_rows)"
+expect_eq "outputs after Ctrl-C" "$(name_of "${valid[0]}").pdf" "$(ls "$work/out")"
+expect_eq "report after Ctrl-C" "130 1 2" "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))
 print(r["exit_status"], r["summary"]["converted"], r["summary"]["not_reached"])' "$work/stopped.json")"
 
-  echo "== A second Ctrl-C ends the running tool"
-  rm -f "$work"/out/*
-  PLOTXFER_STANDIN_SLEEP_MS=10000 PLOTXFER_STANDIN_ONLY=VXCVPX setsid "$work/app/plotxfer-batch" \
-    --output-dir "$out" "${valid[@]:0:2}" >"$work/rows" 2>"$work/stderr" &
-  pid=$!
-  sleep 0.5
-  kill -INT -- "-$pid"
-  sleep 0.2
-  kill -INT -- "-$pid"
-  wait "$pid"
-  expect_eq "exit code after two Ctrl-C" 130 "$?"
-  expect_eq "rows after two Ctrl-C" "$(printf '  1 %s 中断\n  2 %s (not reached)' \
-    "${valid[0]}" "${valid[1]}")" "$(cat "$work/rows")"
-  expect_eq "tool processes left after two Ctrl-C" "" "$(tools_left)"
-fi
+echo "== A second Ctrl-C ends the running tool"
+rm -f "$work"/out/*
+PLOTXFER_STANDIN_SLEEP_MS=10000 PLOTXFER_STANDIN_ONLY=VXCVPX start_batch \
+  --output-dir "$out" "${valid[@]:0:2}"
+wait_for_tool
+ctrl_c
+sleep 0.3
+ctrl_c
+wait "$batch_pid"
+expect_eq "exit code after two Ctrl-C" 130 "$?"
+expect_eq "rows after two Ctrl-C" "$(printf '  1 %s 中断\n  2 %s (not reached)' \
+  "${valid[0]}" "${valid[1]}")" "$(finished_rows)"
+expect_eq "tool processes left after two Ctrl-C" "" "$(tools_left)"
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed"
