@@ -97,6 +97,7 @@ TEST_F(AtomicFile, AFailureAtAnyStepLeavesTheOldFileWhole) {
       {"disk full past the old length in place", ReplaceStep::kWrite, 3500, true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
     const fs::path target = dir_ / "vxcsd.cprm";
     { std::ofstream(target, std::ios::binary) << old_content; }
     ReplaceControl control;
@@ -107,33 +108,31 @@ TEST_F(AtomicFile, AFailureAtAnyStepLeavesTheOldFileWhole) {
       return !(step == c.step && written >= c.at);
     };
     std::string error;
-    EXPECT_FALSE(ReplaceFileSafely(target.string(), new_content, &error, control)) << c.title;
-    EXPECT_FALSE(error.empty()) << c.title;
-    EXPECT_TRUE(Slurp(target) == old_content) << c.title;
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1) << c.title;
+    EXPECT_FALSE(ReplaceFileSafely(target.string(), new_content, &error, control));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(Slurp(target) == old_content);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
   }
 }
 
 TEST_F(AtomicFile, WithoutATemporaryFileTheFileIsRewrittenInPlaceAndSaysSo) {
   const fs::path target = dir_ / "settings.reg";
   { std::ofstream(target, std::ios::binary) << std::string(100, 'o'); }
-  for (const std::string& content : {std::string(10, 'a'), std::string(300, 'b')}) {
-    std::string note;
-    ReplaceControl control;
-    control.fault = [](ReplaceStep step, std::size_t) {
-      return step != ReplaceStep::kCreateTemporary;
-    };
-    control.notice = [&note](const std::string& n) { note = n; };
-    std::string error;
-    ASSERT_TRUE(ReplaceFileSafely(target.string(), content, &error, control)) << error;
-    EXPECT_EQ(Slurp(target), content);
-    EXPECT_NE(note.find("in place"), std::string::npos) << note;
-  }
-  // A file that does not exist yet cannot be written in place.
+  std::string note;
   ReplaceControl no_temp;
   no_temp.fault = [](ReplaceStep step, std::size_t) {
     return step != ReplaceStep::kCreateTemporary;
   };
+  no_temp.notice = [&note](const std::string& n) { note = n; };
+  // Shorter, then longer than what is there.
+  for (const std::string& content : {std::string(10, 'a'), std::string(300, 'b')}) {
+    note.clear();
+    std::string error;
+    ASSERT_TRUE(ReplaceFileSafely(target.string(), content, &error, no_temp)) << error;
+    EXPECT_EQ(Slurp(target), content);
+    EXPECT_NE(note.find("in place"), std::string::npos) << note;
+  }
+  // A file that does not exist yet cannot be written in place.
   EXPECT_FALSE(ReplaceFileSafely((dir_ / "new.reg").string(), "x", nullptr, no_temp));
   EXPECT_FALSE(fs::exists(dir_ / "new.reg"));
 }

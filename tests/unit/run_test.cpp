@@ -63,8 +63,8 @@ class RecordingObserver : public RunObserver {
   std::vector<std::string> finished;
 };
 
-// The last text each row shows.
-std::vector<std::string> FinalTexts(const std::vector<std::string>& events, std::size_t rows) {
+// The last text each row shows, joined by " | ".
+std::string FinalTexts(const std::vector<std::string>& events, std::size_t rows) {
   std::vector<std::string> texts(rows);
   for (const std::string& e : events) {
     if (e.rfind("row ", 0) == 0) {
@@ -72,7 +72,11 @@ std::vector<std::string> FinalTexts(const std::vector<std::string>& events, std:
       texts[std::stoul(e.substr(4, at - 4))] = e.substr(at + 1);
     }
   }
-  return texts;
+  std::string joined;
+  for (const std::string& t : texts) {
+    joined += (joined.empty() ? "" : " | ") + t;
+  }
+  return joined;
 }
 
 // Drawings are real files (their headers are read); tools and the files in RSTKIT are fakes.
@@ -151,23 +155,42 @@ TEST_F(RunTest, AFailedDrawingDoesNotStopTheRun) {
   EXPECT_EQ(observer.asked, 3);
 }
 
-TEST_F(RunTest, StopIsSeenOnlyBetweenDrawings) {
-  observer.stop_at = 1;  // Abort clicked while the first drawing converts
-  const RunSummary summary = RunList();
-  EXPECT_TRUE(summary.stopped);
-  EXPECT_EQ(summary.converted, 1u);
-  EXPECT_EQ(summary.not_reached, 2u);
-  EXPECT_EQ(observer.events,
-            (std::vector<std::string>{"start 3", "row 0 変換中...", "row 0 変換終了"}));
-  EXPECT_EQ(runner.calls.size(), 2u);
-}
-
-TEST_F(RunTest, StopBeforeTheFirstDrawingConvertsNothing) {
-  observer.stop_at = 0;
-  const RunSummary summary = RunList();
-  EXPECT_TRUE(summary.stopped);
-  EXPECT_EQ(summary.not_reached, 3u);
-  EXPECT_TRUE(runner.calls.empty());
+// A stop request never ends a tool: the drawing under way is finished, no other is started.
+TEST(Run, StopIsSeenOnlyBetweenDrawings) {
+  struct Case {
+    const char* name;
+    bool whole_run;  // through ExecuteRun, which asks once more after preparing
+    int stop_at;
+    std::size_t converted;
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {"Abort clicked while the first drawing converts",
+       false,
+       1,
+       1,
+       {"start 3", "row 0 変換中...", "row 0 変換終了"}},
+      {"before the first drawing", false, 0, 0, {"start 3"}},
+      {"while the settings are saved: no row is touched", true, 0, 0, {"prepare"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunSetup t;
+    t.observer.stop_at = c.stop_at;
+    RunSummary summary;
+    if (c.whole_run) {
+      const RunOutcome outcome = t.Execute();
+      EXPECT_TRUE(outcome.started());
+      summary = outcome.summary;
+    } else {
+      summary = t.RunList();
+    }
+    EXPECT_TRUE(summary.stopped);
+    EXPECT_EQ(summary.converted, c.converted);
+    EXPECT_EQ(summary.not_reached, 3 - c.converted);
+    EXPECT_EQ(t.observer.events, c.events);
+    EXPECT_EQ(t.runner.calls.size(), 2 * c.converted);
+  }
 }
 
 TEST_F(RunTest, OnlyPdfOutputOfSeveralDrawingsWithConnectNumCombines) {
@@ -214,55 +237,40 @@ TEST_F(RunTest, ThreeDrawingsMakeOnePdfNamedAfterTheFirst) {
   EXPECT_EQ(files.written[list], paths.utility_folder + sep + "VXTMPPDF000.CSD\r\n" +
                                      paths.utility_folder + sep + "VXTMPPDF001.CSD\r\n" +
                                      paths.utility_folder + sep + "VXTMPPDF002.CSD\r\n");
-  const std::string& line = runner.calls[3].command_line;
-  EXPECT_EQ(line, BuildCombinedPdfCommandLine(Context(), app, list, pdf, 3).command.command_line);
-  const std::string tail = " \"/PDFConnection:1\" \"/UnitNum:3\"";
-  EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
-  EXPECT_NE(line.find(" \"" + list + "\" /s \"/pdfpath:" + pdf + "\""), std::string::npos);
+  EXPECT_EQ(runner.calls[3].command_line,
+            BuildCombinedPdfCommandLine(Context(), app, list, pdf, 3).command.command_line);
   EXPECT_EQ(files.existing.count(pdf), 1u);
   // Asked before each export, then twice after the combination.
   EXPECT_EQ(observer.asked, 5);
 }
 
 TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
+  // How far the combination got: the exports only; the list file written (the old PDF stays);
+  // the output utility started (the old PDF deleted before).
+  enum Reached { kExports, kList, kUtility };
   struct Case {
     const char* name;
+    const char* texts;  // each row's last text
+    int asked;          // how often the front end was asked whether to stop
+    Reached reached;
     std::function<void(RunSetup&)> arrange;
-    std::vector<std::string> texts;
-    bool list_written;
-    bool utility_started;
-    bool old_pdf_stays;
-    int asked;  // how often the front end was asked whether to stop
   };
+  const char* all_failed = "エラー(3) | エラー(3) | エラー(3)";
   const Case cases[] = {
-      {"the second drawing is not valid",
-       [](RunSetup& t) { WriteBytes(t.drawings[1], "not a drawing"); },
-       {"中断", "エラー(1)", "中断"},
-       false,
-       false,
-       true,
-       4},
-      {"the second drawing is the PDF's own file, spelt otherwise",
-       [](RunSetup& t) { t.files.one_file.insert({t.pdf, t.drawings[1]}); },
-       {"中断", "エラー(4)", "中断"}, false, false, true, 4},
-      {"the export tool does not start",
-       [](RunSetup& t) { t.runner.programs.erase(t.paths.export_tool); },
-       {"エラー(2)", "中断", "中断"},
-       false,
-       false,
-       true,
-       3},
-      {"a numbered CSD file survives its deletion",
+      {"the second drawing is not valid", "中断 | エラー(1) | 中断", 4, kExports,
+       [](RunSetup& t) { WriteBytes(t.drawings[1], "not a drawing"); }},
+      {"the second drawing is the PDF, spelt otherwise", "中断 | エラー(4) | 中断", 4, kExports,
+       [](RunSetup& t) {
+         t.files.one_file.insert({t.pdf, t.drawings[1]});
+       }},
+      {"the export tool does not start", "エラー(2) | 中断 | 中断", 3, kExports,
+       [](RunSetup& t) { t.runner.programs.erase(t.paths.export_tool); }},
+      {"a numbered CSD file survives its deletion", "中断 | エラー(2) | 中断", 4, kExports,
        [](RunSetup& t) {
          t.files.existing.insert(t.Csd(1));
          t.files.locked.insert(t.Csd(1));
-       },
-       {"中断", "エラー(2)", "中断"},
-       false,
-       false,
-       true,
-       4},
-      {"the export writes no CSD file",
+       }},
+      {"the export writes no CSD file", "中断 | 中断 | エラー(2)", 5, kExports,
        [](RunSetup& t) {
          t.runner.programs[t.paths.export_tool] = [&t](const std::string& line) {
            if (line.find(t.Csd(2)) == std::string::npos) {
@@ -271,67 +279,27 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
            }
            return true;
          };
-       },
-       {"中断", "中断", "エラー(2)"},
-       false,
-       false,
-       true,
-       5},
-      {"the export tool times out",
+       }},
+      {"the export tool times out", "エラー(2) | 中断 | 中断", 3, kExports,
        [](RunSetup& t) {
          t.runner.outcomes[t.paths.export_tool] = platform::ToolOutcome::TimedOut;
-       },
-       {"エラー(2)", "中断", "中断"},
-       false,
-       false,
-       true,
-       3},
-      {"the list file cannot be written",
-       [](RunSetup& t) { t.files.unwritable.insert(t.list); },
-       {"エラー(3)", "エラー(3)", "エラー(3)"},
-       false,
-       false,
-       true,
-       5},
-      {"the old PDF survives its deletion",
-       [](RunSetup& t) { t.files.locked.insert(t.pdf); },
-       {"エラー(3)", "エラー(3)", "エラー(3)"},
-       true,
-       false,
-       true,
-       5},
-      {"the output utility is missing",
-       [](RunSetup& t) { t.runner.programs.erase(t.paths.output_utility); },
-       {"エラー(3)", "エラー(3)", "エラー(3)"},
-       true,
-       true,
-       false,
-       5},
-      {"the output utility writes nothing",
+       }},
+      {"the list file cannot be written", all_failed, 5, kExports,
+       [](RunSetup& t) { t.files.unwritable.insert(t.list); }},
+      {"the old PDF survives its deletion", all_failed, 5, kList,
+       [](RunSetup& t) { t.files.locked.insert(t.pdf); }},
+      {"the output utility is missing", all_failed, 5, kUtility,
+       [](RunSetup& t) { t.runner.programs.erase(t.paths.output_utility); }},
+      {"the output utility writes nothing", all_failed, 5, kUtility,
        [](RunSetup& t) {
          t.runner.programs[t.paths.output_utility] = [](const std::string&) { return true; };
-       },
-       {"エラー(3)", "エラー(3)", "エラー(3)"},
-       true,
-       true,
-       false,
-       5},
-      {"the output utility times out after writing part of the PDF",
+       }},
+      {"the output utility times out after writing part of the PDF", all_failed, 5, kUtility,
        [](RunSetup& t) {
          t.runner.outcomes[t.paths.output_utility] = platform::ToolOutcome::TimedOut;
-       },
-       {"エラー(3)", "エラー(3)", "エラー(3)"},
-       true,
-       true,
-       false,
-       5},
-      {"Abort during the second export",
-       [](RunSetup& t) { t.observer.stop_at = 2; },
-       {"中断", "中断", "中断"},
-       false,
-       false,
-       true,
-       4},
+       }},
+      {"Abort during the second export", "中断 | 中断 | 中断", 4, kExports,
+       [](RunSetup& t) { t.observer.stop_at = 2; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -342,9 +310,9 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
     c.arrange(t);
     const RunSummary summary = t.RunList();
     EXPECT_EQ(FinalTexts(t.observer.events, 3), c.texts);
-    EXPECT_EQ(t.files.written.count(t.list), c.list_written ? 1u : 0u);
-    EXPECT_EQ(t.UtilityStarted(), c.utility_started);
-    EXPECT_EQ(t.files.existing.count(t.pdf), c.old_pdf_stays ? 1u : 0u);
+    EXPECT_EQ(t.files.written.count(t.list), c.reached >= kList ? 1u : 0u);
+    EXPECT_EQ(t.UtilityStarted(), c.reached == kUtility);
+    EXPECT_EQ(t.files.existing.count(t.pdf), c.reached == kUtility ? 0u : 1u);
     EXPECT_EQ(t.observer.asked, c.asked);
     EXPECT_EQ(summary.converted, 0u);
     EXPECT_EQ(summary.failed + summary.aborted, 3u);
@@ -415,16 +383,6 @@ TEST_F(RunTest, ARunHoldsTheFolderLockThroughout) {
 TEST_F(RunTest, OptionsCapturedWhilePreparingAreTheRunsOptions) {
   observer.prepare = [this] { options.ConnectNum = 1; };
   EXPECT_TRUE(Execute().summary.combined);
-}
-
-TEST_F(RunTest, StopWhileTheSettingsAreSavedConvertsNothing) {
-  observer.stop_at = 0;
-  const RunOutcome outcome = Execute();
-  EXPECT_TRUE(outcome.started());
-  EXPECT_TRUE(outcome.summary.stopped);
-  EXPECT_EQ(outcome.summary.not_reached, 3u);
-  EXPECT_EQ(observer.events, (std::vector<std::string>{"prepare"}));  // rows untouched
-  EXPECT_TRUE(runner.calls.empty());
 }
 
 TEST(StatusText, ShiftJisAndUtf8Encodings) {

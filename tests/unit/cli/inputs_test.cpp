@@ -83,6 +83,7 @@ TEST_F(InputsTest, FoldersListsAndPatternsGiveTheirDrawingsInOrder) {
     std::vector<InputSource> sources;
     bool recursive;
     std::vector<std::string> drawings;
+    const char* note = "";  // what the one note says, where one is expected
   };
   const std::vector<Case> cases = {
       {"a folder: its .VX files in any case, by name, no subfolders",
@@ -107,12 +108,19 @@ TEST_F(InputsTest, FoldersListsAndPatternsGiveTheirDrawingsInOrder) {
        false,
        {Path("A.vx"), Path("b.VX"), Path("c.Vx")}},
       {"a pattern with ?", {Arg(Path("?.V?"))}, false, {Path("A.vx"), Path("b.VX"), Path("c.Vx")}},
-      {"a pattern matching nothing gives nothing", {Arg(Path("*.pdf"))}, false, {}},
+      {"a pattern matching nothing gives nothing", {Arg(Path("*.pdf"))}, false, {}, "no file"},
+      {"a folder without drawings", {Arg(Path("empty"))}, true, {}, "no drawings"},
   };
+  std::filesystem::create_directory(Path("empty"));
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     const ExpandedInputs got = Expand(c.sources, c.recursive);
-    EXPECT_TRUE(got.ok()) << c.what << ": " << got.error;
-    EXPECT_EQ(got.drawings, c.drawings) << c.what;
+    EXPECT_TRUE(got.ok()) << got.error;
+    EXPECT_EQ(got.drawings, c.drawings);
+    if (*c.note != '\0') {
+      ASSERT_EQ(got.notes.size(), 1u);
+      EXPECT_NE(got.notes[0].find(c.note), std::string::npos) << got.notes[0];
+    }
   }
 }
 
@@ -140,15 +148,6 @@ TEST_F(InputsTest, AListOnStandardInputAndListsThatCannotBeRead) {
   EXPECT_NE(missing.error.find("nolist.txt"), std::string::npos) << missing.error;
 }
 
-TEST_F(InputsTest, AFolderWithoutDrawingsIsNoted) {
-  std::filesystem::create_directory(Path("empty"));
-  const ExpandedInputs got = Expand({Arg(Path("empty"))}, true);
-  EXPECT_TRUE(got.ok());
-  EXPECT_TRUE(got.drawings.empty());
-  ASSERT_EQ(got.notes.size(), 1u);
-  EXPECT_NE(got.notes[0].find("no drawings"), std::string::npos);
-}
-
 TEST(WildcardMatches, WindowsRules) {
   using plotxfer::cli::WildcardMatches;
   constexpr auto sjis = text::CodePage::ShiftJis;
@@ -172,6 +171,7 @@ TEST(WildcardMatches, WindowsRules) {
       {"\x95\x5D*", "\x95\x5C.VX", false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(WildcardMatches(c.pattern, c.name, sjis), c.matches) << c.pattern << " " << c.name;
+    SCOPED_TRACE(std::string(c.pattern) + " " + c.name);
+    EXPECT_EQ(WildcardMatches(c.pattern, c.name, sjis), c.matches);
   }
 }
