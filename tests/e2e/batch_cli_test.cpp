@@ -673,29 +673,26 @@ TEST_F(BatchParamsTest, AFileThatCannotBeRewrittenIsReportedAndTheRunGoesOn) {
   EXPECT_NE(out.Text().find("  2 " + request.drawings[1] + " 変換終了"), std::string::npos);
 }
 
+// Refused for want of a tool, or by the engine (whose every refusal is shown in its own tests).
 TEST_F(BatchParamsTest, ARefusedRunSavesAndWritesNothing) {
   struct Case {
     const std::string* missing_tool;
-    platform::LockState lock;
     platform::ProcessPresence utility;
     std::string reason;
   };
   const Case cases[] = {
-      {&paths.export_tool, platform::LockState::Taken, platform::ProcessPresence::Absent,
+      {&paths.export_tool, platform::ProcessPresence::Absent,
        "the tool " + paths.export_tool + " is missing"},
-      {&paths.output_utility, platform::LockState::Taken, platform::ProcessPresence::Absent,
+      {&paths.output_utility, platform::ProcessPresence::Absent,
        "the tool " + paths.output_utility + " is missing"},
-      {nullptr, platform::LockState::Held, platform::ProcessPresence::Absent,
-       "in use by another run"},
-      {nullptr, platform::LockState::Taken, platform::ProcessPresence::Running,
-       "a process named RASTRON.EXE is running"},
+      {nullptr, platform::ProcessPresence::Running, "a process named RASTRON.EXE is running"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
     files.existing = {paths.export_tool, paths.output_utility};
     if (c.missing_tool != nullptr) {
       files.existing.erase(*c.missing_tool);
     }
-    locks.state = c.lock;
     processes.presence = c.utility;
     const std::string before = ParamFile();
     request.save = true;
