@@ -63,9 +63,7 @@ std::string Win32PageView::LoadText(int string_id) const {
   return wingui::LoadTextUtf8(static_cast<UINT>(string_id));
 }
 
-COtherSetPDF::COtherSetPDF(PdfPage& logic)
-    : DialogImpl(IDD_OTHERSET_PDF), logic_(logic), view_(*this) {
-  logic_.SetView(&view_);
+COtherSetPDF::COtherSetPDF(PdfPage& logic) : OutputPage(IDD_OTHERSET_PDF, logic) {
 }
 
 std::span<const wingui::CommandEntry<COtherSetPDF>> COtherSetPDF::CommandTable() {
@@ -84,18 +82,7 @@ void COtherSetPDF::DoDataExchange(wingui::DataExchange& dx) {
   logic_.ExchangeData(dx.saving());
 }
 
-BOOL COtherSetPDF::OnInitDialog() {
-  PropertyPage::OnInitDialog();
-  return logic_.InitializeControls() ? TRUE : FALSE;
-}
-
-bool COtherSetPDF::OnKillActive() {
-  return logic_.KillActive() && PropertyPage::OnKillActive();
-}
-
-COtherSetIMG::COtherSetIMG(ImagePage& logic)
-    : DialogImpl(IDD_OTHERSET_IMG), logic_(logic), view_(*this) {
-  logic_.SetView(&view_);
+COtherSetIMG::COtherSetIMG(ImagePage& logic) : OutputPage(IDD_OTHERSET_IMG, logic) {
 }
 
 std::span<const wingui::CommandEntry<COtherSetIMG>> COtherSetIMG::CommandTable() {
@@ -114,15 +101,6 @@ void COtherSetIMG::DoDataExchange(wingui::DataExchange& dx) {
   wingui::DDX_Control(dx, IDC_IMG_HEIGHT, height_);
   wingui::DDX_Control(dx, IDC_IMG_DPI, dpi_);
   wingui::DDX_Control(dx, IDC_IMG_BASE_DPI, base_dpi_);
-}
-
-BOOL COtherSetIMG::OnInitDialog() {
-  PropertyPage::OnInitDialog();
-  return logic_.InitializeControls() ? TRUE : FALSE;
-}
-
-bool COtherSetIMG::OnKillActive() {
-  return logic_.KillActive() && PropertyPage::OnKillActive();
 }
 
 INT_PTR OpenOutputSettings(HWND parent, ConversionOptions& record, SettingsStore& store) {

@@ -35,46 +35,52 @@ class Win32PageView : public PageView {
   const wingui::Window& page_;
 };
 
-class COtherSetPDF : public wingui::DialogImpl<COtherSetPDF, wingui::PropertyPage> {
+// What both pages share: the rules they route to, a view on their controls, and the handlers of
+// the size radios and the paper list.
+template <class Page, class Logic>
+class OutputPage : public wingui::DialogImpl<Page, wingui::PropertyPage> {
+ public:
+  bool OnKillActive() override {
+    return logic_.KillActive() && wingui::PropertyPage::OnKillActive();
+  }
+
+ protected:
+  OutputPage(UINT template_id, Logic& logic)
+      : wingui::DialogImpl<Page, wingui::PropertyPage>(template_id), logic_(logic), view_(*this) {
+    logic_.SetView(&view_);
+  }
+
+  BOOL OnInitDialog() override {
+    wingui::PropertyPage::OnInitDialog();
+    return logic_.InitializeControls() ? TRUE : FALSE;
+  }
+
+  void OnDrawingSize() { logic_.OnDrawingSize(); }
+  void OnSpecifiedSize() { logic_.OnSpecifiedSize(); }
+  void OnPaperSelected() { logic_.OnPaperSelected(); }
+
+  Logic& logic_;
+  Win32PageView view_;
+  wingui::Window paper_, width_, height_;
+};
+
+class COtherSetPDF : public OutputPage<COtherSetPDF, PdfPage> {
  public:
   explicit COtherSetPDF(PdfPage& logic);
   static std::span<const wingui::CommandEntry<COtherSetPDF>> CommandTable();
 
   void DoDataExchange(wingui::DataExchange& dx) override;
-  bool OnKillActive() override;
-
- protected:
-  BOOL OnInitDialog() override;
-
- private:
-  void OnDrawingSize() { logic_.OnDrawingSize(); }
-  void OnSpecifiedSize() { logic_.OnSpecifiedSize(); }
-  void OnPaperSelected() { logic_.OnPaperSelected(); }
-
-  PdfPage& logic_;
-  Win32PageView view_;
-  wingui::Window paper_, width_, height_;
 };
 
-class COtherSetIMG : public wingui::DialogImpl<COtherSetIMG, wingui::PropertyPage> {
+class COtherSetIMG : public OutputPage<COtherSetIMG, ImagePage> {
  public:
   explicit COtherSetIMG(ImagePage& logic);
   static std::span<const wingui::CommandEntry<COtherSetIMG>> CommandTable();
 
   void DoDataExchange(wingui::DataExchange& dx) override;
-  bool OnKillActive() override;
-
- protected:
-  BOOL OnInitDialog() override;
 
  private:
-  void OnDrawingSize() { logic_.OnDrawingSize(); }
-  void OnSpecifiedSize() { logic_.OnSpecifiedSize(); }
-  void OnPaperSelected() { logic_.OnPaperSelected(); }
-
-  ImagePage& logic_;
-  Win32PageView view_;
-  wingui::Window paper_, width_, height_, dpi_, base_dpi_;
+  wingui::Window dpi_, base_dpi_;
 };
 
 // Opens the sheet modally over parent. OK copies the pages' values into record and stores them;

@@ -1,10 +1,12 @@
 // The dialog's side of a run against an in-memory view, through the real engine with in-memory
 // tools, lock and process list: what the list shows, when the controls are locked, what is saved,
-// and where an Abort click (or the quit message) takes effect.
+// which message a refusal shows, and where an Abort click (or the quit message) takes effect.
+// Which drawings convert, combine or fail is the engine's and tested with it.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "../common/fake_value_store.h"
 #include "../unit/fake_services.h"
@@ -26,32 +28,9 @@ constexpr text::PathStyle kStyle = text::PathStyle::Windows;
 constexpr text::PathStyle kStyle = text::PathStyle::Posix;
 #endif
 
-class FakeLocks : public platform::FileLocks {
- public:
-  bool held_elsewhere = false;
-  std::vector<std::string> taken;
-  platform::LockAttempt TryLock(const std::string& path) override {
-    platform::LockAttempt attempt;
-    if (held_elsewhere) {
-      attempt.state = platform::LockState::Held;
-      return attempt;
-    }
-    taken.push_back(path);
-    attempt.state = platform::LockState::Taken;
-    attempt.lock = std::make_unique<platform::HeldLock>();
-    return attempt;
-  }
-};
-
-class FakeProcesses : public platform::ProcessList {
- public:
-  platform::ProcessPresence answer = platform::ProcessPresence::Absent;
-  platform::ProcessPresence Find(const std::string&) override { return answer; }
-};
-
-class ConversionRunTest : public ::testing::Test {
- protected:
-  ConversionRunTest()
+// The dialog with its services, the in-memory tools and drawings as the list leaves them.
+struct DialogRun {
+  DialogRun()
       : settings(values),
         screen(96),
         params{profile, screen,
@@ -150,8 +129,8 @@ class ConversionRunTest : public ::testing::Test {
   plotxfer::testing::FakeRunner runner;
   plotxfer::testing::FakeFiles files;
   ConversionServices conversion;
-  FakeLocks locks;
-  FakeProcesses processes;
+  plotxfer::testing::FakeLocks locks;
+  plotxfer::testing::FakeProcessList processes;
   RunPorts ports;
   ConversionOptions record;
   FakeDialogView view;
@@ -160,44 +139,49 @@ class ConversionRunTest : public ::testing::Test {
   int exports = 0;
 };
 
-TEST_F(ConversionRunTest, EmptyListDoesNothing) {
-  view.log.clear();
-  dialog.OnExecute();
-  EXPECT_TRUE(view.log.empty());
-  EXPECT_TRUE(values.log().empty());
-  EXPECT_TRUE(locks.taken.empty());
-}
+class ConversionRunTest : public ::testing::Test, public DialogRun {};
 
-TEST_F(ConversionRunTest, RefusedRunShowsItsMessageAndTouchesNothing) {
+// A refused run shows its message (none for an empty list) and touches no control, row, setting
+// or file: nothing is read, locked, pumped or written.
+TEST(DialogRunRefusal, ShowsItsMessageAndTouchesNothing) {
+  using platform::ProcessPresence;
   struct Case {
-    platform::ProcessPresence utility;
+    const char* name;
+    int rows;
+    ProcessPresence utility;
     bool folder_locked;
     const char* message;
   };
   const Case cases[] = {
-      {platform::ProcessPresence::Running, false, "busy"},
-      {platform::ProcessPresence::ListUnavailable, false, "no list"},
-      {platform::ProcessPresence::Absent, true, "busy"},  // another run renders in this folder
+      {"an empty list", 0, ProcessPresence::Running, false, nullptr},
+      {"the output utility runs", 2, ProcessPresence::Running, false, "busy"},
+      {"no process list", 2, ProcessPresence::ListUnavailable, false, "no list"},
+      {"another run renders in this folder", 2, ProcessPresence::Absent, true, "busy"},
   };
-  List(2);
-  view.ListSetUiCell(0, 2, "変換終了");  // from an earlier run
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.message);
-    processes.answer = c.utility;
-    locks.held_elsewhere = c.folder_locked;
-    view.messages.clear();
-    dialog.OnExecute();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].text, c.message);
-    EXPECT_EQ(view.messages[0].caption, "title");
-    EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(view.messages[0].buttons, MessageButtons::Ok);
-    EXPECT_THAT(Statuses(), ElementsAre("変換終了", ""));
-    EXPECT_TRUE(values.log().empty());
-    EXPECT_EQ(Count("param file"), 0);
-    EXPECT_TRUE(runner.calls.empty());
-    EXPECT_FALSE(dialog.run_in_progress());
-    EXPECT_TRUE(view.control(IDC_EXECUTE).enabled);
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.List(c.rows);
+    for (int row = 0; row < c.rows; ++row) {
+      t.view.ListSetUiCell(row, 2, "変換終了");  // from an earlier run
+    }
+    t.processes.presence = c.utility;
+    t.locks.state = c.folder_locked ? platform::LockState::Held : platform::LockState::Taken;
+    t.dialog.OnExecute();
+    if (c.message) {
+      ASSERT_EQ(t.view.messages.size(), 1u);
+      EXPECT_EQ(t.view.messages[0].text, c.message);
+      EXPECT_EQ(t.view.messages[0].caption, "title");
+      EXPECT_EQ(t.view.messages[0].icon, MessageIcon::Error);
+      EXPECT_EQ(t.view.messages[0].buttons, MessageButtons::Ok);
+    } else {
+      EXPECT_TRUE(t.view.messages.empty());
+    }
+    EXPECT_EQ(t.Statuses(), Texts(static_cast<std::size_t>(c.rows), "変換終了"));
+    EXPECT_TRUE(t.view.log.empty());  // no capture, lock of controls, pump or parameter file
+    EXPECT_TRUE(t.values.log().empty());
+    EXPECT_EQ(t.locks.asked.empty(), c.rows == 0);
+    EXPECT_FALSE(t.dialog.run_in_progress());
   }
 }
 
@@ -226,84 +210,69 @@ TEST_F(ConversionRunTest, SecondOfThreeWithABadHeaderFailsAloneAndTheControlsCom
   EXPECT_EQ(view.pumps, 4);
 }
 
-TEST_F(ConversionRunTest, AbortClickedDuringTheFirstOfThreeStopsBeforeTheSecond) {
-  List(3);
-  ClickAbortDuringExport(1);
-  dialog.OnExecute();
-  EXPECT_THAT(Statuses(), ElementsAre("変換終了", "", ""));
-  EXPECT_EQ(Count("export"), 1);
-  EXPECT_TRUE(view.control(IDC_EXECUTE).enabled);
-  EXPECT_FALSE(dialog.run_in_progress());
-}
-
-TEST_F(ConversionRunTest, AbortClickedBeforeExecuteHasNoEffect) {
-  List(2);
-  dialog.OnAbort();
-  dialog.OnExecute();
-  EXPECT_THAT(Statuses(), ElementsAre("変換終了", "変換終了"));
-}
-
-TEST_F(ConversionRunTest, AbortOrQuitWhileSavingEndsTheRunBeforeTheFirstDrawing) {
-  for (bool quit : {false, true}) {
-    SCOPED_TRACE(quit);
-    List(2);
-    FakeDialogView::PendingBatch batch;
-    if (quit) {
-      batch.quit = true;
-    } else {
-      batch.actions.push_back([this] { dialog.OnAbort(); });
-    }
-    view.pending.push_back(batch);
-    dialog.OnExecute();
-    EXPECT_EQ(Count("export"), 0);
-    EXPECT_THAT(Statuses(), ElementsAre("", ""));
-    EXPECT_TRUE(view.control(IDC_EXECUTE).enabled);
-    EXPECT_EQ(dialog.AbortFlag, 1);
-    view.rows.clear();
-    dialog.DrawingPaths.clear();
-  }
-}
-
-TEST_F(ConversionRunTest, TheCapturedOptionsChooseBetweenCombinedAndSingleRuns) {
-  struct Case {
-    bool image;
-    int connect;
-    int drawings;
-    int output_runs;
-  };
-  const Case cases[] = {
-      {false, 1, 3, 1},  // one PDF of all three
-      {false, 1, 1, 1},  // one drawing: a single conversion
-      {true, 1, 3, 3},   // image output ignores the combine setting
-      {false, 0, 3, 3},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.image << c.connect << c.drawings);
-    view.rows.clear();
-    dialog.DrawingPaths.clear();
-    runner.calls.clear();
-    List(c.drawings);
-    record.ConnectNum = c.connect;
-    view.control(IDC_PDF).checked = !c.image;
-    view.control(IDC_IMAGE).checked = c.image;
-    dialog.OnExecute();
-    EXPECT_EQ(Count("output"), c.output_runs);
-    EXPECT_EQ(record.PdfOrImage, c.image ? 1 : 0);
-    for (const std::string& status : Statuses()) {
-      EXPECT_EQ(status, "変換終了");
-    }
-    // After an image run the formats are usable again; after a PDF run they stay disabled.
-    EXPECT_EQ(view.control(IDC_BMP).enabled, c.image);
-  }
-}
-
-TEST_F(ConversionRunTest, CombinedRunAbortedDuringTheSecondExportShowsAbortedEverywhere) {
+// What is on screen when Execute is clicked is the run's: image output, though the record says
+// PDF and combine, converts each drawing alone and leaves the image formats usable afterwards.
+TEST_F(ConversionRunTest, TheOptionsOnScreenWhenExecuteIsClickedAreTheRunsOptions) {
   record.ConnectNum = 1;
   List(3);
-  ClickAbortDuringExport(2);
+  ASSERT_FALSE(view.control(IDC_BMP).enabled);
+  view.control(IDC_PDF).checked = false;
+  view.control(IDC_IMAGE).checked = true;
   dialog.OnExecute();
-  EXPECT_THAT(Statuses(), ElementsAre("中断", "中断", "中断"));
-  EXPECT_EQ(Count("output"), 0);
+  EXPECT_EQ(record.PdfOrImage, 1);
+  EXPECT_EQ(Count("output"), 3);
+  EXPECT_THAT(Statuses(), ElementsAre("変換終了", "変換終了", "変換終了"));
+  EXPECT_TRUE(view.control(IDC_BMP).enabled);
+}
+
+// The dialog asks for a stop by pumping its messages: a click waits for the next pump, a click
+// before the run is forgotten, and the quit message ends the run as Abort does. The dialog comes
+// back unlocked every time.
+TEST(DialogRunAbort, TakesEffectAtTheNextPump) {
+  struct Case {
+    const char* name;
+    int connect_num;
+    std::function<void(DialogRun&)> arrange;
+    Texts statuses;
+    int exports;
+    int abort_flag;  // after the run; -1: not looked at (later pumps clear it)
+  };
+  const auto at_first_pump = [](bool quit) {
+    return [quit](DialogRun& t) {
+      FakeDialogView::PendingBatch batch;
+      batch.quit = quit;
+      if (!quit) {
+        batch.actions.push_back([&t] { t.dialog.OnAbort(); });
+      }
+      t.view.pending.push_back(batch);
+    };
+  };
+  const Case cases[] = {
+      {"Abort clicked before Execute", 0, [](DialogRun& t) { t.dialog.OnAbort(); },
+       Texts(3, "変換終了"), 3, 0},
+      {"Abort clicked while the options are saved", 0, at_first_pump(false), Texts(3, ""), 0, 1},
+      {"the quit message while the options are saved", 0, at_first_pump(true), Texts(3, ""), 0, 1},
+      {"Abort clicked during the first export", 0,
+       [](DialogRun& t) { t.ClickAbortDuringExport(1); }, Texts{"変換終了", "", ""}, 1, 1},
+      {"Abort clicked during the second export of one PDF", 1,
+       [](DialogRun& t) { t.ClickAbortDuringExport(2); }, Texts(3, "中断"), 2, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.record.ConnectNum = c.connect_num;
+    t.List(3);
+    c.arrange(t);
+    t.dialog.OnExecute();
+    EXPECT_EQ(t.Statuses(), c.statuses);
+    EXPECT_EQ(t.Count("export"), c.exports);
+    if (c.abort_flag >= 0) {
+      EXPECT_EQ(t.dialog.AbortFlag, c.abort_flag);
+    }
+    EXPECT_TRUE(t.view.control(IDC_EXECUTE).enabled);
+    EXPECT_TRUE(t.view.control(IDC_ADD_FILE).enabled);
+    EXPECT_FALSE(t.dialog.run_in_progress());
+  }
 }
 
 TEST(StatusTextField, FormatsIntoNineteenBytesWithoutCuttingACharacter) {

@@ -36,9 +36,9 @@ class FakeDrawingFiles : public DrawingFiles {
   }
 };
 
-class DrawingListTest : public ::testing::Test {
- protected:
-  DrawingListTest() : settings(values) {
+// The dialog with a settings store and the fake files, its list empty.
+struct ListSetup {
+  ListSetup() : settings(values) {
     view.strings = {{IDS_APP_TITLE, "title"},
                     {IDS_SELECT_DRAWINGS, "select"},
                     {IDS_DRAWING_FILTER, "filter|*.VX||"},
@@ -98,6 +98,8 @@ class DrawingListTest : public ::testing::Test {
   MainDialog dialog;
 };
 
+class DrawingListTest : public ::testing::Test, public ListSetup {};
+
 TEST_F(DrawingListTest, AcceptsExistingFilesWithTheExtensionInAnyCaseAndAGoodHeader) {
   files.files = {{Path("a.VX"), HeaderOk},
                  {Path("b.vx"), HeaderOk},
@@ -112,18 +114,20 @@ TEST_F(DrawingListTest, AcceptsExistingFilesWithTheExtensionInAnyCaseAndAGoodHea
   EXPECT_THAT(dialog.PendingPaths, ElementsAre(Path("a.VX"), Path("b.vx"), Path("c.Vx")));
 }
 
-TEST_F(DrawingListTest, ThreeChosenWithOneInvalidAddsTwoNumberedAfterTheRowsWithoutAWord) {
+// The invalid file is dropped without a word; a path already listed, or chosen twice, makes one
+// row, compared exactly (R0.VX is not r0.VX).
+TEST_F(DrawingListTest, ChosenDrawingsAreNumberedAfterTheRowsOnceEachWithoutAWord) {
   List(1);
-  Drawings({"a.VX", "b.VX"});
-  Choose({"a.VX", "notes.txt", "b.VX"});
+  Drawings({"a.VX", "b.VX", "R0.VX"});
+  Choose({"a.VX", "notes.txt", "b.VX", "r0.VX", "R0.VX", "R0.VX"});
   view.focused = 0;
   dialog.OnAddFile();
   EXPECT_TRUE(view.messages.empty());
-  EXPECT_THAT(Column(0), ElementsAre("  1", "  2", "  3"));
-  EXPECT_THAT(Column(1), ElementsAre(Path("r0.VX"), Path("a.VX"), Path("b.VX")));
-  EXPECT_THAT(Column(2), ElementsAre("", "", ""));
+  EXPECT_THAT(Column(0), ElementsAre("  1", "  2", "  3", "  4"));
+  EXPECT_THAT(Column(1), ElementsAre(Path("r0.VX"), Path("a.VX"), Path("b.VX"), Path("R0.VX")));
+  EXPECT_THAT(Column(2), ElementsAre("", "", "", ""));
   EXPECT_EQ(dialog.DrawingPaths, Column(1));
-  EXPECT_EQ(dialog.RowCount, 3);
+  EXPECT_EQ(dialog.RowCount, 4);
   EXPECT_EQ(view.selected_rows.back(), 0);
   EXPECT_EQ(view.focused, IDC_DRAWING_LIST);
   EXPECT_TRUE(Enabled(IDC_EXECUTE));
@@ -163,7 +167,9 @@ TEST_F(DrawingListTest, OnlyInvalidFilesWarnAndReopenUntilTheUserCancels) {
   EXPECT_NE(view.focused, IDC_DRAWING_LIST);
 }
 
+// The folder is kept even when the store refuses it, and nothing is said about that.
 TEST_F(DrawingListTest, SingleChosenFileThatVanishedIsInvalidAndAGoodOneEndsTheLoop) {
+  values.FailSetsOf("AddFilFolder");
   Drawings({"a.VX"});
   view.file_answers.push_back(Texts{Path("gone.VX")});
   view.file_answers.push_back(Texts{Path("a.VX")});
@@ -171,15 +177,6 @@ TEST_F(DrawingListTest, SingleChosenFileThatVanishedIsInvalidAndAGoodOneEndsTheL
   EXPECT_EQ(view.messages.size(), 1u);
   EXPECT_THAT(dialog.DrawingPaths, ElementsAre(Path("a.VX")));
   EXPECT_EQ(dialog.AddFilFolder, "D:\\dw\\");
-}
-
-TEST_F(DrawingListTest, DuplicateTestIsExactAndCaseSensitive) {
-  List(1);
-  files.files[Path("R0.VX")] = HeaderOk;
-  Choose({"r0.VX", "R0.VX", "R0.VX"});
-  dialog.OnAddFile();
-  EXPECT_THAT(dialog.DrawingPaths, ElementsAre(Path("r0.VX"), Path("R0.VX")));
-  EXPECT_THAT(Column(0), ElementsAre("  1", "  2"));
 }
 
 TEST_F(DrawingListTest, ListStopsAt99RowsInTheDialogsOrder) {
@@ -212,58 +209,57 @@ TEST_F(DrawingListTest, JoinedPathsLongerThan259BytesAreDroppedNotCut) {
   EXPECT_THAT(dialog.PendingPaths, ElementsAre(fits));
 }
 
-TEST_F(DrawingListTest, DeletingRowsTwoAndFourOfFiveRenumbersTheRest) {
-  List(5);
-  view.selected_rows = {1, 3};
-  view.next_answer = MessageAnswer::Yes;
-  dialog.OnDeleteFile();
-  ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_EQ(view.messages[0].text, "remove these?");
-  EXPECT_EQ(view.messages[0].caption, "title");
-  EXPECT_EQ(view.messages[0].buttons, MessageButtons::YesNo);
-  EXPECT_EQ(view.messages[0].icon, MessageIcon::Question);
-  EXPECT_THAT(Column(0), ElementsAre("  1", "  2", "  3"));
-  EXPECT_THAT(Column(1), ElementsAre(Path("r0.VX"), Path("r2.VX"), Path("r4.VX")));
-  EXPECT_EQ(dialog.DrawingPaths, Column(1));
-  EXPECT_EQ(dialog.RowCount, 3);
-}
-
-TEST_F(DrawingListTest, OneRowIsNamedInTheQuestionAndNoKeepsIt) {
-  List(2);
-  view.selected_rows = {1};
-  view.next_answer = MessageAnswer::No;
-  view.focused = 0;
-  dialog.OnDeleteFile();
-  ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_EQ(view.messages[0].text, "remove\nr1.VX\n?");
-  EXPECT_EQ(dialog.RowCount, 2);
-  EXPECT_EQ(view.focused, IDC_DRAWING_LIST);
-
-  view.next_answer = MessageAnswer::Yes;
-  view.selected_rows = {0};
-  dialog.OnDeleteFile();
-  EXPECT_THAT(Column(0), ElementsAre("  1"));
-  EXPECT_THAT(dialog.DrawingPaths, ElementsAre(Path("r1.VX")));
-  EXPECT_TRUE(Enabled(IDC_EXECUTE));
-}
-
-TEST_F(DrawingListTest, DeletingTheLastRowDisablesExecuteAndAbort) {
-  List(1);
-  view.selected_rows = {0};
-  view.next_answer = MessageAnswer::Yes;
-  dialog.OnDeleteFile();
-  EXPECT_EQ(dialog.RowCount, 0);
-  EXPECT_TRUE(view.rows.empty());
-  EXPECT_FALSE(Enabled(IDC_EXECUTE));
-  EXPECT_FALSE(Enabled(IDC_ABORT));
-}
-
-TEST_F(DrawingListTest, DeleteWithNoRowSelectedShowsNothing) {
-  List(2);
-  view.selected_rows.clear();
-  dialog.OnDeleteFile();
-  EXPECT_TRUE(view.messages.empty());
-  EXPECT_EQ(dialog.RowCount, 2);
+// Removing rows asks first (naming the file when it is one), keeps the rows on No and renumbers
+// the rest on Yes; Execute and Abort follow what is left.
+TEST(DrawingListRemoval, AsksThenRemovesAndRenumbers) {
+  struct Case {
+    const char* name;
+    int rows;
+    std::vector<int> selected;
+    MessageAnswer answer;
+    const char* question;  // null: nothing is asked
+    Texts left;            // the names left, in row order
+  };
+  const auto yes = MessageAnswer::Yes;
+  const Case cases[] = {
+      {"rows 2 and 4 of 5", 5, {1, 3}, yes, "remove these?", {"r0.VX", "r2.VX", "r4.VX"}},
+      {"one row, No", 2, {1}, MessageAnswer::No, "remove\nr1.VX\n?", {"r0.VX", "r1.VX"}},
+      {"one row, Yes", 2, {0}, yes, "remove\nr0.VX\n?", {"r1.VX"}},
+      {"the last row", 1, {0}, yes, "remove\nr0.VX\n?", {}},
+      {"no row selected", 2, {}, yes, nullptr, {"r0.VX", "r1.VX"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ListSetup t;
+    t.List(c.rows);
+    t.view.selected_rows = c.selected;
+    t.view.next_answer = c.answer;
+    t.view.focused = 0;
+    t.dialog.OnDeleteFile();
+    if (c.question) {
+      ASSERT_EQ(t.view.messages.size(), 1u);
+      EXPECT_EQ(t.view.messages[0].text, c.question);
+      EXPECT_EQ(t.view.messages[0].caption, "title");
+      EXPECT_EQ(t.view.messages[0].buttons, MessageButtons::YesNo);
+      EXPECT_EQ(t.view.messages[0].icon, MessageIcon::Question);
+    } else {
+      EXPECT_TRUE(t.view.messages.empty());
+    }
+    const Texts numbers{"  1", "  2", "  3"};
+    Texts paths;
+    for (const std::string& name : c.left) {
+      paths.push_back(t.Path(name));
+    }
+    EXPECT_EQ(t.Column(0), Texts(numbers.begin(), numbers.begin() + c.left.size()));
+    EXPECT_EQ(t.Column(1), paths);
+    EXPECT_EQ(t.dialog.DrawingPaths, paths);
+    EXPECT_EQ(t.dialog.RowCount, static_cast<int>(c.left.size()));
+    EXPECT_EQ(t.Enabled(IDC_EXECUTE), !c.left.empty());
+    EXPECT_EQ(t.Enabled(IDC_ABORT), !c.left.empty());
+    if (c.answer == MessageAnswer::No) {
+      EXPECT_EQ(t.view.focused, IDC_DRAWING_LIST);
+    }
+  }
 }
 
 TEST_F(DrawingListTest, BrowsedFolderEndsInOneBackslashAndIsNotStored) {
@@ -288,16 +284,6 @@ TEST_F(DrawingListTest, BrowsedFolderEndsInOneBackslashAndIsNotStored) {
   }
   EXPECT_TRUE(values.log().empty());
   EXPECT_EQ(dialog.FolderType, 0);
-}
-
-TEST_F(DrawingListTest, AFailedStoreOfTheFolderIsSilent) {
-  values.FailSetsOf("AddFilFolder");
-  Drawings({"a.VX"});
-  Choose({"a.VX"});
-  dialog.OnAddFile();
-  EXPECT_TRUE(view.messages.empty());
-  EXPECT_EQ(dialog.RowCount, 1);
-  EXPECT_EQ(dialog.AddFilFolder, "D:\\dw\\");
 }
 
 }  // namespace

@@ -139,6 +139,16 @@ std::wstring ItemText(HWND dialog, int id) {
   return wingui::Window(GetDlgItem(dialog, id)).Text();
 }
 
+std::string ListCell(HWND list, int row, int column) {
+  char buffer[264] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = sizeof buffer;
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
 std::wstring TempPath(const std::wstring& name) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);

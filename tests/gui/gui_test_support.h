@@ -49,6 +49,9 @@ void PumpPending();
 // The text of a control, through the wide-character functions.
 std::wstring ItemText(HWND dialog, int id);
 
+// A cell of a list view, in the ANSI code page, as the list view itself gives it out.
+std::string ListCell(HWND list, int row, int column);
+
 // A file name in the temporary folder, made unique to this process: the test programs of both
 // code pages run side by side in one Wine prefix.
 std::wstring TempPath(const std::wstring& name);

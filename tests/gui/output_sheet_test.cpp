@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdint>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -91,17 +89,8 @@ class OutputSheetTest : public ::testing::Test {
     return *sheet;
   }
 
-  const testing::FakeValueStore::Stored* Stored(const char* key, const char* name) const {
-    return values.Get(std::string(kSettingsRoot) + "\\" + key, name);
-  }
-  int StoredNumber(const char* key, const char* name) const {
-    const auto* v = Stored(key, name);
-    EXPECT_NE(v, nullptr) << key << "\\" << name;
-    std::int32_t n = -1;
-    if (v && v->data.size() == sizeof n) {
-      std::memcpy(&n, v->data.data(), sizeof n);
-    }
-    return n;
+  bool Stored(std::string_view key, const char* name) const {
+    return values.Get(std::string(kSettingsRoot) + "\\" + std::string(key), name) != nullptr;
   }
 
   ConversionOptions record;
@@ -196,10 +185,10 @@ TEST_F(OutputSheetTest, NamedPaperKeepsTheCustomPairAndStoresNone) {
   EXPECT_EQ(record.PdfOptXSize, 500);
   EXPECT_EQ(record.PdfOptYSize, 400);
   EXPECT_EQ(record.ConnectNum, 0);
-  EXPECT_EQ(StoredNumber("PDF", "PaperType"), 3);
-  EXPECT_EQ(StoredNumber("PDF", "ConnectNum"), 0);
-  EXPECT_EQ(Stored("PDF", "OptXSize"), nullptr);
-  EXPECT_EQ(Stored("PDF", "OptYSize"), nullptr);
+  EXPECT_EQ(store.ReadNumber(kPdfKey, "PaperType"), 3);
+  EXPECT_EQ(store.ReadNumber(kPdfKey, "ConnectNum"), 0);
+  EXPECT_FALSE(Stored(kPdfKey, "OptXSize"));
+  EXPECT_FALSE(Stored(kPdfKey, "OptYSize"));
 }
 
 TEST_F(OutputSheetTest, RadioButtonsSetThePairAndTouchNothingElse) {
@@ -266,32 +255,38 @@ TEST_F(OutputSheetTest, CustomSizeIsBoundedOnLeavingEitherPage) {
   }
 }
 
-TEST_F(OutputSheetTest, ResolutionIsBoundedWhateverTheSizeType) {
+// Leaving the image page: the resolution must lie in 72 to 600 whatever the size type, and is
+// tested after the custom size, so a refusal focuses the first offending edit.
+TEST_F(OutputSheetTest, ResolutionIsBoundedAfterTheCustomSize) {
   const struct {
     const char* dpi;
-    bool accepted;
-  } cases[] = {{"71", false},   {"72", true}, {"600", true}, {"601", false},
-               {"1000", false}, {"", false},  {"3OO", false}};
+    const char* width;  // with the custom paper; null: a named paper
+    int refused_at;     // the focused edit; 0: accepted
+    int taken;          // the page's resolution afterwards
+  } cases[] = {
+      {"71", nullptr, IDC_IMG_DPI, 71},
+      {"72", nullptr, 0, 72},
+      {"600", nullptr, 0, 600},
+      {"601", nullptr, IDC_IMG_DPI, 601},
+      {"1000", nullptr, IDC_IMG_DPI, 1000},
+      {"", nullptr, IDC_IMG_DPI, 0},
+      {"3OO", nullptr, IDC_IMG_DPI, 3},
+      {"5", "5", IDC_IMG_WIDTH, 96},
+  };
   record.ImgSizeType = 0;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.dpi);
+    SCOPED_TRACE(std::string(c.dpi) + (c.width ? " custom" : ""));
     img_view = FakePageView();
+    record.ImgPaperType = c.width ? kCustomPaper : 4;
     OutputSheet& s = Open();
     img_view.at(IDC_IMG_DPI).text = c.dpi;
-    EXPECT_EQ(s.image.KillActive(), c.accepted);
-    EXPECT_EQ(img_view.focused, c.accepted ? 0 : IDC_IMG_DPI);
-    EXPECT_EQ(s.image.OutXdpi, EditNumber(c.dpi));
+    if (c.width) {
+      img_view.at(IDC_IMG_WIDTH).text = c.width;
+    }
+    EXPECT_EQ(s.image.KillActive(), c.refused_at == 0);
+    EXPECT_EQ(img_view.focused, c.refused_at);
+    EXPECT_EQ(s.image.OutXdpi, c.taken);
   }
-}
-
-TEST_F(OutputSheetTest, CustomSizeIsTestedBeforeTheResolution) {
-  record.ImgPaperType = kCustomPaper;
-  OutputSheet& s = Open();
-  img_view.at(IDC_IMG_WIDTH).text = "5";
-  img_view.at(IDC_IMG_DPI).text = "5";
-  EXPECT_FALSE(s.image.KillActive());
-  EXPECT_EQ(img_view.focused, IDC_IMG_WIDTH);
-  EXPECT_EQ(s.image.OutXdpi, 96);
 }
 
 TEST_F(OutputSheetTest, CancelLeavesRecordAndStoreAlone) {
@@ -340,12 +335,12 @@ TEST_F(OutputSheetTest, OkWithoutTheImageTabStillWritesTheImageValues) {
   s.Finish(true, record, store);
   EXPECT_EQ(record.ConnectNum, 1);
   EXPECT_EQ(record.BaseXdpi, 120);
-  EXPECT_EQ(StoredNumber("PDF", "ConnectNum"), 1);
-  EXPECT_EQ(StoredNumber("IMG", "SizeType"), 1);
-  EXPECT_EQ(StoredNumber("IMG", "PaperType"), kCustomPaper);
-  EXPECT_EQ(StoredNumber("IMG", "OptXSize"), 640);
-  EXPECT_EQ(StoredNumber("IMG", "OptYSize"), 480);
-  EXPECT_EQ(StoredNumber("IMG", "OutXdpi"), 1000);
+  EXPECT_EQ(store.ReadNumber(kPdfKey, "ConnectNum"), 1);
+  EXPECT_EQ(store.ReadNumber(kImgKey, "SizeType"), 1);
+  EXPECT_EQ(store.ReadNumber(kImgKey, "PaperType"), kCustomPaper);
+  EXPECT_EQ(store.ReadNumber(kImgKey, "OptXSize"), 640);
+  EXPECT_EQ(store.ReadNumber(kImgKey, "OptYSize"), 480);
+  EXPECT_EQ(store.ReadNumber(kImgKey, "OutXdpi"), 1000);
 }
 
 }  // namespace

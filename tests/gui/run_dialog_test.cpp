@@ -1,6 +1,7 @@
 // A run from the real dialog under Wine, with the real stand-in tools: the status cells as the
-// list view holds them, an Abort click made while a tool runs, the window answering other
-// threads meanwhile, and the refusal while a program named RASTRON.EXE runs.
+// list view holds them under code page 932, an Abort click made while a tool runs, the window
+// answering other threads meanwhile, and the refusal while a program named RASTRON.EXE runs.
+// What the dialog does around a run is tested natively against an in-memory view.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,10 +12,10 @@
 #include <memory>
 #include <thread>
 
+#include "../common/system_store_fixture.h"
 #include "../unit/temp_files.h"
 #include "../unit/test_env.h"
 #include "gui_test_support.h"
-#include "platform/value_store.h"
 #include "resources/resource.h"
 #include "ui/pltxfr_dlg_win.h"
 
@@ -22,6 +23,7 @@ namespace plotxfer::ui {
 namespace {
 
 using guitest::App;
+using guitest::ListCell;
 using plotxfer::testing::DrawingHeader;
 using plotxfer::testing::ReadBytes;
 using plotxfer::testing::SetEnv;
@@ -33,19 +35,10 @@ const std::string kConverted = "\x95\xCF\x8A\xB7\x8F\x49\x97\xB9";
 const std::string kError1 = "\x83\x47\x83\x89\x81\x5B(1)";
 const std::string kConverting = "\x95\xCF\x8A\xB7\x92\x86...";
 
-std::string Cell(HWND list, int row, int column) {
-  char buffer[264] = {};
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = sizeof buffer;
-  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return buffer;
-}
-
-class RunDialogTest : public ::testing::Test {
+class RunDialogTest : public plotxfer::testing::SystemStoreTest {
  protected:
   void SetUp() override {
+    SystemStoreTest::SetUp();
     if (GetACP() != 932) {
       GTEST_SKIP() << "the status texts are read as Shift-JIS";
     }
@@ -58,8 +51,7 @@ class RunDialogTest : public ::testing::Test {
     for (const char* name : {"VELLUMIX.SYS", "vxcsd.std", "vxcsd.cprm"}) {
       WriteBytes(app_ + name, ReadBytes(std::string(PLOTXFER_DEMO_APP) + "/" + name));
     }
-    root_ = "SOFTWARE\\MORVA\\PLOTXFER-run-test-" + std::to_string(GetCurrentProcessId());
-    settings_ = std::make_unique<SettingsStore>(platform::SystemValueStore(), root_);
+    settings_ = std::make_unique<SettingsStore>(store(), root());
     record_.AppFolder = app_;
     record_.FolderType = 0;
     dialog_ = std::make_unique<PLTXFRDlg>();
@@ -76,7 +68,7 @@ class RunDialogTest : public ::testing::Test {
     UnsetEnv("PLOTXFER_STANDIN_SLEEP_MS");
     UnsetEnv("PLOTXFER_STANDIN_ONLY");
     dialog_.reset();
-    RegDeleteTreeA(HKEY_CURRENT_USER, root_.c_str());
+    SystemStoreTest::TearDown();
   }
 
   // n drawings in the list as the add handler leaves them.
@@ -93,32 +85,21 @@ class RunDialogTest : public ::testing::Test {
     dialog_->UpdateRunButtons();
   }
   HWND Item(int id) const { return GetDlgItem(dialog_->hwnd(), id); }
-  std::string Status(int row) const { return Cell(Item(IDC_DRAWING_LIST), row, 2); }
+  std::string Status(int row) const { return ListCell(Item(IDC_DRAWING_LIST), row, 2); }
   void Click(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
 
   plotxfer::testing::TempFolder work_;
   std::string app_;
-  std::string root_;
   std::unique_ptr<SettingsStore> settings_;
   ConversionOptions record_;
   params::ParamTables tables_;
   std::unique_ptr<PLTXFRDlg> dialog_;
 };
 
-TEST_F(RunDialogTest, ThreeDrawingsWithABadSecondEndConvertedFailedConverted) {
+// The first drawing fails at once; Abort is clicked while the second one's export tool runs.
+TEST_F(RunDialogTest, AbortClickedWhileAToolRunsStopsTheRunAndTheWindowKeepsAnswering) {
   List(3);
-  WriteBytes(dialog_->DrawingPaths[1], "not a drawing at all, far too short");
-  Click(IDC_EXECUTE);
-  EXPECT_EQ(Status(0), kConverted);
-  EXPECT_EQ(Status(1), kError1);
-  EXPECT_EQ(Status(2), kConverted);
-  EXPECT_EQ(GetFileAttributesA(work_.File("d0.pdf").c_str()) != INVALID_FILE_ATTRIBUTES, true);
-  EXPECT_TRUE(IsWindowEnabled(Item(IDC_EXECUTE)));
-  EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD_FILE)));
-}
-
-TEST_F(RunDialogTest, AbortClickedWhileTheFirstToolRunsStopsTheRunAndTheWindowKeepsAnswering) {
-  List(3);
+  WriteBytes(dialog_->DrawingPaths[0], "not a drawing at all, far too short");
   SetEnv("PLOTXFER_STANDIN_ONLY", "VXCVPX");
   SetEnv("PLOTXFER_STANDIN_SLEEP_MS", "1500");
   HWND dialog = dialog_->hwnd();
@@ -128,11 +109,11 @@ TEST_F(RunDialogTest, AbortClickedWhileTheFirstToolRunsStopsTheRunAndTheWindowKe
   std::string seen_status;
   bool abort_enabled = false;
   std::thread user([&] {
-    Sleep(600);  // the first export tool sleeps now
+    Sleep(600);  // the second drawing's export tool sleeps now
     DWORD_PTR result = 0;
     answered = SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
     // Read through the list's own thread: it serves messages sent to it while the tool runs.
-    seen_status = Cell(list, 0, 2);
+    seen_status = ListCell(list, 1, 2);
     abort_enabled = IsWindowEnabled(abort) != FALSE;
     PostMessageW(abort, BM_CLICK, 0, 0);
   });
@@ -141,9 +122,10 @@ TEST_F(RunDialogTest, AbortClickedWhileTheFirstToolRunsStopsTheRunAndTheWindowKe
   EXPECT_TRUE(answered);
   EXPECT_EQ(seen_status, kConverting);
   EXPECT_TRUE(abort_enabled);
-  EXPECT_EQ(Status(0), kConverted);
-  EXPECT_EQ(Status(1), "");
+  EXPECT_EQ(Status(0), kError1);
+  EXPECT_EQ(Status(1), kConverted);
   EXPECT_EQ(Status(2), "");
+  EXPECT_NE(GetFileAttributesA(work_.File("d1.pdf").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_EXECUTE)));
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD_FILE)));
 }
