@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -586,11 +585,8 @@ TEST_F(ProcessTest, TheProcessListFindsAProgramByItsFileName) {
   using plotxfer::platform::ProcessPresence;
   plotxfer::testing::TempFolder dir;
   // A name of our own: other tests run the stand-in RASTRON.EXE meanwhile.
-  const std::string name = "PX" + std::to_string(100000 + random() % 900000) + ".EXE";
-  std::string lower = name;
-  for (char& ch : lower) {
-    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  }
+  const std::string digits = std::to_string(100000 + random() % 900000);
+  const std::string name = "PX" + digits + ".EXE";
   const std::string utility = dir.File(name);
   std::filesystem::copy_file(self, utility);
   auto& list = plotxfer::platform::SystemProcessList();
@@ -604,7 +600,7 @@ TEST_F(ProcessTest, TheProcessListFindsAProgramByItsFileName) {
   for (int i = 0; i < 1000 && !std::filesystem::exists(report); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  EXPECT_EQ(list.Find(lower), ProcessPresence::Running);
+  EXPECT_EQ(list.Find("px" + digits + ".exe"), ProcessPresence::Running);
   EXPECT_EQ(list.Find(name.substr(0, name.size() - 1)), ProcessPresence::Absent);
   cancel.Request();
   tool.join();
