@@ -168,15 +168,7 @@ TEST(DialogRunRefusal, ShowsItsMessageAndTouchesNothing) {
     t.processes.presence = c.utility;
     t.locks.state = c.folder_locked ? platform::LockState::Held : platform::LockState::Taken;
     t.dialog.OnExecute();
-    if (c.message) {
-      ASSERT_EQ(t.view.messages.size(), 1u);
-      EXPECT_EQ(t.view.messages[0].text, c.message);
-      EXPECT_EQ(t.view.messages[0].caption, "title");
-      EXPECT_EQ(t.view.messages[0].icon, MessageIcon::Error);
-      EXPECT_EQ(t.view.messages[0].buttons, MessageButtons::Ok);
-    } else {
-      EXPECT_TRUE(t.view.messages.empty());
-    }
+    ExpectOneMessage(t.view, c.message, MessageIcon::Error, MessageButtons::Ok);
     EXPECT_EQ(t.Statuses(), Texts(static_cast<std::size_t>(c.rows), "変換終了"));
     EXPECT_TRUE(t.view.log.empty());  // no capture, lock of controls, pump or parameter file
     EXPECT_TRUE(t.values.log().empty());

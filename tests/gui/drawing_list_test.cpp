@@ -236,15 +236,7 @@ TEST(DrawingListRemoval, AsksThenRemovesAndRenumbers) {
     t.view.next_answer = c.answer;
     t.view.focused = 0;
     t.dialog.OnDeleteFile();
-    if (c.question) {
-      ASSERT_EQ(t.view.messages.size(), 1u);
-      EXPECT_EQ(t.view.messages[0].text, c.question);
-      EXPECT_EQ(t.view.messages[0].caption, "title");
-      EXPECT_EQ(t.view.messages[0].buttons, MessageButtons::YesNo);
-      EXPECT_EQ(t.view.messages[0].icon, MessageIcon::Question);
-    } else {
-      EXPECT_TRUE(t.view.messages.empty());
-    }
+    ExpectOneMessage(t.view, c.question, MessageIcon::Question, MessageButtons::YesNo);
     const Texts numbers{"  1", "  2", "  3"};
     Texts paths;
     for (const std::string& name : c.left) {

@@ -1,6 +1,8 @@
 #pragma once
 // An in-memory DialogView: controls keep the state the logic gives them, the list keeps its
 // rows, and every read and write is logged so tests can check what was touched and in what order.
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -185,5 +187,20 @@ class FakeDialogView : public DialogView {
     log.push_back(std::string(kind) + ":" + std::to_string(id));
   }
 };
+
+// Exactly the one message text under the dialog's title ("title" in the tests), with its icon and
+// buttons; with no text, no message at all.
+inline void ExpectOneMessage(const FakeDialogView& view, const char* text, MessageIcon icon,
+                             MessageButtons buttons) {
+  if (text == nullptr) {
+    EXPECT_TRUE(view.messages.empty());
+    return;
+  }
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, text);
+  EXPECT_EQ(view.messages[0].caption, "title");
+  EXPECT_EQ(view.messages[0].icon, icon);
+  EXPECT_EQ(view.messages[0].buttons, buttons);
+}
 
 }  // namespace plotxfer::ui::testing
