@@ -3,32 +3,8 @@
 #include <string>
 
 #include "core/settings/regedit_file.h"
+#include "../common/same_regedit_model.h"
 #include "fuzz_check.h"
-
-namespace {
-
-bool SameValues(const plotxfer::RegeditFile& a, const plotxfer::RegeditFile& b) {
-  if (a.keys().size() != b.keys().size()) {
-    return false;
-  }
-  for (std::size_t k = 0; k < a.keys().size(); ++k) {
-    const auto& ka = a.keys()[k];
-    const auto& kb = b.keys()[k];
-    if (ka.path != kb.path || ka.values.size() != kb.values.size()) {
-      return false;
-    }
-    for (std::size_t v = 0; v < ka.values.size(); ++v) {
-      const auto& va = ka.values[v];
-      const auto& vb = kb.values[v];
-      if (va.name != vb.name || va.type != vb.type || va.data != vb.data) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
   using plotxfer::RegeditFile;
@@ -42,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   const std::string written = parsed->Serialize();
   const auto again = RegeditFile::Parse(written, &error);
   FUZZ_CHECK(again.has_value());
-  FUZZ_CHECK(SameValues(*parsed, *again));
+  FUZZ_CHECK(plotxfer::testing::SameRegeditModel(*parsed, *again));
   FUZZ_CHECK(again->Serialize() == written);
   return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "../common/same_regedit_model.h"
+
 using plotxfer::RegeditFile;
 using plotxfer::RegeditValue;
 
@@ -243,26 +245,7 @@ TEST(RegeditWriting, RefusesNamesThatCouldNotBeReadBack) {
 
 namespace {
 
-// Same keys, names, types and data in the same order.
-bool SameModel(const RegeditFile& a, const RegeditFile& b) {
-  if (a.keys().size() != b.keys().size()) {
-    return false;
-  }
-  for (std::size_t k = 0; k < a.keys().size(); ++k) {
-    const auto& ka = a.keys()[k];
-    const auto& kb = b.keys()[k];
-    if (ka.path != kb.path || ka.values.size() != kb.values.size()) {
-      return false;
-    }
-    for (std::size_t v = 0; v < ka.values.size(); ++v) {
-      if (ka.values[v].name != kb.values[v].name || ka.values[v].type != kb.values[v].type ||
-          ka.values[v].data != kb.values[v].data) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
+using plotxfer::testing::SameRegeditModel;
 
 // A small fixed-seed generator, so a failure can be replayed.
 class Random {
@@ -332,7 +315,7 @@ TEST(RegeditRobustness, WhateverIsSetIsReadBackExactly) {
     std::string error;
     const std::optional<RegeditFile> back = RegeditFile::Parse(text, &error);
     ASSERT_TRUE(back.has_value()) << error << "\n" << text;
-    ASSERT_TRUE(SameModel(file, *back)) << text;
+    ASSERT_TRUE(SameRegeditModel(file, *back)) << text;
   }
 }
 
@@ -373,7 +356,7 @@ TEST(RegeditRobustness, ADamagedFileIsRefusedOrReadStably) {
     // Whatever was read is written in a form that reads back the same.
     const std::optional<RegeditFile> again = RegeditFile::Parse(file->Serialize());
     ASSERT_TRUE(again.has_value()) << text;
-    ASSERT_TRUE(SameModel(*file, *again)) << text;
+    ASSERT_TRUE(SameRegeditModel(*file, *again)) << text;
   }
   EXPECT_GT(parsed, 100);  // the damage must leave some files readable, or nothing was tested
 }
