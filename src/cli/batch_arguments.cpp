@@ -301,6 +301,43 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                "print each command line before starting it (on Linux also the tools' own output)");
   auto* dry_run =
       app.add_flag("--dry-run", req.dry_run, "print the command lines and start nothing");
+  std::vector<std::string> watch_folders;
+  auto* watch_opt =
+      app.add_option("--watch", watch_folders,
+                     "keep running and convert each drawing that appears or changes in DIR once "
+                     "it is complete; may be repeated; -r watches subfolders too (see Watching "
+                     "below)")
+          ->type_name("DIR")
+          ->check(existing_folder)
+          ->allow_extra_args(false);
+  app.add_option("--settle", req.watch.settle_seconds,
+                 "--watch: a drawing is complete once its size and time have not changed for "
+                 "this long (default 2)")
+      ->type_name("SECONDS")
+      ->check(quiet(CLI::Range(0.0, 86400.0)))
+      ->needs(watch_opt);
+  auto* rescan_opt = app.add_option("--rescan", req.watch.rescan_seconds,
+                                    "--watch: look at every watched folder in full this often, "
+                                    "besides the system's events (default 60)")
+                         ->type_name("SECONDS")
+                         ->check(quiet(CLI::Range(0.1, 86400.0)))
+                         ->needs(watch_opt);
+  double poll_seconds = 0;
+  app.add_option("--poll", poll_seconds,
+                 "--watch: take no events from the system, only look at the folders this often "
+                 "(for shares that give none)")
+      ->type_name("SECONDS")
+      ->check(quiet(CLI::Range(0.1, 86400.0)))
+      ->needs(watch_opt)
+      ->excludes(rescan_opt);
+  auto* no_initial = app.add_flag("--no-initial")
+                         ->description(
+                             "--watch: convert only what changes from now on, not the drawings "
+                             "whose output is missing or older at start")
+                         ->needs(watch_opt);
+  combine->excludes(watch_opt);
+  dry_run->excludes(watch_opt);
+
   app.add_flag("--save", req.save,
                "store the options this command line set for the next run and the dialog "
                "(nothing is stored without it)")
@@ -318,10 +355,21 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
         req.inputs.push_back({InputSource::Kind::ListFile, lists[next_list++]});
       }
     }
-    if (req.inputs.empty()) {
+    if (!watch_folders.empty() && !req.inputs.empty()) {
+      throw CLI::ValidationError("--watch", "takes no DRAWING or --list besides its folders");
+    }
+    if (req.inputs.empty() && watch_folders.empty()) {
       throw CLI::ValidationError("drawings", "no drawing, folder or --list given");
     }
-    req.progress = no_progress->count() == 0 && quiet_flag->count() == 0;
+    req.progress = no_progress->count() == 0 && quiet_flag->count() == 0 && watch_folders.empty();
+    for (const std::string& folder : watch_folders) {
+      req.watch.folders.push_back(SystemInputFiles().Absolute(folder));
+    }
+    if (poll_seconds > 0) {
+      req.watch.poll = true;
+      req.watch.rescan_seconds = poll_seconds;
+    }
+    req.watch.initial = no_initial->count() == 0;
 
     const BatchDefaults defaults = load_defaults();
     req.options = defaults.options;

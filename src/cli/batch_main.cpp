@@ -12,6 +12,7 @@
 #include "cli/interrupt.h"
 #include "cli/narrow_text.h"
 #include "cli/progress.h"
+#include "cli/watcher.h"
 #include "core/settings/stored_settings.h"
 #include "core/text/path.h"
 #include "platform/atomic_file.h"
@@ -118,7 +119,8 @@ int main(int argc, char** argv) {
   }
   // The font setting belongs to the drafting system the tools are taken from.
   ReadCharVectorFont(platform::SystemProfileReader(), request.app_folder, env.char_vector_font);
-  const int status = cli::RunBatch(request, env);
+  const int status =
+      request.watch.folders.empty() ? cli::RunBatch(request, env) : cli::RunWatch(request, env);
   cli::InterruptibleRunEnded();
   return status;
 }

@@ -216,6 +216,14 @@ TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
   ExpectUsageError({"--app-folder", dir.File("missing"), "d.VX"}, "--app-folder");
   ExpectUsageError({"--frobnicate", "d.VX"}, "--frobnicate");
   ExpectUsageError({}, "drawings");
+  // A watch needs folders that exist now; a combined PDF has no end in a stream of drawings.
+  ExpectUsageError({"--watch", dir.File("missing")}, "--watch");
+  ExpectUsageError({"--watch", dir.File("out.txt")}, "--watch");
+  ExpectUsageError({"--watch", dir.Path(), "--combine"}, "--combine");
+  ExpectUsageError({"--watch", dir.Path(), "--dry-run"}, "--dry-run");
+  ExpectUsageError({"--watch", dir.Path(), "d.VX"}, "--watch");
+  ExpectUsageError({"--watch", dir.Path(), "--poll", "5", "--rescan", "9"}, "--rescan");
+  ExpectUsageError({"--settle", "1", "d.VX"}, "--settle");
 }
 
 TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
