@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/text/path.h"
+#include "platform/codepage.h"
 #include "platform/folder_watch.h"
 #include "platform/shell_text.h"
 
@@ -128,9 +130,9 @@ class DirectoryChangesWatch : public FolderWatch {
  private:
   static void Take(const Watched& w, DWORD bytes, FolderEvents& events) {
     const auto* base = reinterpret_cast<const BYTE*>(w.buffer.data());
+    // Asked of the code page: the last byte of a name ending in 表 (0x95 0x5C) is no separator.
     const std::string prefix =
-        !w.folder.empty() && (w.folder.back() == '\\' || w.folder.back() == '/') ? w.folder
-                                                                                 : w.folder + '\\';
+        text::WithTrailingSeparator(w.folder, text::PathStyle::Windows, ActiveCodePage());
     for (DWORD at = 0; at < bytes;) {
       const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(base + at);
       const std::u16string_view name(reinterpret_cast<const char16_t*>(info->FileName),
