@@ -180,10 +180,29 @@ constexpr const char* kFooter =
     "outlives this program.\n\n"
     "--skip-up-to-date leaves out a drawing whose output exists and is newer than the drawing. "
     "Options are not compared: after changing options, run without it.\n\n"
+    "Watching: --watch DIR keeps running and converts each drawing that appears or changes in "
+    "DIR (with -r in its subfolders too) once it is complete: its size and time unchanged for "
+    "--settle seconds and, on Windows, no program still writing it. A drawing is converted "
+    "once per change; one that failed is tried again only when it changes (or at the next "
+    "start). At start, the drawings whose output is missing or older than the drawing are "
+    "converted; --no-initial converts only what changes from then on. The system tells of "
+    "changes, and every watched folder is also looked at in full every --rescan seconds; --poll "
+    "SECONDS only looks, for shares that tell nothing. Each conversion prints its line after "
+    "the local time; --report FILE appends one JSON object per drawing to FILE (JSON Lines). "
+    "While a process named RASTRON.EXE runs or another run holds the application folder, the "
+    "watch waits and tries again; a watched folder that goes away is waited for. The first "
+    "interrupt lets the drawing under way finish and ends with 0; a second ends it at once "
+    "(130). --combine and --dry-run do not go with --watch. To watch from logon: on Windows "
+    "edit watch-task.xml (in the zip; packaging/ in the source: user, program, "
+    "folders) and register it with schtasks "
+    "/create /tn \"PLOTXFER watch\" /xml watch-task.xml (it runs in your session, which the "
+    "drafting system's tools need); on Linux put packaging/plotxfer-watch.service in "
+    "~/.config/systemd/user/, edit it and run systemctl --user enable --now plotxfer-watch.\n\n"
     "Examples:\n"
     "  plotxfer-batch -r --output-dir D:\\out D:\\jobs\n"
     "  plotxfer-batch --list tonight.txt --skip-up-to-date --report run.json\n"
-    "  find . -name '*.VX' | plotxfer-batch --list - --combine\n";
+    "  find . -name '*.VX' | plotxfer-batch --list - --combine\n"
+    "  plotxfer-batch --watch D:\\inbox -r --output-dir D:\\pdf --report D:\\pdf\\watch.jsonl\n";
 
 }  // namespace
 

@@ -21,9 +21,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// How soon a stop is seen while nothing happens; the only wake-ups of an idle watch besides its
-// rescans.
-constexpr milliseconds kStopLook{200};
+// How soon a stop is seen while nothing happens at the latest; the only wake-ups of an idle watch
+// besides its rescans. (On Linux the signal itself ends the wait at once.)
+constexpr milliseconds kStopLook{1000};
 // How often a refused run (busy output utility, held folder, missing tool) is tried again, and a
 // lost folder looked for.
 constexpr milliseconds kRetry{1000};
