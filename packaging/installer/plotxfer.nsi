@@ -340,6 +340,21 @@ Section "PLOTXFER" SectionProgram
   ${IfNot} ${FileExists} "$INSTDIR\VXCVPX.exe"
     DetailPrint "VXCVPX.exe: not in $INSTDIR"
   ${EndIf}
+  ; A copy installed in another folder is uninstalled first, so that one copy and one uninstall
+  ; entry remain. _?= keeps its uninstaller in place and waits for it.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+  ${AndIf} ${FileExists} "$0\${UNINSTALLER}"
+    DetailPrint "$0: uninstalling the copy there"
+    ExecWait '"$0\${UNINSTALLER}" /S _?=$0' $1
+    ${If} $1 = 0
+      Delete "$0\${UNINSTALLER}"
+      RMDir "$0"
+    ${Else}
+      DetailPrint "$0: left as it is (exit code $1)"
+    ${EndIf}
+  ${EndIf}
   SetOutPath "$INSTDIR"
   ; Only the converter's own files; whatever else the folder holds belongs to the drafting system.
   File "/oname=PLOTXFER.exe" "${PROGRAM}"

@@ -181,8 +181,15 @@ expect_eq "installer exit code with /D=" 0 "$?"
 expect_eq "files in the /D= folder" "${installed[*]}" "$(cd "$elsewhere" 2>/dev/null && ls | LC_ALL=C sort | xargs)"
 expect_eq "InstallLocation with /D=" "$(native "$elsewhere")" \
   "$(reg_value "$uninstall_key" InstallLocation)"
-"$wine" "$elsewhere/PLOTXFER-uninstall.exe" /S </dev/null >/dev/null 2>&1
-wait_gone "$elsewhere"
+echo "== installed again elsewhere: the first copy goes"
+moved=$work/moved
+run_setup /S "/D=$(native "$moved")" </dev/null >/dev/null 2>&1
+expect_eq "installer exit code into another folder" 0 "$?"
+expect_eq "the first folder" "" "$(ls -A "$elsewhere" 2>/dev/null)"
+expect_eq "InstallLocation after the move" "$(native "$moved")" \
+  "$(reg_value "$uninstall_key" InstallLocation)"
+"$wine" "$moved/PLOTXFER-uninstall.exe" /S </dev/null >/dev/null 2>&1
+wait_gone "$moved"
 
 echo "== no drafting system, no /D="
 run_setup /S </dev/null >/dev/null 2>&1
