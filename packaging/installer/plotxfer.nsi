@@ -4,7 +4,8 @@
 ;
 ; Built by packaging/CMakeLists.txt:
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=9.0.0 -DVERSION_QUAD=9.0.0.0 -DTARGET=x86-unicode
-;            -DPROGRAM=... -DBATCH=... -DHELP=... -DVXSETUP=... -DOUTFILE=... plotxfer.nsi
+;            -DPROGRAM=... -DBATCH=... -DHELP=... -DICON=... -DVXSETUP=... -DOUTFILE=...
+;            [-DSIGN_COMMAND=...] plotxfer.nsi
 ; TARGET and VXSETUP go together: the x86 installer loads the 32-bit library, an amd64 one the
 ; 64-bit library.
 ;
@@ -40,9 +41,7 @@ SetDateSave off
 !define MENU_FOLDER "$SMPROGRAMS\${DISPLAY_NAME}"
 ; Where versions before 9.0.0 put their shortcut; an upgrade removes it.
 !define OLD_MENU_FOLDER "$SMPROGRAMS\PLOTXFER"
-; The program's single-instance marker: a hidden top-level window of this title.
-!define MARKER_TITLE "VELLUMIX_ImageConverter"
-!define EXIT_CANCELLED 1
+; Exit codes besides 0, and 1, which NSIS gives when the user cancels.
 !define EXIT_NO_FOLDER 2
 !define EXIT_RUNNING 3
 !define EXIT_NEWER_INSTALLED 4
@@ -118,8 +117,8 @@ LangString UninstallButton ${LANG_ENGLISH} "&Uninstall"
 LangString UninstallButton ${LANG_JAPANESE} "アンインストール(&U)"
 UninstallButtonText "$(UninstallButton)"
 
-; The Japanese dialog font of the system; the language file's "ＭＳ Ｐゴシック" is missing on many
-; systems, and its stand-in is wider.
+; The dialog font of Japanese Windows. Where the language file's "ＭＳ Ｐゴシック" is not found by
+; that name (Wine among them) a wider face stands in and cuts the texts.
 SetFont /LANG=${LANG_JAPANESE} "MS UI Gothic" 9
 
 VIProductVersion "${VERSION_QUAD}"
