@@ -412,8 +412,9 @@ Function un.ConfirmShow
   ${EndIf}
 FunctionEnd
 
-; Exactly what the installer wrote. The folder is the drafting system's and stays; the user's
-; settings under HKEY_CURRENT_USER\SOFTWARE\MORVA\PLOTXFER stay too.
+; What the installer wrote and what the program left in RSTKIT, nothing else. The folder is the
+; drafting system's and stays; the user's settings under HKEY_CURRENT_USER\SOFTWARE\MORVA\PLOTXFER
+; stay too.
 Section "Uninstall"
   Delete "$INSTDIR\PLOTXFER.exe"
   Delete "$INSTDIR\plotxfer-batch.exe"
