@@ -108,8 +108,11 @@ class DirectoryChangesWatch : public FolderWatch {
       }
       DWORD bytes = 0;
       if (!GetOverlappedResult(w->dir, &w->overlapped, &bytes, FALSE)) {
-        lost.push_back(w->folder);
-        continue;
+        if (GetLastError() != ERROR_NOTIFY_ENUM_DIR) {
+          lost.push_back(w->folder);
+          continue;
+        }
+        bytes = 0;  // more came than the system kept
       }
       if (bytes == 0) {
         events.overflow = true;  // more came than the buffer held
