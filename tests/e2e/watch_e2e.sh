@@ -112,6 +112,23 @@ watcher=
 expect_eq "rows of last.VX" 1 "$(rows last.VX 変換終了)"
 [ -s "$work/out/last.pdf" ] || fail "no output for last.VX"
 
+echo "== A second Ctrl-C ends the tool under way and the watch with 130"
+echo "VXCVPX slow sleep=30000" >"$work/faults"
+setsid "$work/app/plotxfer-batch" --watch "$w" --output-dir "$work/out" --settle 0.5 \
+  --no-initial >"$work/rows2" 2>>"$work/stderr" &
+watcher=$!
+sleep 0.5
+cp "$plan" "$w/slow.VX"
+wait_until "the export of slow.VX" exported slow.VX
+kill -INT -- "-$watcher"
+sleep 0.3
+kill -INT -- "-$watcher"
+wait "$watcher"
+expect_eq "exit code after two Ctrl-C" 130 "$?"
+watcher=
+grep -q " $w/slow.VX 中断\$" "$work/rows2" || fail "no interrupted row for slow.VX: $(cat "$work/rows2")"
+expect_eq "tool processes left" "" "$(pgrep -f "$work/app/VXCVPX" | tr '\n' ' ')"
+
 echo "== Every row printed has its line in the report"
 expect_eq "report lines against rows" "$(wc -l <"$work/rows")" "$(wc -l <"$work/report.jsonl")"
 python3 - "$work/rows" "$work/report.jsonl" <<'PY' || fail "the report does not match the rows"
