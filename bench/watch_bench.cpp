@@ -37,8 +37,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::string g_wine;    // the wine-run script, or empty
-pid_t g_watch = -1;    // the watch running now
+std::string g_wine;  // the wine-run script, or empty
+pid_t g_watch = -1;  // the watch running now
 
 [[noreturn]] void Fail(const std::string& why) {
   std::fprintf(stderr, "watch_bench: %s\n", why.c_str());
