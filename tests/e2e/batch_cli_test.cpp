@@ -235,6 +235,11 @@ TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
                              "--verbose", "--dry-run", "--save", "--version"}) {
     EXPECT_NE(out.Text().find(option), std::string::npos) << option;
   }
+  // The watch and how to start it at logon.
+  for (const char* text : {"--watch", "--settle", "--rescan", "--poll", "--no-initial",
+                           "watch-task.xml", "plotxfer-watch.service"}) {
+    EXPECT_NE(out.Text().find(text), std::string::npos) << text;
+  }
   o = Parse({"--version"});
   EXPECT_FALSE(o.run);
   EXPECT_EQ(o.exit_code, 0);
