@@ -19,6 +19,7 @@ class PosixInputFiles : public InputFiles {
     }
     FileFacts facts;
     facts.folder = S_ISDIR(st.st_mode);
+    facts.special = !facts.folder && !S_ISREG(st.st_mode);
     facts.device = static_cast<std::uint64_t>(st.st_dev);
     facts.index = static_cast<std::uint64_t>(st.st_ino);
     facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;

@@ -263,8 +263,10 @@ TEST_F(BatchArgumentsTest, StoredSettingsAreTheDefaultsAndArgumentsOverrideThem)
 
 TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
   bool loaded = false;
-  const auto load = [&] {
+  bool loaded_for_dry_run = false;
+  const auto load = [&](bool dry_run) {
     loaded = true;
+    loaded_for_dry_run = dry_run;
     return defaults;
   };
   const auto parse = [&](std::vector<const char*> argv) {
@@ -278,6 +280,10 @@ TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
   EXPECT_FALSE(loaded);
   EXPECT_TRUE(parse({"d.VX"}).run);
   EXPECT_TRUE(loaded);
+  EXPECT_FALSE(loaded_for_dry_run);
+  // A dry run reads the settings so that nothing is changed, a broken file included.
+  EXPECT_TRUE(parse({"d.VX", "--dry-run"}).run);
+  EXPECT_TRUE(loaded_for_dry_run);
 }
 
 TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
@@ -530,7 +536,7 @@ TEST_F(BatchRunTest, TheReportHoldsThePrintedRowsAlsoAfterAStop) {
   const auto report = nlohmann::json::parse(ReadBytes(request.report));
   EXPECT_EQ(report["exit_status"], 130);
   EXPECT_EQ(report["summary"],
-            nlohmann::json::parse(R"({"converted":1,"failed":0,"not_reached":2,"interrupted":0})"));
+            nlohmann::json::parse(R"({"converted":1,"failed":0,"not_reached":2,"interrupted":0,"same_as":0})"));
   const auto& rows = report["drawings"];
   ASSERT_EQ(rows.size(), 3u);
   std::string printed;
