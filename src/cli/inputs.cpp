@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <unordered_map>
 
@@ -117,8 +116,7 @@ class Expander {
   std::string TextKey(const std::string& path) const {
     const std::string absolute = files_.Absolute(path);
     if (rules_.style == text::PathStyle::Posix) {
-      // "sub/../b.VX" spells the name "b.VX" again: it is no other name of the file.
-      return std::filesystem::path(absolute).lexically_normal().string();
+      return absolute;
     }
     std::string key;
     key.reserve(absolute.size());
