@@ -382,6 +382,9 @@ void ListDecoder::Line(std::string_view raw, std::vector<ListEntry>* entries) {
       narrow.assign(raw);  // the narrow encoding already
     }
   }
+  if (error.empty() && narrow.find('\0') != std::string::npos) {
+    error = "the line holds a NUL byte, which no path does";  // a binary file, not a list
+  }
   std::string_view text = narrow;
   if (!text.empty() && text.back() == '\r') {
     text.remove_suffix(1);
@@ -398,7 +401,7 @@ void ListDecoder::Line(std::string_view raw, std::vector<ListEntry>* entries) {
       text.back() == '"') {
     text = text.substr(first + 1, text.size() - first - 2);
   }
-  entries->push_back({line_, std::string(text), std::move(error)});
+  entries->push_back({line_, error.empty() ? std::string(text) : std::string(), std::move(error)});
 }
 
 std::vector<ListEntry> ListFileEntries(std::string_view bytes) {

@@ -224,6 +224,7 @@ TEST(ListDecoder, ListsAsPeopleWriteThem) {
        utf16("a.VX\n", false) + std::string("\x00\xD8\n\x00", 4),
        {"a.VX", ""},
        2},
+      {"a NUL byte is no part of a path", std::string("a.VX\0b\nc.VX\n", 12), {"", "c.VX"}, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
