@@ -919,3 +919,36 @@ TEST_F(BatchRunTest, NoDrawingsAtAllIsSaidAndFailsOnlyWhenDrawingsAreRequired) {
   request.dry_run = true;
   EXPECT_EQ(Run(), 1);
 }
+
+#if defined(_WIN32) && defined(PLOTXFER_BATCH_EXE)
+// A name the ANSI code page cannot hold reaches the program as Unicode and is refused, never
+// turned into a look-alike that names another file.
+TEST(BatchProgram, RefusesAnArgumentTheCodePageCannotHold) {
+  if (platform::ActiveCodePage() != text::CodePage::ShiftJis) {
+    GTEST_SKIP() << "needs code page 932";
+  }
+  const auto run = [](const std::wstring& argument) {
+    std::wstring exe;
+    for (const char c : std::string(PLOTXFER_BATCH_EXE)) {
+      exe += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    }
+    std::wstring line = L"\"" + exe + L"\" --dry-run \"" + argument + L"\"";
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &start, &info)) {
+      return -1;
+    }
+    WaitForSingleObject(info.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+  };
+  EXPECT_EQ(run(L"caf\u00E9.VX"), 2);      // é: no exact form in code page 932
+  EXPECT_EQ(run(L"plan\u00A5old.VX"), 2);  // ¥ would become a backslash by best fit
+  EXPECT_EQ(run(L"\u8868\u7D19.VX"), 1);   // 表紙 is held; the drawing is missing
+}
+#endif
