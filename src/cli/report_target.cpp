@@ -65,6 +65,9 @@ std::string ReportFolderRefusal(const std::string& report, InputFiles& system,
   if (!facts || !facts->folder) {
     return "no folder " + folder;
   }
+  if (const std::optional<FileFacts> target = system.Facts(report); target && target->folder) {
+    return "it is a folder";
+  }
   // The report replaces its file through a temporary one beside it; one made and removed now
   // shows that the end of the run can.
   const std::string probe =

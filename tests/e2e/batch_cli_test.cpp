@@ -860,6 +860,7 @@ TEST_F(BatchRunTest, AReportOverAFileOfTheRunIsAUsageErrorBeforeAnythingRuns) {
       {request.app_folder + "vxcsd.cprm", "the parameter file"},
       {paths.utility_folder + kSep + "run.json", "the output utility's folder"},
       {dir.File("missing") + kSep + "run.json", "no folder"},
+      {dir.File("sub"), "it is a folder"},
   };
   if (kStyle == text::PathStyle::Windows) {
     cases.push_back({upper, "the drawing of row 2"});
