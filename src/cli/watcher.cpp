@@ -10,6 +10,7 @@
 
 #include "cli/inputs.h"
 #include "cli/report.h"
+#include "cli/report_target.h"
 #include "cli/watch_rules.h"
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
@@ -333,6 +334,13 @@ void Watcher::Report(const std::string& drawing, const std::string& output, Conv
     line["interrupted"] = true;
   }
   const std::string text = line.dump(-1, ' ', false, ordered_json::error_handler_t::replace) + "\n";
+  if (request_.report == "-") {
+    if (std::fwrite(text.data(), 1, text.size(), env_.report_out) != text.size() ||
+        std::fflush(env_.report_out) != 0) {
+      Note("the report could not be written to standard output");
+    }
+    return;
+  }
   std::FILE* f = std::fopen(request_.report.c_str(), "ab");
   const bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size() &&
                   std::fflush(f) == 0;
@@ -450,12 +458,37 @@ int Watcher::Run() {
 
 int RunWatch(const BatchRequest& request, const BatchEnvironment& env,
              platform::FolderWatch* watch) {
+  // As for a run: never over a file the watch needs, and only where a file can be written.
+  if (!request.report.empty() && request.report != "-") {
+    InputFiles& files = env.files != nullptr ? *env.files : SystemInputFiles();
+    const ToolPaths tools = ToolPathsFor(request.app_folder, env.style, env.code_page);
+    const std::vector<RunFile> needed = {{env.settings_file, "the settings file"},
+                                         {tools.param_file, "the parameter file"},
+                                         {tools.export_tool, "the export tool"},
+                                         {tools.export_list, "the export tool's list"}};
+    std::string why = ReportPathRefusal(request.report, needed, tools.utility_folder, files,
+                                        env.style, env.code_page);
+    if (why.empty()) {
+      why = ReportFolderRefusal(request.report, files, env.style, env.code_page);
+    }
+    if (!why.empty()) {
+      std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
+                   request.report.c_str(), why.c_str());
+      return kExitUsage;
+    }
+  }
+  // The report takes standard output; the rows go with the notes.
+  BatchEnvironment moved = env;
+  if (request.report == "-") {
+    moved.report_out = env.out;
+    moved.out = env.err;
+  }
   std::unique_ptr<platform::FolderWatch> own;
   if (watch == nullptr) {
     own = platform::MakeFolderWatch();
     watch = own.get();
   }
-  Watcher watcher(request, env, *watch);
+  Watcher watcher(request, moved, *watch);
   return watcher.Run();
 }
 
