@@ -41,6 +41,17 @@ void Win32PageView::FocusAndSelectAll(int id) {
   SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
+void Win32PageView::ShowTip(int id, const std::string& utf8_title, const std::string& utf8_text) {
+  const std::wstring title = wingui::Utf8ToWide(utf8_title);
+  const std::wstring text = wingui::Utf8ToWide(utf8_text);
+  EDITBALLOONTIP tip{};
+  tip.cbStruct = sizeof tip;
+  tip.pszTitle = title.c_str();
+  tip.pszText = text.c_str();
+  tip.ttiIcon = TTI_WARNING;
+  SendMessageW(Item(id), EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip));
+}
+
 void Win32PageView::ListReset(int id) {
   SendMessageW(Item(id), CB_RESETCONTENT, 0, 0);
 }
@@ -71,6 +82,8 @@ std::span<const wingui::CommandEntry<COtherSetPDF>> COtherSetPDF::CommandTable()
       {IDC_PDF_DRAWING_SIZE, BN_CLICKED, &COtherSetPDF::OnDrawingSize},
       {IDC_PDF_SPECIFIED_SIZE, BN_CLICKED, &COtherSetPDF::OnSpecifiedSize},
       {IDC_PDF_PAPER, CBN_SELENDOK, &COtherSetPDF::OnPaperSelected},
+      {IDC_PDF_WIDTH, EN_MAXTEXT, &COtherSetPDF::OnWidthFull},
+      {IDC_PDF_HEIGHT, EN_MAXTEXT, &COtherSetPDF::OnHeightFull},
   };
   return table;
 }
@@ -90,6 +103,9 @@ std::span<const wingui::CommandEntry<COtherSetIMG>> COtherSetIMG::CommandTable()
       {IDC_IMG_DRAWING_SIZE, BN_CLICKED, &COtherSetIMG::OnDrawingSize},
       {IDC_IMG_SPECIFIED_SIZE, BN_CLICKED, &COtherSetIMG::OnSpecifiedSize},
       {IDC_IMG_PAPER, CBN_SELENDOK, &COtherSetIMG::OnPaperSelected},
+      {IDC_IMG_WIDTH, EN_MAXTEXT, &COtherSetIMG::OnWidthFull},
+      {IDC_IMG_HEIGHT, EN_MAXTEXT, &COtherSetIMG::OnHeightFull},
+      {IDC_IMG_DPI, EN_MAXTEXT, &COtherSetIMG::OnDpiFull},
   };
   return table;
 }

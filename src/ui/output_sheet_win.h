@@ -23,6 +23,7 @@ class Win32PageView : public PageView {
   void SetUiText(int id, const std::string& utf8) override;
   void LimitText(int id, int chars) override;
   void FocusAndSelectAll(int id) override;
+  void ShowTip(int id, const std::string& utf8_title, const std::string& utf8_text) override;
   void ListReset(int id) override;
   void ListAdd(int id, const std::string& utf8) override;
   void ListSelect(int id, int index) override;
@@ -58,6 +59,8 @@ class OutputPage : public wingui::DialogImpl<Page, wingui::PropertyPage> {
   void OnDrawingSize() { logic_.OnDrawingSize(); }
   void OnSpecifiedSize() { logic_.OnSpecifiedSize(); }
   void OnPaperSelected() { logic_.OnPaperSelected(); }
+  void OnWidthFull() { logic_.OnEditFull(logic_.ids().width); }
+  void OnHeightFull() { logic_.OnEditFull(logic_.ids().height); }
 
   Logic& logic_;
   Win32PageView view_;
@@ -80,6 +83,8 @@ class COtherSetIMG : public OutputPage<COtherSetIMG, ImagePage> {
   void DoDataExchange(wingui::DataExchange& dx) override;
 
  private:
+  void OnDpiFull() { logic_.OnEditFull(IDC_IMG_DPI); }
+
   wingui::Window dpi_, base_dpi_;
 };
 

@@ -146,12 +146,12 @@ class FakeDialogView : public DialogView {
     return next_answer;
   }
   // The choosers answer from these queues, front first; an empty queue answers "cancelled".
-  std::vector<std::optional<std::vector<std::string>>> file_answers;
-  std::vector<std::optional<std::string>> folder_answers;
+  std::vector<std::optional<std::vector<ShellName>>> file_answers;
+  std::vector<std::optional<ShellName>> folder_answers;
   std::vector<FileRequest> file_requests;
   std::vector<FolderRequest> folder_requests;
 
-  std::optional<std::vector<std::string>> ChooseFiles(const FileRequest& request) override {
+  std::optional<std::vector<ShellName>> ChooseFiles(const FileRequest& request) override {
     file_requests.push_back(request);
     if (file_answers.empty()) {
       return std::nullopt;
@@ -160,7 +160,7 @@ class FakeDialogView : public DialogView {
     file_answers.erase(file_answers.begin());
     return answer;
   }
-  std::optional<std::string> ChooseFolder(const FolderRequest& request) override {
+  std::optional<ShellName> ChooseFolder(const FolderRequest& request) override {
     folder_requests.push_back(request);
     if (folder_answers.empty()) {
       return std::nullopt;
@@ -169,6 +169,9 @@ class FakeDialogView : public DialogView {
     folder_answers.erase(folder_answers.begin());
     return answer;
   }
+
+  bool accepts_drops = true;
+  void AcceptDrops(bool accept) override { accepts_drops = accept; }
 
   // The ids touched by calls of one kind, in order.
   std::vector<int> Calls(const std::string& kind) const {
