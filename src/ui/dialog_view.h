@@ -98,6 +98,8 @@ class DialogView {
   virtual void ListDeleteRow(int row) = 0;
   virtual std::vector<int> ListSelectedRows() const = 0;  // ascending
   virtual void ListSelectAndFocusRow(int row) = 0;
+  // Holds the list's painting while many rows change; releasing it paints them all at once.
+  virtual void ListHoldPainting(bool hold) = 0;
 
   virtual MessageAnswer ShowMessage(const MessageRequest& request) = 0;
   // The file selection. Cancelled: nothing. Otherwise the texts of the result in order: either

@@ -306,6 +306,7 @@ void MainDialog::ReportNotAdded() {
 }
 
 void MainDialog::AddPendingRows() {
+  view().ListHoldPainting(true);
   for (const std::string& path : PendingPaths) {
     if (RowCount >= kMaxRows) {
       NoteNotAdded(ShellName(path), NotAddedReason::ListFull);
@@ -325,6 +326,7 @@ void MainDialog::AddPendingRows() {
   if (RowCount > 0) {
     view().ListSelectAndFocusRow(0);
   }
+  view().ListHoldPainting(false);
 }
 
 void MainDialog::RenumberRows(int first) {

@@ -243,6 +243,14 @@ void Win32DialogView::ListSelectAndFocusRow(int row) {
   SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+void Win32DialogView::ListHoldPainting(bool hold) {
+  // Each row the list paints on its own costs more than the whole list painted once.
+  SendMessageW(List(), WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+  if (!hold) {
+    InvalidateRect(List(), nullptr, TRUE);
+  }
+}
+
 MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   UINT flags = request.buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
   switch (request.icon) {

@@ -45,6 +45,7 @@ class Win32DialogView : public DialogView {
   void ListDeleteRow(int row) override;
   std::vector<int> ListSelectedRows() const override;
   void ListSelectAndFocusRow(int row) override;
+  void ListHoldPainting(bool hold) override;
 
   MessageAnswer ShowMessage(const MessageRequest& request) override;
   std::optional<std::vector<ShellName>> ChooseFiles(const FileRequest& request) override;

@@ -369,6 +369,7 @@ TEST(DrawingListIntake, ChosenAndDroppedFilesAreAddedOrSaidWhyNot) {
     EXPECT_EQ(t.Column(1), t.dialog.DrawingPaths);
     EXPECT_EQ(t.dialog.RowCount, static_cast<int>(t.view.rows.size()));
     EXPECT_EQ(t.Enabled(IDC_EXECUTE), t.dialog.RowCount > 0);
+    EXPECT_EQ(t.view.painting_held, 0);  // the list paints again
     if (c.message) {
       ASSERT_EQ(t.view.messages.size(), 1u);
       EXPECT_EQ(t.view.messages[0].text, c.message);

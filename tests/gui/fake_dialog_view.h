@@ -140,6 +140,8 @@ class FakeDialogView : public DialogView {
   void ListDeleteRow(int row) override { rows.erase(rows.begin() + row); }
   std::vector<int> ListSelectedRows() const override { return selected_rows; }
   void ListSelectAndFocusRow(int row) override { selected_rows.push_back(row); }
+  int painting_held = 0;  // holds not yet released
+  void ListHoldPainting(bool hold) override { painting_held += hold ? 1 : -1; }
 
   MessageAnswer ShowMessage(const MessageRequest& request) override {
     messages.push_back(request);
