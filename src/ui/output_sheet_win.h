@@ -32,8 +32,11 @@ class Win32PageView : public PageView {
 
  private:
   HWND Item(int id) const { return GetDlgItem(page_.hwnd(), id); }
+  // A balloon of our own under an edit that shows none itself.
+  void ShowTrackingTip(HWND edit, const std::wstring& title, const std::wstring& text);
 
   const wingui::Window& page_;
+  HWND tip_ = nullptr;  // owned by the page window, which takes it along when it goes
 };
 
 // What both pages share: the rules they route to, a view on their controls, and the handlers of
