@@ -117,11 +117,6 @@ bool HasDrawingExtension(std::string_view path, text::PathStyle style, text::Cod
   return dot != text::npos && EqualsIgnoringAsciiCase(name.substr(dot), ".VX");
 }
 
-bool IsDrawingFileName(const std::string& path, const DrawingFiles& files, text::PathStyle style,
-                       text::CodePage cp) {
-  return files.Exists(path) && HasDrawingExtension(path, style, cp);
-}
-
 std::string RowNumberText(int row_index) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%3d", row_index + 1);
@@ -170,6 +165,9 @@ ChooseResult MainDialog::ChooseDrawings() {
   if (!texts.empty() && texts.front().held && s.files->IsFolderOrUnknown(texts.front().narrow)) {
     // A folder and the names chosen in it. A single chosen file that has vanished lands here
     // too, with no names, and so counts as nothing acceptable.
+    if (texts.size() == 1) {
+      NoteNotAdded(texts.front(), NotAddedReason::CannotOpen);
+    }
     folder = text::WithTrailingSeparator(texts.front().narrow, s.path_style, s.code_page);
     for (std::size_t i = 1; i < texts.size(); ++i) {
       if (!texts[i].held) {

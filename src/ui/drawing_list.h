@@ -36,10 +36,6 @@ const DrawingFiles& SystemDrawingFiles();
 // drawings, a.vx.bak and a name without a dot are not.
 bool HasDrawingExtension(std::string_view path, text::PathStyle style, text::CodePage cp);
 
-// A drawing's name: the file exists and has the drawing extension.
-bool IsDrawingFileName(const std::string& path, const DrawingFiles& files, text::PathStyle style,
-                       text::CodePage cp);
-
 // Why a chosen or dropped file did not enter the list.
 enum class NotAddedReason {
   NotADrawing,         // no ".VX", or no drawing's header (an older version included)

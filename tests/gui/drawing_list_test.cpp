@@ -218,7 +218,8 @@ TEST_F(DrawingListTest, SingleChosenFileThatVanishedIsInvalidAndAGoodOneEndsTheL
   view.file_answers.push_back(Names{Path("gone.VX")});
   view.file_answers.push_back(Names{Path("a.VX")});
   dialog.OnAddFile();
-  EXPECT_EQ(view.messages.size(), 1u);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, "invalid\n\nnot added:\ngone.VX: cannot open");
   EXPECT_THAT(dialog.DrawingPaths, ElementsAre(Path("a.VX")));
   EXPECT_EQ(dialog.AddFilFolder, "D:\\dw\\");
 }
