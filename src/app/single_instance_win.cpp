@@ -87,8 +87,19 @@ InstanceClaim ClaimSingleInstance(HINSTANCE instance, const std::wstring& progra
   if (!other) {
     return InstanceClaim::kOtherNotActivated;
   }
-  SetForegroundWindow(other);
-  ShowWindowAsync(other, SW_RESTORE);
+  // The title may be a message box's (it carries the program title too): the main dialog is the
+  // window that owns it. While that dialog shows a modal window (the output sheet, a chooser, a
+  // message box), the dialog itself is disabled and only the modal window can be used: that is
+  // the one to bring forward, never the dialog over it.
+  HWND main = GetAncestor(other, GA_ROOTOWNER);
+  if (!main) {
+    main = other;
+  }
+  if (IsIconic(main)) {
+    ShowWindowAsync(main, SW_RESTORE);
+  }
+  HWND usable = GetLastActivePopup(main);
+  SetForegroundWindow(usable ? usable : main);
   return InstanceClaim::kOtherActivated;
 }
 

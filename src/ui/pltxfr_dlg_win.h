@@ -31,6 +31,8 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
     store_ = &store;
   }
   void OnOutputSettings();
+  // Execute: the run, then the end of the dialog when a close was confirmed during it.
+  void OnExecuteClicked();
 
  protected:
   BOOL OnInitDialog() override;
@@ -39,8 +41,15 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   HICON OnQueryDragIcon() override;
   void OnOK() override;
   void OnCancel() override;
+  void OnClose() override;
+  bool OnNotify(NMHDR* header, LRESULT* result) override;
+  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, INT_PTR* result) override;
 
  private:
+  // The right-click menu of the row at a screen point, or of the focused row (point -1, -1: the
+  // keyboard's menu key).
+  void OnListContextMenu(LPARAM point);
+
   HICON icon_;
   HICON small_icon_;
   // What a run goes through on this system: the tools wait with the window kept alive.

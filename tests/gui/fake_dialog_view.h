@@ -64,7 +64,10 @@ class FakeDialogView : public DialogView {
     Log("show", id);
     control(id).visible = shown;
   }
-  void Focus(int id) override { focused = id; }
+  void Focus(int id) override {
+    log.push_back("focus:" + std::to_string(id));
+    focused = id;
+  }
   std::string Text(int id) const override {
     Log("text", id);
     return control(id).text;
@@ -168,6 +171,36 @@ class FakeDialogView : public DialogView {
     auto answer = folder_answers.front();
     folder_answers.erase(folder_answers.begin());
     return answer;
+  }
+
+  int FocusedControl() const override { return focused; }
+  std::string title;
+  void SetTitle(const std::string& utf8) override {
+    title = utf8;
+    titles.push_back(utf8);
+  }
+  std::vector<std::string> titles;  // every title shown, in order
+  struct Progress {
+    std::size_t done, total;
+    bool failed;
+    bool operator==(const Progress&) const = default;
+  };
+  std::vector<Progress> progress;
+  void ShowRunProgress(std::size_t done, std::size_t total, bool failed) override {
+    progress.push_back({done, total, failed});
+  }
+  int flashes = 0;
+  void FlashIfInBackground() override { ++flashes; }
+  std::vector<std::string> opened;    // files opened with the shell
+  std::vector<std::string> revealed;  // files shown in their folder
+  void OpenWithShell(const std::string& narrow_path) override { opened.push_back(narrow_path); }
+  void ShowInFolder(const std::string& narrow_path) override { revealed.push_back(narrow_path); }
+  // The menus shown; the command chosen from each (0: none).
+  std::vector<std::vector<MenuItem>> menus;
+  int menu_choice = 0;
+  int TrackMenu(const std::vector<MenuItem>& items) override {
+    menus.push_back(items);
+    return menu_choice;
   }
 
   // The ids touched by calls of one kind, in order.

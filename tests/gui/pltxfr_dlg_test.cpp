@@ -259,15 +259,32 @@ TEST_F(PltxfrDlgTest, RunLocksAndUnlocksTheControlsForBothOutputKinds) {
   }
 }
 
-TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARun) {
+// During a run Enter and Escape do nothing, and the close box asks first, No being the default.
+TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARunWithoutAQuestion) {
   Open();
   GiveRows(1);
   dialog->EnableRunControls(false);
+  std::wstring question;
+  LONG default_button = 0;
+  guitest::WhenReady([&] {
+    HWND box = guitest::FindOwnedDialog(dialog->hwnd());
+    if (!box) {
+      return false;
+    }
+    question = guitest::ItemText(box, 0xFFFF);
+    default_button = GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    return true;
+  });
   SendMessageW(dialog->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(question, L"変換中です。現在の図面の変換が終わったところで中止して終了しますか?");
+  EXPECT_EQ(default_button, BS_DEFPUSHBUTTON);
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_FALSE(dialog->has_ended());
+  EXPECT_FALSE(dialog->end_requested());
   dialog->EnableRunControls(true);
+  dialog->RowCount = 0;
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(dialog->has_ended());
 }
@@ -363,8 +380,9 @@ TEST_F(PltxfrDlgTest, PumpingDispatchesClicksRunsIdleWorkAndKeepsTheQuitMessage)
   PostMessageW(Item(IDC_ABORT), BM_CLICK, 0, 0);
   EXPECT_TRUE(dialog->PumpMessages());  // the Abort click waited in the queue
   EXPECT_EQ(App().idle_counts, (std::vector<long>{0, 1, 2}));
-  EXPECT_FALSE(dialog->PumpMessages());  // a pump clears what an earlier click set
+  EXPECT_TRUE(dialog->PumpMessages());  // kept until the next run starts
 
+  dialog->AbortFlag = 0;
   PostQuitMessage(7);
   EXPECT_TRUE(dialog->PumpMessages());
   EXPECT_EQ(dialog->AbortFlag, 1);
