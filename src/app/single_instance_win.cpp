@@ -96,7 +96,9 @@ InstanceClaim ClaimSingleInstance(HINSTANCE instance, const std::wstring& progra
     main = other;
   }
   if (IsIconic(main)) {
-    ShowWindowAsync(main, SW_RESTORE);
+    // Restored without taking the activation: done later on the other copy's thread, a restore
+    // that activated would put the disabled dialog over its modal window again.
+    ShowWindowAsync(main, SW_SHOWNOACTIVATE);
   }
   HWND usable = GetLastActivePopup(main);
   SetForegroundWindow(usable ? usable : main);
