@@ -192,13 +192,6 @@ bool PLTXFRDlg::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, INT_PTR* r
     *result = TRUE;
     return true;
   }
-  if (msg == DM_GETDEFID && GetFocus() == list) {
-    // Enter on the list is the accept command, never a click on the button that last had the
-    // focus (after a run, Execute): it must not start a run by surprise.
-    SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, MAKELONG(IDOK, DC_HASDEFID));
-    *result = TRUE;
-    return true;
-  }
   return false;
 }
 

@@ -299,6 +299,44 @@ TEST_F(PltxfrDlgTest, ExitAndTheCloseBoxEndTheDialog) {
   EXPECT_TRUE(dialog->has_ended());
 }
 
+// Keys as the dialog manager delivers them: Escape comes as the Exit button's command and is told
+// apart by the key's state; Enter on the list is the accept command even after a push button
+// (Execute, at the end of a run) had the focus and became the default button.
+TEST_F(PltxfrDlgTest, EnterAndEscapeEndTheDialogOnlyWithAnEmptyList) {
+  struct Case {
+    const char* name;
+    int rows;
+    WPARAM key;
+    bool ends;
+  };
+  const Case cases[] = {
+      {"Escape with drawings listed", 2, VK_ESCAPE, false},
+      {"Escape with an empty list", 0, VK_ESCAPE, true},
+      {"Enter on the list with drawings listed", 2, VK_RETURN, false},
+      {"Enter on the empty list after Execute had the focus", 0, VK_RETURN, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    GiveRows(1);
+    dialog->dialog_view().Focus(IDC_EXECUTE);
+    dialog->DrawingPaths.resize(static_cast<std::size_t>(c.rows));
+    dialog->RowCount = c.rows;
+    dialog->UpdateRunButtons();
+    dialog->dialog_view().Focus(IDC_DRAWING_LIST);
+    ASSERT_EQ(GetFocus(), Item(IDC_DRAWING_LIST));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[c.key] = 0x80;
+    SetKeyboardState(keys);
+    MSG press{Item(IDC_DRAWING_LIST), WM_KEYDOWN, c.key, 0, 0, {}};
+    EXPECT_TRUE(IsDialogMessageW(dialog->hwnd(), &press));
+    keys[c.key] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(dialog->has_ended(), c.ends);
+  }
+}
+
 TEST_F(PltxfrDlgTest, AbortOutsideARunOnlySetsTheFlag) {
   Open();
   GiveRows(1);
