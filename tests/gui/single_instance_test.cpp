@@ -139,7 +139,7 @@ TEST_F(SingleInstanceTest, SecondCopyBringsTheFirstForwardAndEndsAtOnce) {
 
 // While the first copy shows a modal window (here the output sheet), its main dialog is disabled:
 // a second start brings forward the window the user can act on, restoring the dialog when it was
-// minimised, and the window answers.
+// minimised, and the window answers. The dialog is found with the run's progress in its title.
 TEST_F(SingleInstanceTest, SecondStartWhileTheSheetIsOpenBringsTheSheetForward) {
   for (const bool minimised : {false, true}) {
     SCOPED_TRACE(minimised ? "minimised" : "behind another window");
@@ -155,6 +155,8 @@ TEST_F(SingleInstanceTest, SecondStartWhileTheSheetIsOpenBringsTheSheetForward) 
           return sheet != dialog && IsWindowVisible(sheet) && !IsWindowEnabled(dialog);
         },
         10000));
+    // As during a run, whose progress the title shows.
+    SetWindowTextW(dialog, (wingui::LoadText(IDS_APP_TITLE) + L" (2/5)").c_str());
     if (minimised) {
       ShowWindow(dialog, SW_MINIMIZE);
       ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));

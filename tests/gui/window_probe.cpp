@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include <commctrl.h>
 
@@ -35,6 +36,22 @@
 
 namespace {
 
+BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM lparam) {
+  auto* found = reinterpret_cast<HWND*>(lparam);
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  // During a run the title goes on with the run's progress.
+  const std::wstring title = plotxfer::wingui::LoadText(IDS_APP_TITLE);
+  if (std::wstring_view(cls) == L"#32770" && !GetWindow(hwnd, GW_OWNER) &&
+      std::wstring_view(text).starts_with(title)) {
+    *found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND Find(const char* which) {
   if (std::strcmp(which, "about") == 0) {
     return FindWindowW(L"#32770", L"\u30d0\u30fc\u30b8\u30e7\u30f3\u60c5\u5831");
@@ -42,7 +59,9 @@ HWND Find(const char* which) {
   if (std::strcmp(which, "sheet") == 0) {
     return FindWindowW(L"#32770", plotxfer::wingui::LoadText(IDS_OUTPUT_SETTINGS).c_str());
   }
-  return FindWindowW(L"#32770", plotxfer::wingui::LoadText(IDS_APP_TITLE).c_str());
+  HWND main = nullptr;
+  EnumWindows(&FindMainDialog, reinterpret_cast<LPARAM>(&main));
+  return main;
 }
 
 void CALLBACK ShowImageTab(HWND, UINT, UINT_PTR id, DWORD) {
