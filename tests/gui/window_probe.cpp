@@ -10,6 +10,8 @@
 //                                         ID is enabled (after a run: Execute comes back)
 //   window_probe add NAME...              clicks the main dialog's add button and chooses the
 //                                         named files in the folder its file dialog opens on
+//   window_probe row-menu                 opens the list's menu of the focused row, as the
+//                                         keyboard's menu key does
 //   window_probe second-start PROGRAM [minimised]
 //                                         opens the running copy's output settings sheet, puts
 //                                         a window of its own in front (or minimises the main
@@ -254,6 +256,15 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(verb, "add") == 0) {
     return AddFiles();
+  }
+  if (std::strcmp(verb, "row-menu") == 0) {
+    HWND main = Find("main");
+    if (!main) {
+      return 1;
+    }
+    PostMessageW(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(main, IDC_DRAWING_LIST)),
+                 static_cast<LPARAM>(-1));
+    return 0;
   }
   if (std::strcmp(verb, "second-start") == 0 && argc > 2) {
     return SecondStart(argv[2], argc > 3 && std::strcmp(argv[3], "minimised") == 0);
