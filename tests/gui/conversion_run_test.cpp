@@ -185,6 +185,7 @@ TEST(DialogRunRefusal, ShowsItsMessageAndTouchesNothing) {
 
 TEST_F(ConversionRunTest, SecondOfThreeWithABadHeaderFailsAloneAndTheControlsComeBack) {
   List(3);
+  view.focused = IDC_EXECUTE;  // clicked with Alt+C
   plotxfer::testing::WriteBytes(dialog.DrawingPaths[1], "not a drawing");
   std::vector<bool> locked_during_tools;
   during_export = [&] { locked_during_tools.push_back(!view.control(IDC_ADD_FILE).enabled); };
@@ -194,6 +195,8 @@ TEST_F(ConversionRunTest, SecondOfThreeWithABadHeaderFailsAloneAndTheControlsCom
   EXPECT_TRUE(view.control(IDC_ADD_FILE).enabled);
   EXPECT_TRUE(view.control(IDC_EXECUTE).enabled);
   EXPECT_TRUE(view.control(IDC_ABORT).enabled);
+  // Abort while Execute is disabled, Execute again at the end.
+  EXPECT_EQ(view.Calls("focus"), (std::vector<int>{IDC_ABORT, IDC_EXECUTE}));
   EXPECT_FALSE(dialog.run_in_progress());
   EXPECT_TRUE(view.messages.empty());
   // Options saved and the parameter file written once, before the first pump and drawing.
@@ -275,7 +278,7 @@ TEST(DialogRunAbort, TakesEffectAtTheNextPump) {
 
 // A stop asked for while a tool runs arrives as a sent message, answered inside the wait: it is
 // kept until the next drawing is due, where the run stops, and it is shown at once (Abort greys
-// itself, the title says what comes). The next run starts afresh.
+// itself and hands the focus to the list, the title says what comes). The next run starts afresh.
 TEST(DialogRunStop, IsRememberedUntilTheNextRunStarts) {
   struct Case {
     const char* name;
@@ -293,6 +296,7 @@ TEST(DialogRunStop, IsRememberedUntilTheNextRunStarts) {
     DialogRun t;
     t.record.ConnectNum = c.connect_num;
     t.List(3);
+    t.view.focused = IDC_EXECUTE;  // clicked with Alt+C
     bool abort_enabled_after_click = true;
     std::string title_after_click;
     t.during_export = [&] {
@@ -309,36 +313,12 @@ TEST(DialogRunStop, IsRememberedUntilTheNextRunStarts) {
     EXPECT_EQ(title_after_click, "title (1/3) - stopping");
     EXPECT_TRUE(t.view.control(IDC_ABORT).enabled);
     EXPECT_EQ(t.view.title, "title");
+    EXPECT_EQ(t.view.Calls("focus"), (std::vector<int>{IDC_ABORT, IDC_DRAWING_LIST, IDC_EXECUTE}));
 
     // The stop belonged to that run: the next one converts everything.
     t.during_export = nullptr;
     t.dialog.OnExecute();
     EXPECT_EQ(t.Statuses(), Texts(3, "変換終了"));
-  }
-}
-
-// The focus goes to Abort when the run disables Execute under it, to the list when Abort greys
-// itself, and back to Execute at the end.
-TEST(DialogRunFocus, FollowsTheButtonsTheUserCanPress) {
-  struct Case {
-    const char* name;
-    bool click_abort;
-    std::vector<int> focus;
-  };
-  const Case cases[] = {
-      {"a run to its end", false, {IDC_ABORT, IDC_EXECUTE}},
-      {"a run stopped", true, {IDC_ABORT, IDC_DRAWING_LIST, IDC_EXECUTE}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    DialogRun t;
-    t.List(2);
-    t.view.focused = IDC_EXECUTE;  // clicked with Alt+C
-    if (c.click_abort) {
-      t.during_export = [&] { t.dialog.OnAbort(); };
-    }
-    t.dialog.OnExecute();
-    EXPECT_EQ(t.view.Calls("focus"), c.focus);
   }
 }
 
@@ -539,18 +519,16 @@ TEST(DialogRowMenu, OffersWhatTheRowAllows) {
   struct Case {
     const char* name;
     bool converted;
-    bool in_run;
     int choice;
     std::vector<bool> enabled;
-    std::size_t opened, revealed;
+    Texts opened, revealed;
     int rows_after;
   };
   const Case cases[] = {
-      {"converted, open", true, false, IDM_ROW_OPEN_OUTPUT, {true, true, true}, 1, 0, 2},
-      {"converted, folder", true, false, IDM_ROW_OPEN_FOLDER, {true, true, true}, 0, 1, 2},
-      {"converted, remove", true, false, IDM_ROW_DELETE, {true, true, true}, 0, 0, 1},
-      {"not converted", false, false, 0, {false, false, true}, 0, 0, 2},
-      {"during the run", true, true, 0, {true, true, false}, 0, 0, 2},
+      {"converted, open", true, IDM_ROW_OPEN_OUTPUT, {true, true, true}, {"d0.pdf"}, {}, 2},
+      {"converted, folder", true, IDM_ROW_OPEN_FOLDER, {true, true, true}, {}, {"d0.pdf"}, 2},
+      {"converted, remove", true, IDM_ROW_DELETE, {true, true, true}, {}, {}, 1},
+      {"not converted", false, 0, {false, false, true}, {}, {}, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -559,31 +537,25 @@ TEST(DialogRowMenu, OffersWhatTheRowAllows) {
     t.view.next_answer = MessageAnswer::Yes;
     t.view.menu_choice = c.choice;
     t.view.selected_rows = {0};
-    if (c.in_run) {
-      // Row 0 has converted when the second drawing's tool runs.
-      t.during_export = [&] {
-        if (++t.exports == 2) {
-          t.dialog.OnRowMenu(0);
-        }
-      };
-    }
     if (c.converted) {
       t.dialog.OnExecute();
     }
-    if (!c.in_run) {
-      t.dialog.OnRowMenu(0);
-    }
+    t.dialog.OnRowMenu(0);
     ASSERT_EQ(t.view.menus.size(), 1u);
     std::vector<bool> enabled;
     for (const MenuItem& item : t.view.menus[0]) {
       enabled.push_back(item.enabled);
     }
     EXPECT_EQ(enabled, c.enabled);
-    EXPECT_EQ(t.view.opened.size(), c.opened);
-    EXPECT_EQ(t.view.revealed.size(), c.revealed);
-    for (const auto& file : t.view.revealed) {
-      EXPECT_EQ(file, t.work.File("d0.pdf"));
-    }
+    const auto names = [](const Texts& paths) {
+      Texts out;
+      for (const auto& p : paths) {
+        out.push_back(p.substr(p.find_last_of("/\\") + 1));
+      }
+      return out;
+    };
+    EXPECT_EQ(names(t.view.opened), c.opened);
+    EXPECT_EQ(names(t.view.revealed), c.revealed);
     EXPECT_EQ(t.dialog.RowCount, c.rows_after);
   }
 }
