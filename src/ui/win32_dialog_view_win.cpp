@@ -338,6 +338,9 @@ Win32DialogView::~Win32DialogView() {
 
 int Win32DialogView::FocusedControl() const {
   HWND focus = GetFocus();
+  if (!focus || !IsChild(dialog_.hwnd(), focus)) {
+    return 0;  // another window has it (a modal window, another program)
+  }
   // A control's own child (the list's header or label edit) counts as the control.
   while (focus && GetParent(focus) != dialog_.hwnd()) {
     focus = GetParent(focus);
