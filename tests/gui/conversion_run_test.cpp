@@ -414,16 +414,9 @@ TEST(DialogClose, DuringARunAsksFirst) {
     EXPECT_EQ(ended, c.ends_at_once);
     EXPECT_EQ(t.dialog.end_requested(), c.ends_after_run);
     EXPECT_EQ(t.Statuses(), c.statuses);
-    if (c.in_run) {
-      ASSERT_EQ(t.view.messages.size(), 1u);
-      EXPECT_EQ(t.view.messages[0].text, "close?");
-      EXPECT_EQ(t.view.messages[0].caption, "title");
-      EXPECT_EQ(t.view.messages[0].icon, MessageIcon::Question);
-      EXPECT_EQ(t.view.messages[0].buttons, MessageButtons::YesNo);
-      EXPECT_TRUE(t.view.messages[0].default_no);
-    } else {
-      EXPECT_TRUE(t.view.messages.empty());
-    }
+    ExpectOneMessage(t.view, c.in_run ? "close?" : nullptr, MessageIcon::Question,
+                     MessageButtons::YesNo);
+    EXPECT_TRUE(t.view.messages.empty() || t.view.messages[0].default_no);
   }
 }
 
@@ -511,53 +504,6 @@ TEST(DialogRowOutput, IsWhatTheRunMadeOfThatRow) {
   ASSERT_FALSE(t.dialog.RowOutput(0).empty());
   t.view.ListSetUiCell(0, 2, "");
   EXPECT_EQ(t.dialog.RowOutput(0), "");
-}
-
-// The row's menu offers to open only what exists, to remove rows only outside a run, and does
-// what is chosen.
-TEST(DialogRowMenu, OffersWhatTheRowAllows) {
-  struct Case {
-    const char* name;
-    bool converted;
-    int choice;
-    std::vector<bool> enabled;
-    Texts opened, revealed;
-    int rows_after;
-  };
-  const Case cases[] = {
-      {"converted, open", true, IDM_ROW_OPEN_OUTPUT, {true, true, true}, {"d0.pdf"}, {}, 2},
-      {"converted, folder", true, IDM_ROW_OPEN_FOLDER, {true, true, true}, {}, {"d0.pdf"}, 2},
-      {"converted, remove", true, IDM_ROW_DELETE, {true, true, true}, {}, {}, 1},
-      {"not converted", false, 0, {false, false, true}, {}, {}, 2},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    DialogRun t;
-    t.List(2);
-    t.view.next_answer = MessageAnswer::Yes;
-    t.view.menu_choice = c.choice;
-    t.view.selected_rows = {0};
-    if (c.converted) {
-      t.dialog.OnExecute();
-    }
-    t.dialog.OnRowMenu(0);
-    ASSERT_EQ(t.view.menus.size(), 1u);
-    std::vector<bool> enabled;
-    for (const MenuItem& item : t.view.menus[0]) {
-      enabled.push_back(item.enabled);
-    }
-    EXPECT_EQ(enabled, c.enabled);
-    const auto names = [](const Texts& paths) {
-      Texts out;
-      for (const auto& p : paths) {
-        out.push_back(p.substr(p.find_last_of("/\\") + 1));
-      }
-      return out;
-    };
-    EXPECT_EQ(names(t.view.opened), c.opened);
-    EXPECT_EQ(names(t.view.revealed), c.revealed);
-    EXPECT_EQ(t.dialog.RowCount, c.rows_after);
-  }
 }
 
 TEST(StatusTextField, FormatsIntoNineteenBytesWithoutCuttingACharacter) {

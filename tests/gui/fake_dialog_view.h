@@ -191,17 +191,10 @@ class FakeDialogView : public DialogView {
   }
   int flashes = 0;
   void FlashIfInBackground() override { ++flashes; }
-  std::vector<std::string> opened;    // files opened with the shell
-  std::vector<std::string> revealed;  // files shown in their folder
+  std::vector<std::string> opened;  // files opened with the shell
   void OpenWithShell(const std::string& narrow_path) override { opened.push_back(narrow_path); }
-  void ShowInFolder(const std::string& narrow_path) override { revealed.push_back(narrow_path); }
-  // The menus shown; the command chosen from each (0: none).
-  std::vector<std::vector<MenuItem>> menus;
-  int menu_choice = 0;
-  int TrackMenu(const std::vector<MenuItem>& items) override {
-    menus.push_back(items);
-    return menu_choice;
-  }
+  void ShowInFolder(const std::string&) override {}
+  int TrackMenu(const std::vector<MenuItem>&) override { return 0; }
 
   // The ids touched by calls of one kind, in order.
   std::vector<int> Calls(const std::string& kind) const {
