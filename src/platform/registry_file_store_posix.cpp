@@ -66,7 +66,9 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
   }
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = S_ISREG(st.st_mode) ? errno : EISDIR;
     close(fd);
+    errno = error;
     return ReadResult::kError;
   }
   if (st.st_size > kMaxFileSize) {
@@ -82,7 +84,9 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
       if (errno == EINTR) {
         continue;
       }
+      const int error = errno;
       close(fd);
+      errno = error;
       return ReadResult::kError;
     }
     if (n == 0) {
@@ -100,8 +104,10 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
 
 enum class LoadResult { kLoaded, kCorrupt, kError };
 
-// The file's keys; a missing file is an empty one.
-LoadResult Load(const std::string& path, RegeditFile* file) {
+// The file's keys; a missing file is an empty one. A file with the same bytes as the one read
+// last is not parsed again: start-up asks for a score of values, one query each.
+LoadResult Load(const std::string& path, RegeditFile* file, std::string* why,
+                RegistryFileStore::LoadCache* cache) {
   std::string bytes;
   bool too_large = false;
   switch (ReadWholeFile(path, &bytes, &too_large)) {
@@ -109,16 +115,26 @@ LoadResult Load(const std::string& path, RegeditFile* file) {
       *file = RegeditFile();
       return LoadResult::kLoaded;
     case ReadResult::kError:
+      *why = std::strerror(errno);
       return LoadResult::kError;
     case ReadResult::kRead:
       break;
   }
   if (too_large) {
+    *why = "it is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MiB";
     return LoadResult::kCorrupt;
   }
-  std::optional<RegeditFile> parsed = RegeditFile::Parse(bytes);
+  if (cache != nullptr && cache->parsed && cache->bytes == bytes) {
+    *file = *cache->parsed;
+    return LoadResult::kLoaded;
+  }
+  std::optional<RegeditFile> parsed = RegeditFile::Parse(bytes, why);
   if (!parsed) {
     return LoadResult::kCorrupt;
+  }
+  if (cache != nullptr) {
+    cache->bytes = std::move(bytes);
+    cache->parsed = *parsed;
   }
   *file = std::move(*parsed);
   return LoadResult::kLoaded;
@@ -126,12 +142,13 @@ LoadResult Load(const std::string& path, RegeditFile* file) {
 
 // Renames the file to the first free name of .bad, .bad.1, ...; a hard link claims the name
 // atomically, so an earlier file kept aside is never replaced.
-bool MoveAside(const std::string& path) {
+bool MoveAside(const std::string& path, std::string* moved_to) {
   for (int n = 0; n < kMaxAsideNames; ++n) {
     std::string aside = path + ".bad";
     if (n > 0) {
       aside += "." + std::to_string(n);
     }
+    *moved_to = aside;
     if (link(path.c_str(), aside.c_str()) == 0) {
       return unlink(path.c_str()) == 0;
     }
@@ -146,8 +163,9 @@ bool MoveAside(const std::string& path) {
       }
       return rename(path.c_str(), aside.c_str()) == 0;
     }
-    return false;
+    break;
   }
+  moved_to->clear();
   return false;
 }
 
@@ -189,27 +207,43 @@ class FileLock {
 RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) {
 }
 
+RegistryFileStore::~RegistryFileStore() = default;
+
+void RegistryFileStore::Note(const std::string& why, const std::string& moved_to) {
+  if (!problem_) {
+    problem_ = StoreFileProblem{path_, why, moved_to};
+  }
+}
+
 StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& name, void* buffer,
                                      std::uint32_t* size, std::uint32_t* type) {
   if (path_.empty()) {
     return StoreStatus::kFailed;
   }
   RegeditFile file;
-  LoadResult loaded = Load(path_, &file);
+  std::string why;
+  LoadResult loaded = Load(path_, &file, &why, &cache_);
   if (loaded == LoadResult::kCorrupt) {
     // Look again under the lock: a writer may have replaced the file meanwhile.
     FileLock lock(path_);
     if (lock.held()) {
-      loaded = Load(path_, &file);
+      loaded = Load(path_, &file, &why, &cache_);
       if (loaded == LoadResult::kCorrupt) {
-        MoveAside(path_);
+        std::string moved_to;
+        if (!leave_broken_file_ && !MoveAside(path_, &moved_to)) {
+          moved_to.clear();
+        }
+        Note(why, moved_to);
       }
+    } else {
+      Note(why, "");
     }
     if (loaded == LoadResult::kCorrupt) {
       return StoreStatus::kNotFound;  // read as empty: the caller keeps its defaults
     }
   }
   if (loaded == LoadResult::kError) {
+    Note(why, "");
     return StoreStatus::kFailed;
   }
   const RegeditValue* value = file.Find(FullKey(key), name);
@@ -241,17 +275,23 @@ StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& na
     return StoreStatus::kFailed;
   }
   RegeditFile file;
-  switch (Load(path_, &file)) {
+  std::string why;
+  switch (Load(path_, &file, &why, &cache_)) {
     case LoadResult::kLoaded:
       break;
-    case LoadResult::kCorrupt:
+    case LoadResult::kCorrupt: {
       // Never write over a file that could not be read; start afresh once it is out of the way.
-      if (!MoveAside(path_)) {
+      std::string moved_to;
+      if (leave_broken_file_ || !MoveAside(path_, &moved_to)) {
+        Note(why, "");
         return StoreStatus::kFailed;
       }
+      Note(why, moved_to);
       file = RegeditFile();
       break;
+    }
     case LoadResult::kError:
+      Note(why, "");
       return StoreStatus::kFailed;
   }
   const std::string bytes =

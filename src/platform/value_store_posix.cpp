@@ -3,9 +3,25 @@
 
 namespace plotxfer::platform {
 
-ValueStore& SystemValueStore() {
+namespace {
+
+RegistryFileStore& SystemFileStore() {
   static RegistryFileStore store(DefaultRegistryFilePath());
   return store;
+}
+
+}  // namespace
+
+ValueStore& SystemValueStore() {
+  return SystemFileStore();
+}
+
+std::optional<StoreFileProblem> SystemStoreFileProblem() {
+  return SystemFileStore().problem();
+}
+
+void LeaveBrokenStoreFileInPlace(bool leave) {
+  SystemFileStore().LeaveBrokenFileInPlace(leave);
 }
 
 }  // namespace plotxfer::platform

@@ -69,4 +69,11 @@ ValueStore& SystemValueStore() {
   return store;
 }
 
+std::optional<StoreFileProblem> SystemStoreFileProblem() {
+  return std::nullopt;  // the registry is no file
+}
+
+void LeaveBrokenStoreFileInPlace(bool) {
+}
+
 }  // namespace plotxfer::platform
