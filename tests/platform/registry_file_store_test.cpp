@@ -154,6 +154,80 @@ TEST_F(RegistryFile, AnUnparseableFileIsKeptAsideAndReadAsEmpty) {
   EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);  // it was in the broken file
 }
 
+// UTF-16LE with a byte-order mark, as the registry editor exports.
+std::string Utf16Le(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
+// What the store says of a file it cannot use, and what it does with it: put aside, or on a dry
+// run left where it is and never written over. What the registry editor exports today is no
+// such file.
+TEST_F(RegistryFile, ABrokenFileIsReportedWithWhatBecameOfIt) {
+  struct Case {
+    const char* title;
+    std::string bytes;  // empty: a folder stands at the file's place
+    const char* why;    // part of the reason given; null when the file is read
+  };
+  const Case cases[] = {
+      {"random bytes", std::string("\x8F\x01\xFF garbage\n", 12), "line 1"},
+      {"cut short", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex:01,\\\n", "line 3"},
+      {"over the size cap", "REGEDIT4\n" + std::string(5 * 1024 * 1024, ';'), "larger than 4 MiB"},
+      {"unreadable", "", "Is a directory"},
+      {"broken UTF-16", Utf16Le(u"Windows Registry Editor Version 5.00\r\n\xD800"), "UTF-16"},
+      {"a registry editor export",
+       Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
+               u"[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\r\n"
+               u"\"PdfOrImage\"=dword:00000001\r\n\"SelFolder\"=\"/home/a/\u56F3\u9762\"\r\n"),
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    for (const bool dry_run : {false, true}) {
+      SCOPED_TRACE(std::string(c.title) + (dry_run ? ", dry run" : ""));
+      fs::remove_all(file_);
+      fs::remove_all(folder_ / "PLOTXFER.reg.bad");
+      if (c.bytes.empty()) {
+        fs::create_directories(file_);
+      } else {
+        Spit(file_, c.bytes);
+      }
+      RegistryFileStore store(file_.string());
+      store.LeaveBrokenFileInPlace(dry_run);
+      const auto value = GetDword(store, kBoot, "PdfOrImage");
+      if (c.why == nullptr) {
+        EXPECT_EQ(value, 1u);
+        EXPECT_FALSE(store.problem().has_value());
+        char text[64] = {};
+        std::uint32_t size = sizeof text;
+        ASSERT_EQ(store.Query(kBoot, "SelFolder", text, &size, nullptr), StoreStatus::kOk);
+        EXPECT_EQ(std::string(text, size), std::string("/home/a/\xE5\x9B\xB3\xE9\x9D\xA2\0", 15));
+        if (!dry_run) {
+          // The next write puts it back in the form the store writes.
+          ASSERT_EQ(SetDword(store, kBoot, "ImageType", 2), StoreStatus::kOk);
+          EXPECT_EQ(Slurp(file_).substr(0, 10), "REGEDIT4\n\n");
+          EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), 1u);
+        }
+        continue;
+      }
+      EXPECT_EQ(value, std::nullopt);
+      ASSERT_TRUE(store.problem().has_value());
+      EXPECT_EQ(store.problem()->path, file_.string());
+      EXPECT_NE(store.problem()->why.find(c.why), std::string::npos) << store.problem()->why;
+      const bool moved = !dry_run && !c.bytes.empty();
+      EXPECT_EQ(store.problem()->moved_to, moved ? file_.string() + ".bad" : "");
+      EXPECT_EQ(fs::exists(folder_ / "PLOTXFER.reg.bad"), moved);
+      if (dry_run) {
+        EXPECT_EQ(SetDword(store, kBoot, "PdfOrImage", 1), StoreStatus::kFailed);
+        EXPECT_EQ(c.bytes.empty() ? std::string() : Slurp(file_), c.bytes);
+      }
+    }
+  }
+}
+
 TEST_F(RegistryFile, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
   RegistryFileStore store(file_.string());
   ASSERT_EQ(SetDword(store, kBoot, "PdfOrImage", 1), StoreStatus::kOk);

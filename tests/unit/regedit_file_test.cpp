@@ -217,6 +217,11 @@ TEST(RegeditReading, RefusesWhatItCannotReadAndSaysWhere) {
       {"value of a removed key", "REGEDIT4\n[-HKEY_CURRENT_USER\\A]\n\"a\"=dword:1\n", "line 3"},
       {"line break in a name", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\\nb\"=dword:1\n", "line 3"},
       {"binary garbage", std::string("\x00\x01\xFF\xFE garbage", 12), "line 1"},
+      {"UTF-16 cut in half a unit", std::string("\xFF\xFEW\0i", 5), "UTF-16"},
+      {"UTF-16 with a lone surrogate", std::string("\xFF\xFEW\0\x00\xDC", 6), "UTF-16"},
+      {"UTF-16 text of hex(1) cut in half a unit",
+       "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex(1):41,00,42\n",
+       "line 3"},
   };
   for (const Case& c : cases) {
     std::string error;
