@@ -35,9 +35,10 @@ class RegistryFileStore : public ValueStore {
   // With true, a broken file is read as empty but left where it is, and never written over.
   void LeaveBrokenFileInPlace(bool leave) { leave_broken_file_ = leave; }
 
-  // The bytes read last and what they gave, so that the same file is parsed once.
+  // The file as read or written last, and what it holds (no bytes: there was no file), so that
+  // the same file is parsed once.
   struct LoadCache {
-    std::string bytes;
+    std::optional<std::string> bytes;
     std::optional<RegeditFile> parsed;
   };
 

@@ -104,39 +104,36 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
 
 enum class LoadResult { kLoaded, kCorrupt, kError };
 
-// The file's keys; a missing file is an empty one. A file with the same bytes as the one read
-// last is not parsed again: start-up asks for a score of values, one query each.
-LoadResult Load(const std::string& path, RegeditFile* file, std::string* why,
-                RegistryFileStore::LoadCache* cache) {
+// Reads the file into cache->parsed; a missing file is an empty one. A file with the same bytes
+// as the one read last is not parsed again: start-up asks for a score of values, one query each.
+LoadResult Load(const std::string& path, std::string* why, RegistryFileStore::LoadCache* cache) {
   std::string bytes;
   bool too_large = false;
   switch (ReadWholeFile(path, &bytes, &too_large)) {
     case ReadResult::kMissing:
-      *file = RegeditFile();
+      cache->bytes.reset();
+      cache->parsed = RegeditFile();
       return LoadResult::kLoaded;
     case ReadResult::kError:
       *why = std::strerror(errno);
+      cache->parsed.reset();
       return LoadResult::kError;
     case ReadResult::kRead:
       break;
   }
   if (too_large) {
     *why = "it is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MiB";
+    cache->parsed.reset();
     return LoadResult::kCorrupt;
   }
-  if (cache != nullptr && cache->parsed && cache->bytes == bytes) {
-    *file = *cache->parsed;
+  if (cache->parsed && cache->bytes == bytes) {
     return LoadResult::kLoaded;
   }
-  std::optional<RegeditFile> parsed = RegeditFile::Parse(bytes, why);
-  if (!parsed) {
+  cache->parsed = RegeditFile::Parse(bytes, why);
+  if (!cache->parsed) {
     return LoadResult::kCorrupt;
   }
-  if (cache != nullptr) {
-    cache->bytes = std::move(bytes);
-    cache->parsed = *parsed;
-  }
-  *file = std::move(*parsed);
+  cache->bytes = std::move(bytes);
   return LoadResult::kLoaded;
 }
 
@@ -220,14 +217,13 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
   if (path_.empty()) {
     return StoreStatus::kFailed;
   }
-  RegeditFile file;
   std::string why;
-  LoadResult loaded = Load(path_, &file, &why, &cache_);
+  LoadResult loaded = Load(path_, &why, &cache_);
   if (loaded == LoadResult::kCorrupt) {
     // Look again under the lock: a writer may have replaced the file meanwhile.
     FileLock lock(path_);
     if (lock.held()) {
-      loaded = Load(path_, &file, &why, &cache_);
+      loaded = Load(path_, &why, &cache_);
       if (loaded == LoadResult::kCorrupt) {
         std::string moved_to;
         if (!leave_broken_file_ && !MoveAside(path_, &moved_to)) {
@@ -246,7 +242,7 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
     Note(why, "");
     return StoreStatus::kFailed;
   }
-  const RegeditValue* value = file.Find(FullKey(key), name);
+  const RegeditValue* value = cache_.parsed->Find(FullKey(key), name);
   if (value == nullptr) {
     return StoreStatus::kNotFound;
   }
@@ -276,8 +272,9 @@ StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& na
   }
   RegeditFile file;
   std::string why;
-  switch (Load(path_, &file, &why, &cache_)) {
+  switch (Load(path_, &why, &cache_)) {
     case LoadResult::kLoaded:
+      file = *cache_.parsed;
       break;
     case LoadResult::kCorrupt: {
       // Never write over a file that could not be read; start afresh once it is out of the way.
@@ -299,7 +296,13 @@ StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& na
   if (!file.Set(FullKey(key), name, type, bytes)) {
     return StoreStatus::kFailed;
   }
-  return ReplaceFileContents(path_, file.Serialize()) ? StoreStatus::kOk : StoreStatus::kFailed;
+  std::string written = file.Serialize();
+  if (!ReplaceFileContents(path_, written)) {
+    return StoreStatus::kFailed;
+  }
+  cache_.bytes = std::move(written);
+  cache_.parsed = std::move(file);
+  return StoreStatus::kOk;
 }
 
 std::string DefaultRegistryFilePath() {
