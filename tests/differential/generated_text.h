@@ -84,6 +84,16 @@ class TextGenerator {
     return pool[Below(pool.size())];
   }
 
+  // A double-byte character ending in 0x5C whose lead byte is at most max_lead.
+  std::string DoubleByteEndingIn5C(unsigned char max_lead) {
+    for (;;) {
+      const std::string& c = Defined().trail_5c[Below(Defined().trail_5c.size())];
+      if (static_cast<unsigned char>(c[0]) <= max_lead) {
+        return c;
+      }
+    }
+  }
+
   // One character of a file or folder name.
   std::string NameChar() {
     switch (Below(10)) {

@@ -41,11 +41,21 @@ std::string Le(std::uint64_t n, int bytes) {
   return out;
 }
 
-// A text as a program holds it: Japanese paths, backslashes, quotes, blanks, or nothing at all.
+// A text as a program holds it: Japanese paths, backslashes, quotes, blanks, or nothing at all;
+// and bytes that read as UTF-8 too, half-width kana before a character ending in 0x5C, where a
+// writer that takes them for UTF-8 puts a backslash the registry editor reads as a trail byte.
 std::string Text(TextGenerator& gen) {
-  switch (gen.Below(6)) {
+  switch (gen.Below(7)) {
     case 0:
       return "";
+    case 5: {
+      std::string kana_then_5c;
+      for (std::size_t n = 1 + gen.Below(3); n > 0; --n) {
+        kana_then_5c += static_cast<char>(0xC2 + gen.Below(0x1E));
+        kana_then_5c += gen.DoubleByteEndingIn5C(0x9F);
+      }
+      return kana_then_5c + (gen.OneIn(2) ? "\"" : "");
+    }
     case 1:
       return "\"" + gen.Name(6) + "\"\\\"";
     case 2:
