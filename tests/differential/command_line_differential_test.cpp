@@ -318,7 +318,15 @@ TEST(CommandLinesAgainstTheirReaders, BuiltToolLinesComeBackTokenByToken) {
     o.OutXdpi = gen.OneIn(2) ? o.BaseXdpi : static_cast<int>(72 + gen.Below(529));
     const plotxfer::CommandContext ctx{o, static_cast<int>(gen.Below(3))};
     // Folders and drawings up to and just past the tools' limits.
-    const std::string app = gen.Folder(gen.OneIn(4) ? 250 : 120) + "\\";
+    std::string app = gen.Folder(gen.OneIn(4) ? 250 : 120) + "\\";
+    if (gen.OneIn(4)) {
+      // The output utility's path at its limit of 259 bytes, or one byte past it.
+      const std::size_t longest = 259 - std::string_view("RSTKIT\\RASTRON.EXE").size();
+      gen.Stretch(&app, longest + (gen.OneIn(4) ? 1 : 0), 1);
+    }
+    if (gen.OneIn(4)) {
+      gen.Stretch(&o.SelFolder, 250, 0);
+    }
     const std::string drawing = gen.FilePath(gen.OneIn(4) ? 264 : 200);
     const auto paths = plotxfer::ToolPathsFor(app, plotxfer::text::PathStyle::Windows, kSjis);
     const std::string output = plotxfer::MakeOutputPath(ctx, drawing, plotxfer::OutputExtension(o));
