@@ -29,11 +29,14 @@ class RegistryFileStore : public ValueStore {
 
   const std::string& path() const { return path_; }
 
-  // The first problem met with the file (broken, too large, unreadable), if any.
-  const std::optional<StoreFileProblem>& problem() const { return problem_; }
+  // From now on a file that cannot be parsed is left where it is when read (a dry run changes
+  // no file); a write still moves it aside first.
+  void KeepBrokenFile() { keep_broken_file_ = true; }
 
-  // With true, a broken file is read as empty but left where it is, and never written over.
-  void LeaveBrokenFileInPlace(bool leave) { leave_broken_file_ = leave; }
+  // What became of a file that could not be read or parsed, since the store was made ("the
+  // settings file ... cannot be parsed ...; it was renamed to ....bad and the default settings
+  // are used"); empty while every read found a good file or none.
+  const std::string& fallback() const { return fallback_; }
 
   // The file as read or written last, and what it holds (no bytes: there was no file), so that
   // the same file is parsed once.
@@ -43,11 +46,11 @@ class RegistryFileStore : public ValueStore {
   };
 
  private:
-  void Note(const std::string& why, const std::string& moved_to);
+  void NoteFallback(const std::string& why, const std::string& outcome);
 
   std::string path_;
-  std::optional<StoreFileProblem> problem_;
-  bool leave_broken_file_ = false;
+  bool keep_broken_file_ = false;
+  std::string fallback_;
   LoadCache cache_;
 };
 

@@ -60,15 +60,14 @@ enum class ReadResult { kRead, kMissing, kError };
 
 ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_large) {
   *too_large = false;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  errno = 0;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO never blocks
   if (fd < 0) {
     return errno == ENOENT ? ReadResult::kMissing : ReadResult::kError;
   }
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const int error = S_ISREG(st.st_mode) ? errno : EISDIR;
     close(fd);
-    errno = error;
     return ReadResult::kError;
   }
   if (st.st_size > kMaxFileSize) {
@@ -84,9 +83,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
       if (errno == EINTR) {
         continue;
       }
-      const int error = errno;
       close(fd);
-      errno = error;
       return ReadResult::kError;
     }
     if (n == 0) {
@@ -104,8 +101,9 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
 
 enum class LoadResult { kLoaded, kCorrupt, kError };
 
-// Reads the file into cache->parsed; a missing file is an empty one. A file with the same bytes
-// as the one read last is not parsed again: start-up asks for a score of values, one query each.
+// Reads the file into cache->parsed; a missing file is an empty one. *why says what is wrong
+// with a file that gives no keys. A file with the same bytes as the one read last is not parsed
+// again: start-up asks for a score of values, one query each.
 LoadResult Load(const std::string& path, std::string* why, RegistryFileStore::LoadCache* cache) {
   std::string bytes;
   bool too_large = false;
@@ -115,22 +113,26 @@ LoadResult Load(const std::string& path, std::string* why, RegistryFileStore::Lo
       cache->parsed = RegeditFile();
       return LoadResult::kLoaded;
     case ReadResult::kError:
-      *why = std::strerror(errno);
+      *why = errno != 0 ? std::string("cannot be read (") + std::strerror(errno) + ")"
+                        : std::string("is no file that can be read");
       cache->parsed.reset();
       return LoadResult::kError;
     case ReadResult::kRead:
       break;
   }
   if (too_large) {
-    *why = "it is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MiB";
+    *why =
+        "is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MiB: no settings file";
     cache->parsed.reset();
     return LoadResult::kCorrupt;
   }
   if (cache->parsed && cache->bytes == bytes) {
     return LoadResult::kLoaded;
   }
-  cache->parsed = RegeditFile::Parse(bytes, why);
+  std::string error;
+  cache->parsed = RegeditFile::Parse(bytes, &error);
   if (!cache->parsed) {
+    *why = "cannot be parsed as a registry export (" + error + ")";
     return LoadResult::kCorrupt;
   }
   cache->bytes = std::move(bytes);
@@ -139,13 +141,15 @@ LoadResult Load(const std::string& path, std::string* why, RegistryFileStore::Lo
 
 // Renames the file to the first free name of .bad, .bad.1, ...; a hard link claims the name
 // atomically, so an earlier file kept aside is never replaced.
-bool MoveAside(const std::string& path, std::string* moved_to) {
+bool MoveAside(const std::string& path, std::string* moved_to = nullptr) {
   for (int n = 0; n < kMaxAsideNames; ++n) {
     std::string aside = path + ".bad";
     if (n > 0) {
       aside += "." + std::to_string(n);
     }
-    *moved_to = aside;
+    if (moved_to != nullptr) {
+      *moved_to = aside;
+    }
     if (link(path.c_str(), aside.c_str()) == 0) {
       return unlink(path.c_str()) == 0;
     }
@@ -160,9 +164,8 @@ bool MoveAside(const std::string& path, std::string* moved_to) {
       }
       return rename(path.c_str(), aside.c_str()) == 0;
     }
-    break;
+    return false;
   }
-  moved_to->clear();
   return false;
 }
 
@@ -206,9 +209,10 @@ RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) 
 
 RegistryFileStore::~RegistryFileStore() = default;
 
-void RegistryFileStore::Note(const std::string& why, const std::string& moved_to) {
-  if (!problem_) {
-    problem_ = StoreFileProblem{path_, why, moved_to};
+void RegistryFileStore::NoteFallback(const std::string& why, const std::string& outcome) {
+  if (fallback_.empty()) {
+    fallback_ = "the settings file " + path_ + " " + why + "; " + outcome +
+                " and the default settings are used";
   }
 }
 
@@ -219,27 +223,27 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
   }
   std::string why;
   LoadResult loaded = Load(path_, &why, &cache_);
+  if (loaded == LoadResult::kCorrupt && keep_broken_file_) {
+    NoteFallback(why, "it is left as it is");
+    return StoreStatus::kNotFound;
+  }
   if (loaded == LoadResult::kCorrupt) {
     // Look again under the lock: a writer may have replaced the file meanwhile.
     FileLock lock(path_);
+    std::string aside;
     if (lock.held()) {
       loaded = Load(path_, &why, &cache_);
       if (loaded == LoadResult::kCorrupt) {
-        std::string moved_to;
-        if (!leave_broken_file_ && !MoveAside(path_, &moved_to)) {
-          moved_to.clear();
-        }
-        Note(why, moved_to);
+        NoteFallback(why, MoveAside(path_, &aside) ? "it was renamed to " + aside
+                                                   : "it could not be renamed aside");
       }
-    } else {
-      Note(why, "");
     }
     if (loaded == LoadResult::kCorrupt) {
       return StoreStatus::kNotFound;  // read as empty: the caller keeps its defaults
     }
   }
   if (loaded == LoadResult::kError) {
-    Note(why, "");
+    NoteFallback(why, "it is left as it is");
     return StoreStatus::kFailed;
   }
   const RegeditValue* value = cache_.parsed->Find(FullKey(key), name);
@@ -276,19 +280,14 @@ StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& na
     case LoadResult::kLoaded:
       file = *cache_.parsed;
       break;
-    case LoadResult::kCorrupt: {
+    case LoadResult::kCorrupt:
       // Never write over a file that could not be read; start afresh once it is out of the way.
-      std::string moved_to;
-      if (leave_broken_file_ || !MoveAside(path_, &moved_to)) {
-        Note(why, "");
+      if (!MoveAside(path_)) {
         return StoreStatus::kFailed;
       }
-      Note(why, moved_to);
       file = RegeditFile();
       break;
-    }
     case LoadResult::kError:
-      Note(why, "");
       return StoreStatus::kFailed;
   }
   const std::string bytes =

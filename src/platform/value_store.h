@@ -4,7 +4,6 @@
 // do not fit, and keys created on write. On Windows it is the registry under HKEY_CURRENT_USER;
 // elsewhere a REGEDIT4 text file that keeps the same keys, names and types.
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace plotxfer::platform {
@@ -42,22 +41,6 @@ class ValueStore {
   virtual StoreStatus Set(const std::string& key, const std::string& name, std::uint32_t type,
                           const void* data, std::uint32_t size) = 0;
 };
-
-// What went wrong with the settings file, where the store is a file: a front end that runs
-// unattended says so, since the defaults then stand in for the user's settings.
-struct StoreFileProblem {
-  std::string path;      // the settings file
-  std::string why;       // what is wrong with it: "line 3: ...", "it is larger than 4 MiB", ...
-  std::string moved_to;  // where it was put aside; empty when it stayed where it was
-};
-
-// The first problem the system store met with its file since the program started; none where
-// the store is the registry.
-std::optional<StoreFileProblem> SystemStoreFileProblem();
-
-// On a dry run nothing may be renamed: with true, a broken settings file is read as empty and
-// left where it is (and not written over). No effect where the store is the registry.
-void LeaveBrokenStoreFileInPlace(bool leave);
 
 // The user's settings store of this platform. Where there is no registry the file is
 // $PLOTXFER_REGISTRY_FILE when that is set, else

@@ -3,25 +3,9 @@
 
 namespace plotxfer::platform {
 
-namespace {
-
-RegistryFileStore& SystemFileStore() {
+ValueStore& SystemValueStore() {
   static RegistryFileStore store(DefaultRegistryFilePath());
   return store;
-}
-
-}  // namespace
-
-ValueStore& SystemValueStore() {
-  return SystemFileStore();
-}
-
-std::optional<StoreFileProblem> SystemStoreFileProblem() {
-  return SystemFileStore().problem();
-}
-
-void LeaveBrokenStoreFileInPlace(bool leave) {
-  SystemFileStore().LeaveBrokenFileInPlace(leave);
 }
 
 }  // namespace plotxfer::platform

@@ -69,11 +69,4 @@ ValueStore& SystemValueStore() {
   return store;
 }
 
-std::optional<StoreFileProblem> SystemStoreFileProblem() {
-  return std::nullopt;  // the registry is no file
-}
-
-void LeaveBrokenStoreFileInPlace(bool) {
-}
-
 }  // namespace plotxfer::platform

@@ -164,68 +164,76 @@ std::string Utf16Le(const std::u16string& text) {
   return bytes;
 }
 
-// What the store says of a file it cannot use, and what it does with it: put aside, or on a dry
-// run left where it is and never written over. What the registry editor exports today is no
-// such file.
-TEST_F(RegistryFile, ABrokenFileIsReportedWithWhatBecameOfIt) {
+TEST_F(RegistryFile, ABrokenFileIsNamedWithWhatBecameOfItAndADryRunMovesNothing) {
+  const std::string good =
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\n"
+      "\"PdfOrImage\"=dword:00000001\n";
   struct Case {
-    const char* title;
-    std::string bytes;  // empty: a folder stands at the file's place
-    const char* why;    // part of the reason given; null when the file is read
+    const char* what;
+    std::string bytes;  // a folder in the file's place when empty
+    const char* why;
   };
   const Case cases[] = {
-      {"random bytes", std::string("\x8F\x01\xFF garbage\n", 12), "line 1"},
-      {"cut short", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex:01,\\\n", "line 3"},
-      {"over the size cap", "REGEDIT4\n" + std::string(5 * 1024 * 1024, ';'), "larger than 4 MiB"},
-      {"unreadable", "", "Is a directory"},
-      {"broken UTF-16", Utf16Le(u"Windows Registry Editor Version 5.00\r\n\xD800"), "UTF-16"},
-      {"a registry editor export",
-       Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
-               u"[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\r\n"
-               u"\"PdfOrImage\"=dword:00000001\r\n\"SelFolder\"=\"/home/a/\u56F3\u9762\"\r\n"),
-       nullptr},
+      {"random bytes", std::string("\x8f\x00\xd3\x17\xfe\x01\x99", 7), "cannot be parsed"},
+      {"truncated in a value", good.substr(0, good.size() - 12), "cannot be parsed"},
+      {"a UTF-16 export cut in the middle of a character",
+       "\xFF\xFE"
+       "R\0E\0G\0",
+       ""},
+      {"over the size cap", std::string(5 * 1024 * 1024, 'x'), "larger than 4 MiB"},
+      {"no file that can be read", "", "read"},
+      {"UTF-16 with a lone surrogate", Utf16Le(u"Windows Registry Editor Version 5.00\r\n\xD800"),
+       "not valid UTF-16"},
   };
   for (const Case& c : cases) {
-    for (const bool dry_run : {false, true}) {
-      SCOPED_TRACE(std::string(c.title) + (dry_run ? ", dry run" : ""));
-      fs::remove_all(file_);
-      fs::remove_all(folder_ / "PLOTXFER.reg.bad");
+    SCOPED_TRACE(c.what);
+    for (const bool dry_run : {true, false}) {
+      fs::remove_all(folder_);
+      fs::create_directories(folder_);
       if (c.bytes.empty()) {
         fs::create_directories(file_);
       } else {
         Spit(file_, c.bytes);
       }
       RegistryFileStore store(file_.string());
-      store.LeaveBrokenFileInPlace(dry_run);
-      const auto value = GetDword(store, kBoot, "PdfOrImage");
-      if (c.why == nullptr) {
-        EXPECT_EQ(value, 1u);
-        EXPECT_FALSE(store.problem().has_value());
-        char text[64] = {};
-        std::uint32_t size = sizeof text;
-        ASSERT_EQ(store.Query(kBoot, "SelFolder", text, &size, nullptr), StoreStatus::kOk);
-        EXPECT_EQ(std::string(text, size), std::string("/home/a/\xE5\x9B\xB3\xE9\x9D\xA2\0", 15));
-        if (!dry_run) {
-          // The next write puts it back in the form the store writes.
-          ASSERT_EQ(SetDword(store, kBoot, "ImageType", 2), StoreStatus::kOk);
-          EXPECT_EQ(Slurp(file_).substr(0, 10), "REGEDIT4\n\n");
-          EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), 1u);
-        }
-        continue;
-      }
-      EXPECT_EQ(value, std::nullopt);
-      ASSERT_TRUE(store.problem().has_value());
-      EXPECT_EQ(store.problem()->path, file_.string());
-      EXPECT_NE(store.problem()->why.find(c.why), std::string::npos) << store.problem()->why;
-      const bool moved = !dry_run && !c.bytes.empty();
-      EXPECT_EQ(store.problem()->moved_to, moved ? file_.string() + ".bad" : "");
-      EXPECT_EQ(fs::exists(folder_ / "PLOTXFER.reg.bad"), moved);
       if (dry_run) {
-        EXPECT_EQ(SetDword(store, kBoot, "PdfOrImage", 1), StoreStatus::kFailed);
-        EXPECT_EQ(c.bytes.empty() ? std::string() : Slurp(file_), c.bytes);
+        store.KeepBrokenFile();
       }
+      EXPECT_EQ(store.fallback(), "");
+      EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);
+      GetDword(store, kBoot, "ImageType");
+      const std::string& note = store.fallback();
+      EXPECT_NE(note.find("the settings file " + file_.string() + " "), std::string::npos) << note;
+      EXPECT_NE(note.find(c.why), std::string::npos) << note;
+      EXPECT_NE(note.find("default settings are used"), std::string::npos) << note;
+      const bool moved = !dry_run && !c.bytes.empty();
+      EXPECT_EQ(Names().count("PLOTXFER.reg.bad"), moved ? 1u : 0u);
+      EXPECT_EQ(Names().count("PLOTXFER.reg"), moved ? 0u : 1u);
+      EXPECT_NE(note.find(moved ? "renamed to " + file_.string() + ".bad" : "left as it is"),
+                std::string::npos)
+          << note;
     }
   }
+}
+
+// What the registry editor exports today is read, texts in UTF-8, and the next write puts it
+// back in the form the store writes.
+TEST_F(RegistryFile, ARegistryEditorExportIsReadAndWrittenBackAsRegedit4) {
+  Spit(file_, Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                      u"[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\r\n"
+                      u"\"PdfOrImage\"=dword:00000001\r\n"
+                      u"\"SelFolder\"=\"/home/a/\u56F3\u9762\"\r\n"));
+  RegistryFileStore store(file_.string());
+  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), 1u);
+  char text[64] = {};
+  std::uint32_t size = sizeof text;
+  ASSERT_EQ(store.Query(kBoot, "SelFolder", text, &size, nullptr), StoreStatus::kOk);
+  EXPECT_EQ(std::string(text, size), std::string("/home/a/\xE5\x9B\xB3\xE9\x9D\xA2\0", 15));
+  EXPECT_EQ(store.fallback(), "");
+  ASSERT_EQ(SetDword(store, kBoot, "ImageType", 2), StoreStatus::kOk);
+  EXPECT_EQ(Slurp(file_).substr(0, 10), "REGEDIT4\n\n");
+  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), 1u);
+  EXPECT_EQ(GetDword(store, kBoot, "ImageType"), 2u);
 }
 
 TEST_F(RegistryFile, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
