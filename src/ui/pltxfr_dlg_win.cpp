@@ -88,30 +88,12 @@ BOOL PLTXFRDlg::OnInitDialog() {
   return default_focus ? TRUE : FALSE;
 }
 
-bool PLTXFRDlg::OnNotify(NMHDR* header, LRESULT* result) {
-  if (header->idFrom == IDC_DRAWING_LIST && header->code == LVN_GETINFOTIPW) {
-    FillRowTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
-    *result = 0;
-    return true;
-  }
-  return false;
-}
-
 void PLTXFRDlg::FillRowTip(NMLVGETINFOTIPW& tip) const {
   const std::string reason = RowTip(tip.iItem);
   if (reason.empty() || tip.pszText == nullptr || tip.cchTextMax <= 0) {
     return;
   }
   lstrcpynW(tip.pszText, wingui::Utf8ToWide(reason).c_str(), tip.cchTextMax);
-}
-
-bool PLTXFRDlg::HandleMessage(UINT msg, WPARAM wparam, LPARAM, INT_PTR* result) {
-  if (msg == WM_DROPFILES) {
-    TakeDrop(reinterpret_cast<HDROP>(wparam));
-    *result = TRUE;
-    return true;
-  }
-  return false;
 }
 
 void PLTXFRDlg::TakeDrop(HDROP drop) {
@@ -192,7 +174,12 @@ void PLTXFRDlg::OnClose() {
   }
 }
 
-bool PLTXFRDlg::OnNotify(NMHDR* header, LRESULT*) {
+bool PLTXFRDlg::OnNotify(NMHDR* header, LRESULT* result) {
+  if (header->idFrom == IDC_DRAWING_LIST && header->code == LVN_GETINFOTIPW) {
+    FillRowTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
+    *result = 0;
+    return true;
+  }
   if (header->idFrom == IDC_DRAWING_LIST && header->code == NM_DBLCLK) {
     const auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(header);
     if (activate->iItem >= 0) {
@@ -234,6 +221,11 @@ bool PLTXFRDlg::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, INT_PTR* r
   HWND list = GetDlgItem(hwnd(), IDC_DRAWING_LIST);
   if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wparam) == list) {
     OnListContextMenu(lparam);
+    *result = TRUE;
+    return true;
+  }
+  if (msg == WM_DROPFILES) {
+    TakeDrop(reinterpret_cast<HDROP>(wparam));
     *result = TRUE;
     return true;
   }

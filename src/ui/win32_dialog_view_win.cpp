@@ -355,6 +355,8 @@ std::optional<ShellName> Win32DialogView::ChooseFolder(const FolderRequest& requ
 
 void Win32DialogView::AcceptDrops(bool accept) {
   DragAcceptFiles(dialog_.hwnd(), accept ? TRUE : FALSE);
+}
+
 Win32DialogView::~Win32DialogView() {
   if (taskbar_) {
     taskbar_->Release();
