@@ -115,10 +115,6 @@ void MainDialog::OnSelFolder() {
   FolderType = 1;
 }
 
-void MainDialog::OnAbort() {
-  AbortFlag = 1;
-}
-
 void MainDialog::CaptureOptions() {
   DialogView& v = view();
   PdfOrImage = v.IsChecked(IDC_PDF) ? 0 : 1;
@@ -148,6 +144,8 @@ void MainDialog::EnableRunControls(bool enable) {
       view().Enable(c.id, EnabledBy(c.rule, after));
     }
   }
+  // Like the add button: a drop during a run would change the list under it.
+  view().AcceptDrops(enable);
 }
 
 void MainDialog::UpdateRunButtons() {

@@ -4,6 +4,7 @@
 // paint handlers around it.
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,8 @@ class MainDialog {
   int RowCount = 0;
   int AbortFlag = 0;
   std::vector<std::string> PendingPaths;
+  // What the last choice or drop did not add, and why.
+  std::vector<NotAdded> NotAddedFiles;
 
   MainDialog() = default;
   virtual ~MainDialog() = default;
@@ -118,6 +121,10 @@ class MainDialog {
   ChooseResult ChooseDrawings();
   // Appends PendingPaths, skipping listed paths, up to kMaxRows rows.
   void AddPendingRows();
+  // Files and folders dropped on the dialog, in the order of the drop: the files pass the test
+  // of the file selection, a folder gives its drawings (not its subfolders') in name order.
+  // Then one message names what was not added. Refused during a run.
+  void OnDropFiles(const std::vector<ShellName>& dropped);
   // Rewrites the row numbers from row first to the last row.
   void RenumberRows(int first);
 
@@ -126,6 +133,27 @@ class MainDialog {
   // Handles the pending window messages; true (abort) when Abort was clicked among them or the
   // quit message came.
   bool PumpMessages();
+
+  // A run's end, whatever ended it: the controls unlocked, the focus, title and task-bar button
+  // given back, the task-bar button flashed when another window is in front.
+  void FinishRun();
+
+  // Where Exit, Escape and the close box come from: they share the cancel command.
+  enum class CancelSource { ExitButton, EscapeKey, CloseBox };
+  // Each answers whether the dialog ends now. With drawings listed neither Enter nor Escape ends
+  // it; the close box during a run asks whether to stop after the drawing under way and end.
+  bool OnAccept();
+  bool OnCancelCommand(CancelSource source);
+  // A close confirmed during the run that has just ended: the dialog ends now.
+  bool end_requested() const { return end_after_run_; }
+
+  // What the rows made (row_output.cpp). A row's output, or empty when it made none (not
+  // converted, or not in a run since it was listed).
+  std::string RowOutput(int row) const;
+  // Double-click or Enter on a row: its output opens with the program associated with it.
+  void OnRowActivated(int row);
+  // Right-click on a row: open its output, its folder, or remove the selected rows.
+  void OnRowMenu(int row);
 
   // Reads the option controls into the working copy (the run does this at its start).
   void CaptureOptions();
@@ -136,6 +164,14 @@ class MainDialog {
   void EnableRunControls(bool enable);
   // Abort and Execute follow the number of rows.
   void UpdateRunButtons();
+
+  // Why each row of the last run failed, as the string id of its reason (0: it did not fail).
+  void ClearRowFailures();
+  void NoteRowFailure(std::size_t row, int code, const std::string& detail);
+  // A removed row takes its reason along; the rows below move up.
+  void ForgetRowFailure(int row);
+  // The tip of a row's status cell: why it failed, UTF-8; empty for a row that did not.
+  std::string RowTip(int row) const;
 
   bool run_in_progress() const { return running_; }
   // Exit, Escape, the close box and the accept command end the dialog only outside a run.
@@ -153,10 +189,31 @@ class MainDialog {
   // The focus goes to the list when it has rows.
   void FocusListIfFilled();
 
+  // A path that passes the test joins PendingPaths (true); one that fails is noted with its reason.
+  bool TakeIfDrawing(const std::string& path);
+  void TakeDrawingsOfFolder(const std::string& folder, const std::vector<ShellName>& names);
+  void NoteNotAdded(const ShellName& name, NotAddedReason reason);
+  // One message about NotAddedFiles, when there are any.
+  void ReportNotAdded();
+  // The title during a run: the drawing under way of the run's total, and that the run stops
+  // after it once a stop was asked for.
+  void ShowRunTitle();
+  // A stop asked for during a run (Abort, or a confirmed close): remembered until the next run
+  // starts, and shown at once.
+  void LatchStop();
+
+  friend class DialogRunObserver;
+  std::size_t run_row_ = 0;    // the drawing under way, counted from 1; 0 before the first
+  std::size_t run_total_ = 0;  // drawings in the run
+  bool end_after_run_ = false;
+  // The outputs of the last run's converted drawings, by drawing path.
+  std::map<std::string, std::string> outputs_;
+
   DialogView* view_ = nullptr;
   DialogServices services_;
   std::function<void(const std::string&)> line_type_loader_;
   bool running_ = false;
+  std::vector<int> row_failures_;  // by row, as far as the last run reached
 };
 
 struct Point {

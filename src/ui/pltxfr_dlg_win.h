@@ -2,6 +2,8 @@
 // The main dialog on Win32: the window, its command table and the handlers that need the window
 // itself (system menu, painting while minimised, drag icon). The rules live in MainDialog.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include "core/settings/options.h"
 #include "core/settings/settings_store.h"
@@ -31,6 +33,8 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
     store_ = &store;
   }
   void OnOutputSettings();
+  // Execute: the run, then the end of the dialog when a close was confirmed during it.
+  void OnExecuteClicked();
 
  protected:
   BOOL OnInitDialog() override;
@@ -39,8 +43,19 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   HICON OnQueryDragIcon() override;
   void OnOK() override;
   void OnCancel() override;
+  void OnClose() override;
+  bool OnNotify(NMHDR* header, LRESULT* result) override;
+  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, INT_PTR* result) override;
 
  private:
+  // Files and folders dropped from Explorer, their names taken as UTF-16.
+  void TakeDrop(HDROP drop);
+  // A failed row's reason as the tip the list asks for.
+  void FillRowTip(NMLVGETINFOTIPW& tip) const;
+  // The right-click menu of the row at a screen point, or of the focused row (point -1, -1: the
+  // keyboard's menu key).
+  void OnListContextMenu(LPARAM point);
+
   HICON icon_;
   HICON small_icon_;
   // What a run goes through on this system: the tools wait with the window kept alive.

@@ -3,9 +3,11 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
-#include "core/text/file_selection.h"
+#include "platform/shell_text.h"
 #include "wingui/application.h"
 #include "wingui/strings.h"
 
@@ -14,16 +16,21 @@ namespace {
 
 using wingui::AnsiToWide;
 using wingui::Utf8ToWide;
-using wingui::WideToAnsi;
 
-// The file dialog's answer in the ANSI code page, zero bytes and the closing empty text
-// included, as the narrow form of the dialog would have written it.
-std::string NarrowSelection(const std::vector<wchar_t>& buffer) {
-  std::size_t used = 0;
-  while (used + 1 < buffer.size() && !(buffer[used] == L'\0' && buffer[used + 1] == L'\0')) {
-    ++used;
+// The texts of the file dialog's answer up to the first empty one: one full path, or the folder
+// followed by the chosen names.
+std::vector<ShellName> SelectionNames(const std::vector<wchar_t>& buffer) {
+  std::vector<ShellName> names;
+  std::size_t at = 0;
+  while (at < buffer.size() && buffer[at] != L'\0') {
+    std::size_t end = at;
+    while (end < buffer.size() && buffer[end] != L'\0') {
+      ++end;
+    }
+    names.push_back(ShellNameFromWide(std::wstring_view(buffer.data() + at, end - at)));
+    at = end + 1;
   }
-  return WideToAnsi(std::wstring_view(buffer.data(), std::min(used + 2, buffer.size())));
+  return names;
 }
 
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lparam, LPARAM data) {
@@ -50,6 +57,16 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lparam, LPARAM data) {
 }
 
 }  // namespace
+
+ShellName ShellNameFromWide(std::wstring_view wide) {
+  std::string narrow;
+  if (platform::NarrowFromUtf16(
+          std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()),
+          &narrow)) {
+    return ShellName(std::move(narrow));
+  }
+  return ShellName::NotHeld(wingui::WideToUtf8(wide));
+}
 
 bool Win32DialogView::IsChecked(int id) const {
   return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -227,6 +244,14 @@ void Win32DialogView::ListSelectAndFocusRow(int row) {
   SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+void Win32DialogView::ListHoldPainting(bool hold) {
+  // Each row the list paints on its own costs more than the whole list painted once.
+  SendMessageW(List(), WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+  if (!hold) {
+    InvalidateRect(List(), nullptr, TRUE);
+  }
+}
+
 MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   UINT flags = request.buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
   switch (request.icon) {
@@ -243,6 +268,9 @@ MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   if (request.task_modal) {
     flags |= MB_TASKMODAL;
   }
+  if (request.default_no) {
+    flags |= MB_DEFBUTTON2;
+  }
   const std::wstring text = Utf8ToWide(request.text);
   const std::wstring caption = Utf8ToWide(request.caption);
   switch (MessageBoxW(dialog_.hwnd(), text.c_str(), caption.c_str(), flags)) {
@@ -257,7 +285,7 @@ MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   }
 }
 
-std::optional<std::vector<std::string>> Win32DialogView::ChooseFiles(const FileRequest& request) {
+std::optional<std::vector<ShellName>> Win32DialogView::ChooseFiles(const FileRequest& request) {
   // The string table keeps the filter with '|' separators; the dialog wants zeros.
   std::wstring filter = Utf8ToWide(request.filter);
   for (wchar_t& c : filter) {
@@ -284,10 +312,10 @@ std::optional<std::vector<std::string>> Win32DialogView::ChooseFiles(const FileR
   if (!GetOpenFileNameW(&ofn)) {
     return std::nullopt;
   }
-  return text::SplitFileSelection(NarrowSelection(result));
+  return SelectionNames(result);
 }
 
-std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& request) {
+std::optional<ShellName> Win32DialogView::ChooseFolder(const FolderRequest& request) {
   IMalloc* allocator = nullptr;
   if (FAILED(SHGetMalloc(&allocator)) || !allocator) {
     return std::nullopt;
@@ -309,12 +337,12 @@ std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& re
   info.lpfn = &BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
 
-  std::optional<std::string> chosen;
+  std::optional<ShellName> chosen;
   LPITEMIDLIST item = SHBrowseForFolderW(&info);
   if (item) {
     wchar_t path[MAX_PATH + 4] = {};
     if (SHGetPathFromIDListW(item, path) && path[0] != L'\0') {
-      chosen = WideToAnsi(path);
+      chosen = ShellNameFromWide(path);
     }
     allocator->Free(item);
   }
@@ -322,6 +350,103 @@ std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& re
     allocator->Free(root);
   }
   allocator->Release();
+  return chosen;
+}
+
+void Win32DialogView::AcceptDrops(bool accept) {
+  DragAcceptFiles(dialog_.hwnd(), accept ? TRUE : FALSE);
+}
+
+Win32DialogView::~Win32DialogView() {
+  if (taskbar_) {
+    taskbar_->Release();
+  }
+}
+
+int Win32DialogView::FocusedControl() const {
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(dialog_.hwnd(), focus)) {
+    return 0;  // another window has it (a modal window, another program)
+  }
+  // A control's own child (the list's header or label edit) counts as the control.
+  while (focus && GetParent(focus) != dialog_.hwnd()) {
+    focus = GetParent(focus);
+  }
+  return focus ? GetDlgCtrlID(focus) : 0;
+}
+
+void Win32DialogView::SetTitle(const std::string& utf8) {
+  SetWindowTextW(dialog_.hwnd(), Utf8ToWide(utf8).c_str());
+}
+
+void Win32DialogView::ShowRunProgress(std::size_t done, std::size_t total, bool failed) {
+  if (!taskbar_tried_) {
+    // Asked once: a shell without task-bar progress shows the run in the title only.
+    taskbar_tried_ = true;
+    void* list = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_ITaskbarList3, &list)) &&
+        list) {
+      taskbar_ = static_cast<ITaskbarList3*>(list);
+      if (FAILED(taskbar_->HrInit())) {
+        taskbar_->Release();
+        taskbar_ = nullptr;
+      }
+    }
+  }
+  if (!taskbar_) {
+    return;
+  }
+  if (total == 0) {
+    taskbar_->SetProgressState(dialog_.hwnd(), TBPF_NOPROGRESS);
+    return;
+  }
+  taskbar_->SetProgressState(dialog_.hwnd(), failed ? TBPF_ERROR : TBPF_NORMAL);
+  taskbar_->SetProgressValue(dialog_.hwnd(), done, total);
+}
+
+void Win32DialogView::FlashIfInBackground() {
+  if (GetForegroundWindow() == dialog_.hwnd()) {
+    return;
+  }
+  FLASHWINFO flash{};
+  flash.cbSize = sizeof flash;
+  flash.hwnd = dialog_.hwnd();
+  flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+  FlashWindowEx(&flash);
+}
+
+void Win32DialogView::OpenWithShell(const std::string& narrow_path) {
+  ShellExecuteW(dialog_.hwnd(), L"open", AnsiToWide(narrow_path).c_str(), nullptr, nullptr,
+                SW_SHOWNORMAL);
+}
+
+void Win32DialogView::ShowInFolder(const std::string& narrow_path) {
+  const std::wstring select = L"/select,\"" + AnsiToWide(narrow_path) + L"\"";
+  ShellExecuteW(dialog_.hwnd(), L"open", L"explorer.exe", select.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+int Win32DialogView::TrackMenu(const std::vector<MenuItem>& items) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) {
+    return 0;
+  }
+  for (const MenuItem& item : items) {
+    const std::wstring text = Utf8ToWide(item.text);
+    AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
+                static_cast<UINT_PTR>(item.command), text.c_str());
+  }
+  POINT at{};
+  if (menu_point_) {
+    at = *menu_point_;
+    menu_point_.reset();
+  } else {
+    GetCursorPos(&at);
+  }
+  const int chosen =
+      static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
+                                      at.y, 0, dialog_.hwnd(), nullptr));
+  DestroyMenu(menu);
   return chosen;
 }
 

@@ -64,7 +64,10 @@ class FakeDialogView : public DialogView {
     Log("show", id);
     control(id).visible = shown;
   }
-  void Focus(int id) override { focused = id; }
+  void Focus(int id) override {
+    log.push_back("focus:" + std::to_string(id));
+    focused = id;
+  }
   std::string Text(int id) const override {
     Log("text", id);
     return control(id).text;
@@ -140,18 +143,20 @@ class FakeDialogView : public DialogView {
   void ListDeleteRow(int row) override { rows.erase(rows.begin() + row); }
   std::vector<int> ListSelectedRows() const override { return selected_rows; }
   void ListSelectAndFocusRow(int row) override { selected_rows.push_back(row); }
+  int painting_held = 0;  // holds not yet released
+  void ListHoldPainting(bool hold) override { painting_held += hold ? 1 : -1; }
 
   MessageAnswer ShowMessage(const MessageRequest& request) override {
     messages.push_back(request);
     return next_answer;
   }
   // The choosers answer from these queues, front first; an empty queue answers "cancelled".
-  std::vector<std::optional<std::vector<std::string>>> file_answers;
-  std::vector<std::optional<std::string>> folder_answers;
+  std::vector<std::optional<std::vector<ShellName>>> file_answers;
+  std::vector<std::optional<ShellName>> folder_answers;
   std::vector<FileRequest> file_requests;
   std::vector<FolderRequest> folder_requests;
 
-  std::optional<std::vector<std::string>> ChooseFiles(const FileRequest& request) override {
+  std::optional<std::vector<ShellName>> ChooseFiles(const FileRequest& request) override {
     file_requests.push_back(request);
     if (file_answers.empty()) {
       return std::nullopt;
@@ -160,7 +165,7 @@ class FakeDialogView : public DialogView {
     file_answers.erase(file_answers.begin());
     return answer;
   }
-  std::optional<std::string> ChooseFolder(const FolderRequest& request) override {
+  std::optional<ShellName> ChooseFolder(const FolderRequest& request) override {
     folder_requests.push_back(request);
     if (folder_answers.empty()) {
       return std::nullopt;
@@ -169,6 +174,31 @@ class FakeDialogView : public DialogView {
     folder_answers.erase(folder_answers.begin());
     return answer;
   }
+
+  bool accepts_drops = true;
+  void AcceptDrops(bool accept) override { accepts_drops = accept; }
+  int FocusedControl() const override { return focused; }
+  std::string title;
+  void SetTitle(const std::string& utf8) override {
+    title = utf8;
+    titles.push_back(utf8);
+  }
+  std::vector<std::string> titles;  // every title shown, in order
+  struct Progress {
+    std::size_t done, total;
+    bool failed;
+    bool operator==(const Progress&) const = default;
+  };
+  std::vector<Progress> progress;
+  void ShowRunProgress(std::size_t done, std::size_t total, bool failed) override {
+    progress.push_back({done, total, failed});
+  }
+  int flashes = 0;
+  void FlashIfInBackground() override { ++flashes; }
+  std::vector<std::string> opened;  // files opened with the shell
+  void OpenWithShell(const std::string& narrow_path) override { opened.push_back(narrow_path); }
+  void ShowInFolder(const std::string&) override {}
+  int TrackMenu(const std::vector<MenuItem>&) override { return 0; }
 
   // The ids touched by calls of one kind, in order.
   std::vector<int> Calls(const std::string& kind) const {
