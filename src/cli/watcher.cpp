@@ -141,7 +141,6 @@ class Watcher : public RunObserver {
   Clock::time_point started_;
   Clock::time_point retry_at_{};
   std::string waiting_for_;  // the refusal last told, while runs are refused
-  bool saved_ = false;
   int printed_ = 0;
 };
 
@@ -259,10 +258,6 @@ void Watcher::LookForLostFolders() {
 }
 
 void Watcher::RunPreparing() {
-  if (request_.save && !saved_) {
-    saved_ = true;
-    SaveOptions(request_, env_);
-  }
   // The drafting system's display settings may change while a watch runs for days: each batch
   // takes them as they are now.
   RewriteParamFile(request_, env_);
@@ -391,6 +386,9 @@ int Watcher::Run() {
   if (const std::string missing = MissingTool(); !missing.empty()) {
     std::fprintf(env_.err, "plotxfer-batch: the watch is refused: %s\n", missing.c_str());
     return kExitRefused;
+  }
+  if (request_.save) {
+    SaveOptions(request_, env_);
   }
   for (const std::string& folder : request_.watch.folders) {
     std::string why;
