@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace plotxfer::cli {
 
@@ -227,6 +228,46 @@ std::vector<std::string> ListFileLines(std::string_view bytes) {
     lines.emplace_back(line);
   }
   return lines;
+}
+
+bool ParseShard(std::string_view text, Shard* shard, std::string* why) {
+  const std::size_t slash = text.find('/');
+  std::size_t parts[2] = {0, 0};
+  const std::string_view digits[2] = {text.substr(0, slash), slash == std::string_view::npos
+                                                                 ? std::string_view()
+                                                                 : text.substr(slash + 1)};
+  for (int i = 0; i < 2; ++i) {
+    if (digits[i].empty() || digits[i].size() > 6 ||
+        digits[i].find_first_not_of("0123456789") != std::string_view::npos) {
+      *why = "expected K/N, as in 2/8";
+      return false;
+    }
+    for (const char c : digits[i]) {
+      parts[i] = parts[i] * 10 + static_cast<std::size_t>(c - '0');
+    }
+  }
+  if (parts[1] == 0 || parts[0] == 0 || parts[0] > parts[1]) {
+    *why = "K must be from 1 to N";
+    return false;
+  }
+  *shard = Shard{parts[0], parts[1]};
+  return true;
+}
+
+std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings, const Shard& shard,
+                                       InputFiles& files) {
+  std::vector<std::pair<std::string, const std::string*>> ordered;
+  ordered.reserve(drawings.size());
+  for (const std::string& drawing : drawings) {
+    ordered.emplace_back(files.Absolute(drawing), &drawing);
+  }
+  std::sort(ordered.begin(), ordered.end(),
+            [](const auto& a, const auto& b) { return NameBefore(a.first, b.first); });
+  std::vector<std::string> mine;
+  for (std::size_t i = shard.number - 1; i < ordered.size(); i += shard.count) {
+    mine.push_back(*ordered[i].second);
+  }
+  return mine;
 }
 
 ExpandedInputs ExpandInputs(const std::vector<InputSource>& sources, const InputRules& rules,

@@ -36,6 +36,21 @@ struct ExpandedInputs {
 ExpandedInputs ExpandInputs(const std::vector<InputSource>& sources, const InputRules& rules,
                             InputFiles& files, std::FILE* standard_input);
 
+// One part of a run spread over N machines or tasks: the number-th of count, from 1.
+struct Shard {
+  std::size_t number = 1;
+  std::size_t count = 1;
+};
+
+// "K/N", 1 <= K <= N, in decimal digits only; false with a reason otherwise.
+bool ParseShard(std::string_view text, Shard* shard, std::string* why);
+
+// The drawings of one shard. They are ordered by their absolute paths first, so that every shard
+// of the same inputs computes the same split whatever order the arguments came in; then, counting
+// from 0, every drawing whose position is number-1 modulo count, in that order.
+std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings, const Shard& shard,
+                                       InputFiles& files);
+
 // The lines of a list file: CR LF or LF, blank lines and lines starting with '#' left out, a
 // UTF-8 byte order mark at the start ignored.
 std::vector<std::string> ListFileLines(std::string_view bytes);

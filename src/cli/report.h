@@ -33,6 +33,10 @@ struct RunRecord {
   double timeout_seconds = 0;  // 0: no limit
   std::vector<RowRecord> rows;
   int exit_status = 0;
+  // With --shard: which part of how many this run was, and the drawings of all parts together.
+  std::size_t shard_number = 0;  // 0: not a part
+  std::size_t shard_count = 0;
+  std::size_t all_drawings = 0;
 };
 
 struct RunCounts {

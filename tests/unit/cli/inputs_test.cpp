@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/codepage.h"
@@ -15,6 +16,8 @@ using plotxfer::cli::FolderEntry;
 using plotxfer::cli::InputFiles;
 using plotxfer::cli::InputRules;
 using plotxfer::cli::InputSource;
+using plotxfer::cli::ParseShard;
+using plotxfer::cli::ShardDrawings;
 using plotxfer::cli::SystemInputFiles;
 using plotxfer::testing::TempFolder;
 using plotxfer::testing::WriteBytes;
@@ -173,5 +176,86 @@ TEST(WildcardMatches, WindowsRules) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " " + c.name);
     EXPECT_EQ(WildcardMatches(c.pattern, c.name, sjis), c.matches);
+  }
+}
+
+namespace {
+
+// Paths relative to a fixed current folder; nothing on disk is asked.
+class FolderOfNames : public InputFiles {
+ public:
+  std::optional<FileFacts> Facts(const std::string&) override { return std::nullopt; }
+  bool ListFolder(const std::string&, std::vector<FolderEntry>*) override { return false; }
+  std::string Absolute(const std::string& p) override { return p[0] == '/' ? p : "/w/" + p; }
+  bool ExpandsWildcards() const override { return false; }
+};
+
+}  // namespace
+
+TEST(ShardDrawings, EachPartTakesEveryNthOfThePathOrderWhateverTheArgumentOrder) {
+  using plotxfer::cli::Shard;
+  // A relative and an absolute spelling sort as the same folder; letters regardless of case.
+  const std::vector<std::string> sorted = {"a.VX",      "/w/B.VX", "c.VX",   "d/e.VX",
+                                           "/w/d/F.VX", "g.VX",    "/x/a.VX"};
+  struct Case {
+    Shard shard;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {{1, 1}, sorted},
+      {{1, 3}, {"a.VX", "d/e.VX", "/x/a.VX"}},
+      {{2, 3}, {"/w/B.VX", "/w/d/F.VX"}},
+      {{3, 3}, {"c.VX", "g.VX"}},
+      {{7, 7}, {"/x/a.VX"}},
+      {{5, 9}, {"/w/d/F.VX"}},
+      {{8, 9}, {}},
+  };
+  FolderOfNames files;
+  const std::vector<std::string> reversed(sorted.rbegin(), sorted.rend());
+  const std::vector<std::string> shuffled = {"d/e.VX",    "/x/a.VX", "a.VX",   "g.VX",
+                                       "/w/d/F.VX", "c.VX",    "/w/B.VX"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.shard.number) + "/" + std::to_string(c.shard.count));
+    for (const std::vector<std::string>* order : {&sorted, &reversed, &shuffled}) {
+      EXPECT_EQ(ShardDrawings(*order, c.shard, files), c.expected);
+    }
+  }
+  // Whatever N, the N parts together hold each drawing exactly once.
+  for (std::size_t n = 1; n <= sorted.size() + 2; ++n) {
+    std::vector<std::string> together;
+    for (std::size_t k = 1; k <= n; ++k) {
+      const std::vector<std::string> part = ShardDrawings(shuffled, Shard{k, n}, files);
+      together.insert(together.end(), part.begin(), part.end());
+    }
+    std::sort(together.begin(), together.end());
+    std::vector<std::string> all = sorted;
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(together, all) << "N = " << n;
+  }
+}
+
+TEST(ParseShard, KOfNFromOneToN) {
+  using plotxfer::cli::Shard;
+  struct Case {
+    const char* text;
+    bool ok;
+    std::size_t number, count;
+  } cases[] = {
+      {"1/3", true, 1, 3},       {"3/3", true, 3, 3},    {"1/1", true, 1, 1},
+      {"12/400", true, 12, 400}, {"0/3", false, 0, 0},   {"4/3", false, 0, 0},
+      {"1/0", false, 0, 0},      {"3", false, 0, 0},     {"/3", false, 0, 0},
+      {"1/", false, 0, 0},       {"-1/3", false, 0, 0},  {"1/3x", false, 0, 0},
+      {" 1/3", false, 0, 0},     {"1/3/5", false, 0, 0}, {"1/9999999", false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Shard shard{99, 99};
+    std::string why;
+    EXPECT_EQ(ParseShard(c.text, &shard, &why), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(shard.number, c.number);
+      EXPECT_EQ(shard.count, c.count);
+    } else {
+      EXPECT_FALSE(why.empty());
+    }
   }
 }
