@@ -137,6 +137,31 @@ TEST_F(InputsTest, TheSameFileNamedTwiceIsConvertedOnce) {
   EXPECT_NE(got.notes[0].find("row 1"), std::string::npos) << got.notes[0];
 }
 
+// One file is one file however it is reached, also when it is asked again by another path
+// after its first answer.
+TEST_F(InputsTest, FactsTellOneFileFromAnother) {
+  struct Case {
+    std::string title, a, b;
+    bool same;
+  };
+  std::vector<Case> cases = {
+      {"the same spelling", Path("b.VX"), Path("b.VX"), true},
+      {"through a subfolder and back", Path("b.VX"), Path("sub") + kSep + ".." + kSep + "b.VX",
+       true},
+      {"another file", Path("b.VX"), Path("c.Vx"), false},
+      {"a folder and a file in it", dir.Path(), Path("b.VX"), false},
+  };
+#ifdef _WIN32
+  cases.push_back({"another letter case", Path("b.VX"), Path("B.vx"), true});
+#endif
+  for (const Case& c : cases) {
+    const auto a = SystemInputFiles().Facts(c.a);
+    const auto b = SystemInputFiles().Facts(c.b);
+    ASSERT_TRUE(a && b) << c.title;
+    EXPECT_EQ(a->SameFileAs(*b), c.same) << c.title;
+  }
+}
+
 TEST_F(InputsTest, AListOnStandardInputAndListsThatCannotBeRead) {
   const std::string stdin_file = Path("stdin.txt");
   WriteBytes(stdin_file, "\xEF\xBB\xBF" + Path("A.vx") + "\n#" + Path("b.VX") + "\n");
@@ -212,7 +237,7 @@ TEST(ShardDrawings, EachPartTakesEveryNthOfThePathOrderWhateverTheArgumentOrder)
   FolderOfNames files;
   const std::vector<std::string> reversed(sorted.rbegin(), sorted.rend());
   const std::vector<std::string> shuffled = {"d/e.VX",    "/x/a.VX", "a.VX",   "g.VX",
-                                       "/w/d/F.VX", "c.VX",    "/w/B.VX"};
+                                             "/w/d/F.VX", "c.VX",    "/w/B.VX"};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.shard.number) + "/" + std::to_string(c.shard.count));
     for (const std::vector<std::string>* order : {&sorted, &reversed, &shuffled}) {
