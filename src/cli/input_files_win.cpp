@@ -21,6 +21,13 @@ class WindowsInputFiles : public InputFiles {
     if (h == INVALID_HANDLE_VALUE) {
       return std::nullopt;
     }
+    // A console, device or pipe has no identity to compare.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+      CloseHandle(h);
+      FileFacts facts;
+      facts.special = true;
+      return facts;
+    }
     FILE_BASIC_INFO basic{};
     IO_STATUS_BLOCK io{};
     FILE_INTERNAL_INFORMATION internal{};

@@ -19,6 +19,7 @@ struct RowRecord {
   double seconds = 0;
   bool skipped = false;      // left out as up to date; counts as converted
   bool interrupted = false;  // its tool was ended by an interrupt; it has no result
+  std::size_t same_as = 0;   // another name of the file of this (1-based) row; no result
 };
 
 struct RunRecord {
@@ -33,6 +34,7 @@ struct RunRecord {
   double timeout_seconds = 0;  // 0: no limit
   std::vector<RowRecord> rows;
   int exit_status = 0;
+  std::string settings_warning;  // the stored settings could not be read
   // With --shard: which part of how many this run was, and the drawings of all parts together.
   std::size_t shard_number = 0;  // 0: not a part
   std::size_t shard_count = 0;
@@ -44,6 +46,7 @@ struct RunCounts {
   std::size_t failed = 0;
   std::size_t not_reached = 0;
   std::size_t interrupted = 0;
+  std::size_t same_as = 0;  // other names of a file converted in another row
 };
 RunCounts CountRows(const std::vector<RowRecord>& rows);
 

@@ -25,8 +25,21 @@ class RegistryFileStore : public ValueStore {
 
   const std::string& path() const { return path_; }
 
+  // From now on a file that cannot be parsed is left where it is when read (a dry run changes
+  // no file); a write still moves it aside first.
+  void KeepBrokenFile() { keep_broken_file_ = true; }
+
+  // What became of a file that could not be read or parsed, since the store was made ("the
+  // settings file ... cannot be parsed ...; it was renamed to ....bad and the default settings
+  // are used"); empty while every read found a good file or none.
+  const std::string& fallback() const { return fallback_; }
+
  private:
+  void NoteFallback(const std::string& why, const std::string& outcome);
+
   std::string path_;
+  bool keep_broken_file_ = false;
+  std::string fallback_;
 };
 
 // $PLOTXFER_REGISTRY_FILE when set, else ${XDG_CONFIG_HOME:-$HOME/.config}/MORVA/PLOTXFER.reg;
