@@ -9,25 +9,14 @@
 
 #include "platform/shell_text.h"
 
+#include "core/text/name_order.h"
+
 namespace plotxfer::cli {
 
 namespace {
 
 char LowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Names in the order a Windows user sees them: letters without regard to case, then bytes.
-bool NameBefore(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const char x = LowerAscii(a[i]);
-    const char y = LowerAscii(b[i]);
-    if (x != y) {
-      return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    }
-  }
-  return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
 bool HasWildcard(std::string_view name) {
@@ -176,7 +165,7 @@ class Expander {
       return false;
     }
     std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-      return NameBefore(a.name, b.name);
+      return text::NameBefore(a.name, b.name);
     });
     for (const FolderEntry& entry : entries) {
       const std::string path = Join(folder, entry.name);
@@ -221,7 +210,8 @@ class Expander {
       out_.notes.push_back("no file matches " + pattern);
       return;
     }
-    std::sort(matches.begin(), matches.end(), NameBefore);
+    std::sort(matches.begin(), matches.end(),
+              [](const std::string& a, const std::string& b) { return text::NameBefore(a, b); });
     for (const std::string& match : matches) {
       const std::string path = folder + match;
       AddDrawing(path, files_.Facts(path));
@@ -456,7 +446,7 @@ std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings,
     }
   }
   std::sort(ordered.begin(), ordered.end(),
-            [](const auto& a, const auto& b) { return NameBefore(a.first, b.first); });
+            [](const auto& a, const auto& b) { return text::NameBefore(a.first, b.first); });
   std::set<std::string> mine;
   for (std::size_t i = shard.number - 1; i < ordered.size(); i += shard.count) {
     mine.insert(*ordered[i].second);
