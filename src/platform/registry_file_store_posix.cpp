@@ -101,38 +101,41 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
 
 enum class LoadResult { kLoaded, kCorrupt, kError };
 
-// The file's keys; a missing file is an empty one. *why says what is wrong with a file that
-// gives no keys.
-LoadResult Load(const std::string& path, RegeditFile* file, std::string* why = nullptr) {
+// Reads the file into cache->parsed; a missing file is an empty one. *why says what is wrong
+// with a file that gives no keys. A file with the same bytes as the one read last is not parsed
+// again: start-up asks for a score of values, one query each.
+LoadResult Load(const std::string& path, std::string* why, RegistryFileStore::LoadCache* cache) {
   std::string bytes;
   bool too_large = false;
-  const auto say = [&](std::string text) {
-    if (why != nullptr) {
-      *why = std::move(text);
-    }
-  };
   switch (ReadWholeFile(path, &bytes, &too_large)) {
     case ReadResult::kMissing:
-      *file = RegeditFile();
+      cache->bytes.reset();
+      cache->parsed = RegeditFile();
       return LoadResult::kLoaded;
     case ReadResult::kError:
-      say(errno != 0 ? std::string("cannot be read (") + std::strerror(errno) + ")"
-                     : std::string("is no file that can be read"));
+      *why = errno != 0 ? std::string("cannot be read (") + std::strerror(errno) + ")"
+                        : std::string("is no file that can be read");
+      cache->parsed.reset();
       return LoadResult::kError;
     case ReadResult::kRead:
       break;
   }
   if (too_large) {
-    say("is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) +
-        " MiB: no settings file");
+    *why =
+        "is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MiB: no settings file";
+    cache->parsed.reset();
     return LoadResult::kCorrupt;
   }
-  std::optional<RegeditFile> parsed = RegeditFile::Parse(bytes);
-  if (!parsed) {
-    say("cannot be parsed as a registry export");
+  if (cache->parsed && cache->bytes == bytes) {
+    return LoadResult::kLoaded;
+  }
+  std::string error;
+  cache->parsed = RegeditFile::Parse(bytes, &error);
+  if (!cache->parsed) {
+    *why = "cannot be parsed as a registry export (" + error + ")";
     return LoadResult::kCorrupt;
   }
-  *file = std::move(*parsed);
+  cache->bytes = std::move(bytes);
   return LoadResult::kLoaded;
 }
 
@@ -204,6 +207,8 @@ class FileLock {
 RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) {
 }
 
+RegistryFileStore::~RegistryFileStore() = default;
+
 void RegistryFileStore::NoteFallback(const std::string& why, const std::string& outcome) {
   if (fallback_.empty()) {
     fallback_ = "the settings file " + path_ + " " + why + "; " + outcome +
@@ -216,9 +221,8 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
   if (path_.empty()) {
     return StoreStatus::kFailed;
   }
-  RegeditFile file;
   std::string why;
-  LoadResult loaded = Load(path_, &file, &why);
+  LoadResult loaded = Load(path_, &why, &cache_);
   if (loaded == LoadResult::kCorrupt && keep_broken_file_) {
     NoteFallback(why, "it is left as it is");
     return StoreStatus::kNotFound;
@@ -228,7 +232,7 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
     FileLock lock(path_);
     std::string aside;
     if (lock.held()) {
-      loaded = Load(path_, &file, &why);
+      loaded = Load(path_, &why, &cache_);
       if (loaded == LoadResult::kCorrupt) {
         NoteFallback(why, MoveAside(path_, &aside) ? "it was renamed to " + aside
                                                    : "it could not be renamed aside");
@@ -242,7 +246,7 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
     NoteFallback(why, "it is left as it is");
     return StoreStatus::kFailed;
   }
-  const RegeditValue* value = file.Find(FullKey(key), name);
+  const RegeditValue* value = cache_.parsed->Find(FullKey(key), name);
   if (value == nullptr) {
     return StoreStatus::kNotFound;
   }
@@ -271,8 +275,10 @@ StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& na
     return StoreStatus::kFailed;
   }
   RegeditFile file;
-  switch (Load(path_, &file)) {
+  std::string why;
+  switch (Load(path_, &why, &cache_)) {
     case LoadResult::kLoaded:
+      file = *cache_.parsed;
       break;
     case LoadResult::kCorrupt:
       // Never write over a file that could not be read; start afresh once it is out of the way.
@@ -289,7 +295,13 @@ StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& na
   if (!file.Set(FullKey(key), name, type, bytes)) {
     return StoreStatus::kFailed;
   }
-  return ReplaceFileContents(path_, file.Serialize()) ? StoreStatus::kOk : StoreStatus::kFailed;
+  std::string written = file.Serialize();
+  if (!ReplaceFileContents(path_, written)) {
+    return StoreStatus::kFailed;
+  }
+  cache_.bytes = std::move(written);
+  cache_.parsed = std::move(file);
+  return StoreStatus::kOk;
 }
 
 std::string DefaultRegistryFilePath() {

@@ -37,6 +37,14 @@ bool RunCombines(const ConversionOptions& options, std::size_t drawing_count) {
   return options.PdfOrImage == 0 && drawing_count > 1 && options.ConnectNum == 1;
 }
 
+std::string RunOutputPath(const CommandContext& ctx, const std::vector<std::string>& drawings,
+                          std::size_t row) {
+  if (RunCombines(ctx.options, drawings.size())) {
+    return CombinedPdfPath(ctx, drawings);
+  }
+  return MakeOutputPath(ctx, drawings.at(row), OutputExtension(ctx.options));
+}
+
 RunSummary RunConversions(const CommandContext& ctx, const ConversionServices& services,
                           std::string_view app_folder, const std::vector<std::string>& drawings,
                           RunObserver& observer) {
