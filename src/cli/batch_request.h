@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct BatchRequest {
   bool quiet = false;    // errors only
   double timeout_seconds = 0;  // 0: a tool is never stopped
   bool skip_up_to_date = false;
+  std::optional<Shard> shard;    // --shard: this run converts only its part of the drawings
+  std::size_t all_drawings = 0;  // with --shard: the drawings of every part together
   WatchRequest watch;  // --watch: folders to keep converting, until stopped
 };
 

@@ -218,11 +218,14 @@ TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
   ExpectUsageError({"--output-dir", dir.File("missing"), "d.VX"}, "--output-dir");
   ExpectUsageError({"--app-folder", dir.File("missing"), "d.VX"}, "--app-folder");
   ExpectUsageError({"--frobnicate", "d.VX"}, "--frobnicate");
+  ExpectUsageError({"--shard", "1/3", "--combine", "d.VX"}, "--combine");
+  ExpectUsageError({"--shard", "0/3", "d.VX"}, "--shard");
   ExpectUsageError({}, "drawings");
   // A watch needs folders that exist now; a combined PDF has no end in a stream of drawings.
   ExpectUsageError({"--watch", dir.File("missing")}, "--watch");
   ExpectUsageError({"--watch", dir.File("out.txt")}, "--watch");
   ExpectUsageError({"--watch", dir.Path(), "--combine"}, "--combine");
+  ExpectUsageError({"--watch", dir.Path(), "--shard", "1/2"}, "--shard");
   ExpectUsageError({"--watch", dir.Path(), "--dry-run"}, "--dry-run");
   ExpectUsageError({"--watch", dir.Path(), "d.VX"}, "--watch");
   ExpectUsageError({"--watch", dir.Path(), "--poll", "5", "--rescan", "9"}, "--rescan");
@@ -275,6 +278,15 @@ TEST_F(BatchArgumentsTest, StoredSettingsAreTheDefaultsAndArgumentsOverrideThem)
   EXPECT_EQ(o.request.options.VFontFlg, 0);
   EXPECT_EQ(o.request.options.FolderType, 0);
   EXPECT_TRUE(o.request.save);
+
+  // Each part would write a combined PDF of its own, under another drawing's name.
+  defaults.options.PdfOrImage = 0;
+  defaults.options.ConnectNum = 1;
+  ExpectUsageError({"--shard", "2/3", "d.VX"}, "--no-combine");
+  o = Parse({"--shard", "2/3", "--no-combine", "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.shard->number, 2u);
+  EXPECT_EQ(o.request.shard->count, 3u);
 }
 
 TEST_F(BatchArgumentsTest, DpiGoesWithStoredImageOutputAndTheWarningOfBrokenSettingsIsKept) {
