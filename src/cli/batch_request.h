@@ -28,6 +28,7 @@ struct BatchRequest {
   bool progress = true;             // the progress line, when standard error is a terminal
   bool quiet = false;               // errors only
   double timeout_seconds = 0;       // 0: a tool is never stopped
+  int wait_seconds = 0;             // --wait: how long a busy folder or utility is waited for
   bool skip_up_to_date = false;
 };
 

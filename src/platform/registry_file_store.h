@@ -4,12 +4,16 @@
 //
 // Every write reads the file, changes the one value and puts the whole file back through a
 // temporary file and a rename, all under an advisory lock on a lock file beside it: two writers
-// lose nothing, and a crash leaves the old file or the new one. Readers take no lock; they see
-// the old file or the new one. A file that cannot be parsed is renamed aside (".bad", or
+// lose nothing, and a crash leaves the old file or the new one. A group of writes (BeginWrites to
+// EndWrites) holds the lock throughout and puts the file back once, at its end. Readers take no
+// lock; they see the old file or the new one. A file that cannot be parsed is renamed aside
+// (".bad", or
 // ".bad.1" and on when that is taken) and read as empty, so defaults apply; it is never
 // overwritten while it is still in the way.
+#include <memory>
 #include <string>
 
+#include "core/settings/regedit_file.h"
 #include "platform/value_store.h"
 
 namespace plotxfer::platform {
@@ -23,10 +27,19 @@ class RegistryFileStore : public ValueStore {
   StoreStatus Set(const std::string& key, const std::string& name, std::uint32_t type,
                   const void* data, std::uint32_t size) override;
 
+  void BeginWrites() override;
+  bool EndWrites() override;
+
   const std::string& path() const { return path_; }
 
  private:
+  struct Group;
+  static StoreStatus Lookup(const RegeditFile& file, const std::string& key,
+                            const std::string& name, void* buffer, std::uint32_t* size,
+                            std::uint32_t* type);
   std::string path_;
+  int depth_ = 0;
+  std::shared_ptr<Group> group_;
 };
 
 // $PLOTXFER_REGISTRY_FILE when set, else ${XDG_CONFIG_HOME:-$HOME/.config}/MORVA/PLOTXFER.reg;

@@ -184,15 +184,62 @@ class FileLock {
   int fd_ = -1;
 };
 
+// Takes the file for a change under lock: loads it, moving a corrupt one aside first.
+bool LoadForChange(const std::string& path, RegeditFile* file) {
+  switch (Load(path, file)) {
+    case LoadResult::kLoaded:
+      return true;
+    case LoadResult::kCorrupt:
+      // Never write over a file that could not be read; start afresh once it is out of the way.
+      if (!MoveAside(path)) {
+        return false;
+      }
+      *file = RegeditFile();
+      return true;
+    case LoadResult::kError:
+      break;
+  }
+  return false;
+}
+
 }  // namespace
 
+struct RegistryFileStore::Group {
+  explicit Group(const std::string& path) : lock(path) {}
+  FileLock lock;
+  RegeditFile file;
+  bool ok = false;
+};
+
 RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) {
+}
+
+void RegistryFileStore::BeginWrites() {
+  if (depth_++ > 0) {
+    return;
+  }
+  const bool folder = !path_.empty() && MakeFolders(FolderOf(path_));
+  group_ = std::make_shared<Group>(path_);
+  group_->ok = folder && group_->lock.held() && LoadForChange(path_, &group_->file);
+}
+
+bool RegistryFileStore::EndWrites() {
+  if (depth_ == 0 || --depth_ > 0) {
+    return depth_ >= 0 && (group_ == nullptr || group_->ok);
+  }
+  const bool stored =
+      group_ != nullptr && group_->ok && ReplaceFileContents(path_, group_->file.Serialize());
+  group_.reset();  // lets the lock go
+  return stored;
 }
 
 StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& name, void* buffer,
                                      std::uint32_t* size, std::uint32_t* type) {
   if (path_.empty()) {
     return StoreStatus::kFailed;
+  }
+  if (group_ != nullptr) {  // what the group has set so far; we hold the lock already
+    return group_->ok ? Lookup(group_->file, key, name, buffer, size, type) : StoreStatus::kFailed;
   }
   RegeditFile file;
   LoadResult loaded = Load(path_, &file);
@@ -212,6 +259,12 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
   if (loaded == LoadResult::kError) {
     return StoreStatus::kFailed;
   }
+  return Lookup(file, key, name, buffer, size, type);
+}
+
+StoreStatus RegistryFileStore::Lookup(const RegeditFile& file, const std::string& key,
+                                      const std::string& name, void* buffer, std::uint32_t* size,
+                                      std::uint32_t* type) {
   const RegeditValue* value = file.Find(FullKey(key), name);
   if (value == nullptr) {
     return StoreStatus::kNotFound;
@@ -233,29 +286,26 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
 
 StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& name,
                                    std::uint32_t type, const void* data, std::uint32_t size) {
-  if (path_.empty() || (data == nullptr && size > 0) || !MakeFolders(FolderOf(path_))) {
+  if (path_.empty() || (data == nullptr && size > 0)) {
     return StoreStatus::kFailed;
-  }
-  FileLock lock(path_);
-  if (!lock.held()) {
-    return StoreStatus::kFailed;
-  }
-  RegeditFile file;
-  switch (Load(path_, &file)) {
-    case LoadResult::kLoaded:
-      break;
-    case LoadResult::kCorrupt:
-      // Never write over a file that could not be read; start afresh once it is out of the way.
-      if (!MoveAside(path_)) {
-        return StoreStatus::kFailed;
-      }
-      file = RegeditFile();
-      break;
-    case LoadResult::kError:
-      return StoreStatus::kFailed;
   }
   const std::string bytes =
       size > 0 ? std::string(static_cast<const char*>(data), size) : std::string();
+  if (group_ != nullptr) {
+    // Stored with the whole group at its end.
+    if (!group_->ok || !group_->file.Set(FullKey(key), name, type, bytes)) {
+      return StoreStatus::kFailed;
+    }
+    return StoreStatus::kOk;
+  }
+  if (!MakeFolders(FolderOf(path_))) {
+    return StoreStatus::kFailed;
+  }
+  FileLock lock(path_);
+  RegeditFile file;
+  if (!lock.held() || !LoadForChange(path_, &file)) {
+    return StoreStatus::kFailed;
+  }
   if (!file.Set(FullKey(key), name, type, bytes)) {
     return StoreStatus::kFailed;
   }
