@@ -2,7 +2,7 @@
 # make bench-convert   99 drawings through plotxfer-batch against the bare tool starts, natively and under Wine
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
-# make screenshots     builds the Windows program and saves PNGs of its dialogs into docs/
+# make screenshots     builds the Windows program and saves PNGs of its dialogs and the installer's pages into docs/
 # make fuzz            every fuzz target for FUZZ_SECONDS seconds (default 60): executions, coverage
 # make chaos           99 drawings through plotxfer-batch, a random tool fault each (SEED=n repeats)
 # make package         the installer and the zip of the Windows build, into dist/

@@ -10,8 +10,10 @@
 //                                         ID is enabled (after a run: Execute comes back)
 //   window_probe add NAME...              clicks the main dialog's add button and chooses the
 //                                         named files in the folder its file dialog opens on
+//   window_probe press setup|uninstall ID clicks control ID of the installer's or uninstaller's
+//                                         window or of its current page (posted)
 // The main dialog is found by the program title (string 200), the About box and the sheet by
-// their captions.
+// their captions, the installer and the uninstaller by theirs (Japanese or English).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -30,7 +32,51 @@
 
 namespace {
 
+// The installer's and the uninstaller's captions begin with the program's display name and end
+// in "セットアップ" or "Setup", "アンインストール" or "Uninstall".
+struct InstallerSearch {
+  bool uninstaller;
+  HWND found;
+};
+
+BOOL CALLBACK MatchInstaller(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<InstallerSearch*>(param);
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  std::wstring caption = text;
+  // The Japanese captions end in a space.
+  while (!caption.empty() && caption.back() == L' ') {
+    caption.pop_back();
+  }
+  static const std::wstring kName =
+      L"\u753b\u50cf\u5909\u63db\u30a2\u30d7\u30ea\u30b1\u30fc\u30b7\u30e7\u30f3 (PLOTXFER)";
+  static const wchar_t* const kEnds[2][2] = {
+      {L"\u30bb\u30c3\u30c8\u30a2\u30c3\u30d7", L"Setup"},
+      {L"\u30a2\u30f3\u30a4\u30f3\u30b9\u30c8\u30fc\u30eb", L"Uninstall"}};
+  if (caption.rfind(kName, 0) != 0) {
+    return TRUE;
+  }
+  for (const wchar_t* end : kEnds[search->uninstaller ? 1 : 0]) {
+    const std::wstring tail = end;
+    if (caption.size() >= tail.size() &&
+        caption.compare(caption.size() - tail.size(), tail.size(), tail) == 0) {
+      search->found = window;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+HWND FindInstaller(bool uninstaller) {
+  InstallerSearch search{uninstaller, nullptr};
+  EnumWindows(MatchInstaller, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 HWND Find(const char* which) {
+  if (std::strcmp(which, "setup") == 0 || std::strcmp(which, "uninstall") == 0) {
+    return FindInstaller(std::strcmp(which, "uninstall") == 0);
+  }
   if (std::strcmp(which, "about") == 0) {
     return FindWindowW(L"#32770", L"\u30d0\u30fc\u30b8\u30e7\u30f3\u60c5\u5831");
   }
@@ -139,6 +185,21 @@ int main(int argc, char** argv) {
       Sleep(100);
     }
     return 1;
+  }
+  if (std::strcmp(verb, "press") == 0 && argc > 3) {
+    HWND window = Find(which);
+    HWND control = window ? GetDlgItem(window, std::atoi(argv[3])) : nullptr;
+    // The page is a dialog inside the window.
+    HWND page = window ? FindWindowExW(window, nullptr, L"#32770", nullptr) : nullptr;
+    if (!control && page) {
+      control = GetDlgItem(page, std::atoi(argv[3]));
+    }
+    if (!control) {
+      std::fprintf(stderr, "window_probe: no such control\n");
+      return 1;
+    }
+    PostMessageW(control, BM_CLICK, 0, 0);
+    return 0;
   }
   if (std::strcmp(verb, "add") == 0) {
     return AddFiles();
