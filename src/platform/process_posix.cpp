@@ -46,8 +46,8 @@ void CloseDescriptorsBut(int keep) {
   }
 }
 
-// The child's part between fork and exec: async-signal-safe calls only. Reports errno through
-// report when the program cannot be started.
+// The child's part between vfork and exec: it shares our memory, so it makes system calls only
+// and changes nothing of ours. Reports errno through report when the program cannot be started.
 [[noreturn]] void StartInChild(const char* program, char* const* argv, ToolOutput output,
                                bool own_group, pid_t parent, int report, int output_pipe) {
   // Our handlers are not the tool's, nor are signals we ignore (SIGPIPE): it starts with every
@@ -89,7 +89,8 @@ void CloseDescriptorsBut(int keep) {
 }
 
 // Starts the tool; pid 0 when it could not be started. With own_group the tool leads a new
-// process group. posix_spawn cannot set a parent-death signal, so this forks.
+// process group. posix_spawn cannot set a parent-death signal, so this forks itself: with vfork,
+// as posix_spawn does, since a copy of our memory would only cost page faults until the exec.
 Started Spawn(const std::string& program, const std::string& command_line, ToolOutput output,
               bool own_group) {
   // The same line a Windows tool would get, split as its C runtime would split it. Everything
@@ -116,7 +117,7 @@ Started Spawn(const std::string& program, const std::string& command_line, ToolO
   sigfillset(&all);
   pthread_sigmask(SIG_SETMASK, &all, &old);
   const pid_t parent = getpid();
-  const pid_t pid = fork();
+  const pid_t pid = vfork();
   if (pid == 0) {
     StartInChild(program.c_str(), argv.data(), output, own_group, parent, report[1], out[1]);
   }
