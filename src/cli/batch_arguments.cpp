@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 #include "cli/batch_request.h"
 #include "cli/input_files.h"
@@ -189,7 +190,7 @@ constexpr const char* kFooter =
 }  // namespace
 
 ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
-                                 const std::function<BatchDefaults()>& load_defaults,
+                                 const std::function<BatchDefaults(bool dry_run)>& load_defaults,
                                  std::FILE* out, std::FILE* err) {
   ParseOutcome outcome;
   BatchRequest& req = outcome.request;
@@ -213,9 +214,11 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
   std::vector<std::string> lists;
   auto* list_opt =
       app.add_option("--list", lists,
-                     "read drawings (or folders) from FILE, one path a line; blank lines and "
-                     "lines starting with # are skipped; relative paths are taken from the "
-                     "current folder; - is standard input; may be repeated")
+                     "read drawings (or folders) from FILE, one path a line (UTF-8 or UTF-16 "
+                     "with a byte order mark, UTF-8, or the system's code page), a path in "
+                     "double quotes taken without them; blank lines and lines starting with # "
+                     "are skipped; relative paths are taken from the current folder; - is "
+                     "standard input; may be repeated")
           ->type_name("FILE")
           ->allow_extra_args(false);
   app.add_flag("-r,--recursive", req.recursive, "take the drawings of subfolders of a folder too");
@@ -268,10 +271,11 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
           ->type_name("SIZE");
 
   int dpi = 0;
-  auto* dpi_opt = app.add_option("--dpi", dpi, "image resolution in dots per inch")
+  auto* dpi_opt = app.add_option("--dpi", dpi,
+                                 "image resolution in dots per inch (image output: --image or "
+                                 "the stored output kind)")
                       ->type_name("72..600")
-                      ->check(quiet(CLI::Range(72, 600)))
-                      ->needs(image_opt);
+                      ->check(quiet(CLI::Range(72, 600)));
 
   auto* combine =
       app.add_flag("--combine")
@@ -284,11 +288,22 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
   app.add_flag("--skip-up-to-date", req.skip_up_to_date,
                "leave out drawings whose output exists and is newer than the drawing (options "
                "are not compared)");
+  // A range alone lets "nan" through: it compares false with both ends.
+  const CLI::Validator seconds(
+      [](std::string& text) -> std::string {
+        double value = 0;
+        if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value) || value < 0.001 ||
+            value > 31536000.0) {
+          return "expected a number of seconds from 0.001 to 31536000, not " + text;
+        }
+        return {};
+      },
+      "");
   app.add_option("--timeout", req.timeout_seconds,
                  "end a tool that runs longer than this, with everything it started, and fail "
                  "its drawing (default: no limit)")
       ->type_name("SECONDS")
-      ->check(quiet(CLI::Range(0.001, 31536000.0)));
+      ->check(seconds);
   app.add_option("--wait", req.wait_seconds,
                  "when the application folder is in use or the output utility runs, wait up to "
                  "this long for the turn, looking once a second, before refusing (also between "
@@ -297,8 +312,13 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
       ->check(quiet(CLI::Range(0, 31536000)));
   app.add_option("--report", req.report,
                  "write a JSON record of the run (UTF-8) to FILE when it ends, also after an "
-                 "interrupt")
+                 "interrupt; - is standard output (the rows then go to standard error). FILE "
+                 "may not be a drawing, an output, a list, the settings or parameter file of "
+                 "the run, nor in RSTKIT; its folder must take a new file")
       ->type_name("FILE");
+  app.add_flag("--require-drawings", req.require_drawings,
+               "fail (exit status 1) when the arguments and lists give no drawing at all "
+               "(without it such a run says \"no drawings\" and succeeds)");
   auto* no_progress =
       app.add_flag("--no-progress")->description("no progress line on a terminal's standard error");
   auto* quiet_flag = app.add_flag("-q,--quiet", req.quiet,
@@ -330,8 +350,9 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
     }
     req.progress = no_progress->count() == 0 && quiet_flag->count() == 0;
 
-    const BatchDefaults defaults = load_defaults();
+    const BatchDefaults defaults = load_defaults(req.dry_run);
     req.options = defaults.options;
+    req.settings_warning = defaults.settings_warning;
     if (!image.empty()) {
       req.options.PdfOrImage = 1;
       const char* kinds[] = {"bmp", "gif", "jpeg", "tiff"};
@@ -385,6 +406,9 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
       throw CLI::ValidationError("--paper", paper + ": " + why);
     }
     if (dpi != 0) {
+      if (req.options.PdfOrImage == 0) {
+        throw CLI::ValidationError("--dpi", "is for image output: add --image");
+      }
       req.options.OutXdpi = dpi;
     }
     req.app_folder = text::WithTrailingSeparator(

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/batch_run.h"
 #include "core/convert/run.h"
@@ -20,6 +22,7 @@
 #include "platform/param_services.h"
 #include "platform/path_style.h"
 #include "platform/process.h"
+#include "platform/program_arguments.h"
 #include "platform/profile_reader.h"
 #include "platform/program_path.h"
 #include "platform/screen.h"
@@ -28,6 +31,7 @@
 namespace {
 
 std::atomic<bool> g_stop{false};
+std::atomic<bool> g_before_run{true};
 
 }  // namespace
 
@@ -36,9 +40,31 @@ int main(int argc, char** argv) {
   const auto style = platform::NativePathStyle();
   const auto cp = platform::ActiveCodePage();
 
+  std::vector<std::string> words;
+  std::string why;
+  if (!platform::ProgramArguments(argc, argv, &words, &why)) {
+    std::fprintf(stderr, "plotxfer-batch: %s\n", why.c_str());
+    return cli::kExitUsage;
+  }
+  std::vector<const char*> word_pointers;
+  for (const std::string& word : words) {
+    word_pointers.push_back(word.c_str());
+  }
+
+  // A second interrupt ends the running tool, with everything it started. Until the run starts,
+  // the first one ends the program: reading a list may block on a pipe for ever.
+  platform::ToolCancel cancel;
+  cli::InterruptHandling interrupts{
+      &g_stop, [](void* c) { static_cast<platform::ToolCancel*>(c)->Request(); }, &cancel,
+      &g_before_run};
+  cli::InstallInterruptHandlers(&interrupts);
+
   // What the dialog stored is the starting point; the arguments override it. Read only once the
   // arguments ask for a run.
-  const auto load_defaults = [&] {
+  const auto load_defaults = [&](bool dry_run) {
+    if (dry_run) {
+      platform::KeepBrokenSettingsFile();
+    }
     int dpi = platform::SystemScreen().HorizontalDpi();
     if (dpi <= 0) {
       dpi = 96;
@@ -50,23 +76,24 @@ int main(int argc, char** argv) {
                  platform::SystemProgramFile(platform::ProgramFilePath()), defaults.options,
                  program_folder_font);
     defaults.program_folder = text::FolderOfPath(platform::ProgramFilePath(), style, cp);
+    defaults.settings_warning = platform::SettingsFallback();
     return defaults;
   };
-  cli::ParseOutcome parsed = cli::ParseBatchArguments(argc, argv, load_defaults, stdout, stderr);
+  cli::ParseOutcome parsed = cli::ParseBatchArguments(
+      static_cast<int>(word_pointers.size()), word_pointers.data(), load_defaults, stdout, stderr);
   if (!parsed.run) {
     return parsed.exit_code;
   }
   cli::BatchRequest& request = parsed.request;
 
-  // A second interrupt ends the running tool, with everything it started.
-  platform::ToolCancel cancel;
-  cli::InterruptHandling interrupts{
-      &g_stop, [](void* c) { static_cast<platform::ToolCancel*>(c)->Request(); }, &cancel};
-  cli::InstallInterruptHandlers(&interrupts);
-
+  cli::InputRules rules{request.recursive, style, cp};
+  rules.stop = &g_stop;
   const cli::ExpandedInputs inputs =
-      cli::ExpandInputs(request.inputs, cli::InputRules{request.recursive, style, cp},
-                        cli::SystemInputFiles(), stdin);
+      cli::ExpandInputs(request.inputs, rules, cli::SystemInputFiles(), stdin);
+  if (inputs.interrupted) {
+    std::fprintf(stderr, "plotxfer-batch: %s; nothing was converted\n", inputs.error.c_str());
+    return cli::kExitInterrupted;
+  }
   if (!request.quiet) {
     for (const std::string& note : inputs.notes) {
       std::fprintf(stderr, "plotxfer-batch: %s\n", note.c_str());
@@ -77,19 +104,13 @@ int main(int argc, char** argv) {
     return cli::kExitUsage;
   }
   request.drawings = inputs.drawings;
+  request.refused = inputs.refused;
+  request.same_as = inputs.same_as;
   if (RunCombines(request.options, request.drawings.size()) &&
       request.drawings.size() > cli::kMaxCombinedDrawings) {
     std::fprintf(stderr, "plotxfer-batch: a combined PDF takes at most %zu drawings, not %zu\n",
                  cli::kMaxCombinedDrawings, request.drawings.size());
     return cli::kExitUsage;
-  }
-  if (!request.report.empty()) {
-    const std::string folder = text::FolderOfPath(request.report, style, cp);
-    const auto facts = cli::SystemInputFiles().Facts(folder.empty() ? "." : folder);
-    if (!facts || !facts->folder) {
-      std::fprintf(stderr, "plotxfer-batch: no folder for the report %s\n", request.report.c_str());
-      return cli::kExitUsage;
-    }
   }
 
   if (request.verbose) {
@@ -108,6 +129,7 @@ int main(int argc, char** argv) {
   env.cancel = &cancel;
   env.stop = &g_stop;
   env.settings = &platform::SystemSettingsStore();
+  env.settings_file = platform::SystemSettingsFile();
   const params::ParamServices param_services = platform::SystemParamServices();
   env.params = &param_services;
   env.to_utf8 = cli::NarrowToUtf8;
@@ -118,6 +140,7 @@ int main(int argc, char** argv) {
   }
   // The font setting belongs to the drafting system the tools are taken from.
   ReadCharVectorFont(platform::SystemProfileReader(), request.app_folder, env.char_vector_font);
+  g_before_run = false;
   const int status = cli::RunBatch(request, env);
   cli::InterruptibleRunEnded();
   return status;

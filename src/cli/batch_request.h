@@ -2,6 +2,7 @@
 // What plotxfer-batch was asked to do, read from its command line.
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,14 +21,19 @@ struct BatchRequest {
   std::vector<InputSource> inputs;
   bool recursive = false;
   std::vector<std::string> drawings;
+  // Rows that are shown but not converted, and other names of a row's file (see ExpandInputs).
+  std::map<std::string, InputRefusal> refused;
+  std::map<std::string, std::string> same_as;
+  bool require_drawings = false;  // no drawing at all is a failure
+  std::string settings_warning;   // what became of a settings file that could not be read
   bool verbose = false;
   bool dry_run = false;
   bool save = false;                // store the options the command line set, as the dialog does
   bool output_options_set = false;  // --paper, --dpi or --combine/--no-combine given
-  std::string report;               // --report: where the JSON record of the run goes
-  bool progress = true;             // the progress line, when standard error is a terminal
-  bool quiet = false;               // errors only
-  double timeout_seconds = 0;       // 0: a tool is never stopped
+  std::string report;    // --report: where the JSON record of the run goes ("-": standard output)
+  bool progress = true;  // the progress line, when standard error is a terminal
+  bool quiet = false;    // errors only
+  double timeout_seconds = 0;  // 0: a tool is never stopped
   int wait_seconds = 0;  // --wait: how long a busy folder or utility is waited for; < 0: no limit
   bool skip_up_to_date = false;
 };
@@ -37,6 +43,7 @@ struct BatchRequest {
 struct BatchDefaults {
   ConversionOptions options;
   std::string program_folder;
+  std::string settings_warning;  // the stored settings could not be read: what became of them
 };
 
 struct ParseOutcome {
@@ -47,15 +54,16 @@ struct ParseOutcome {
 
 // Parses argv; help, version and usage errors are printed to out and err. load_defaults is
 // called only when the arguments ask for a run, so --help, --version and a usage error read no
-// file at all.
+// file at all; it is told whether the run is a dry run (which changes no file, a broken
+// settings file included).
 ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
-                                 const std::function<BatchDefaults()>& load_defaults,
+                                 const std::function<BatchDefaults(bool dry_run)>& load_defaults,
                                  std::FILE* out, std::FILE* err);
 inline ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                                         const BatchDefaults& defaults, std::FILE* out,
                                         std::FILE* err) {
   return ParseBatchArguments(
-      argc, argv, [&defaults] { return defaults; }, out, err);
+      argc, argv, [&defaults](bool) { return defaults; }, out, err);
 }
 
 // "--paper" values: "drawing", a paper name (A0..A4, A4P, B0..B4, any letter case) or WxH in

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/report.h"
+#include "cli/report_target.h"
 #include "core/convert/combined_pdf.h"
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
@@ -63,8 +64,16 @@ class Rows {
  public:
   Rows(const BatchRequest& request, const BatchEnvironment& env) : request_(request), env_(env) {
     rows_.resize(request.drawings.size());
+    std::map<std::string, std::size_t> row_of;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
       rows_[i].path = request.drawings[i];
+      row_of.emplace(rows_[i].path, i + 1);
+    }
+    for (RowRecord& r : rows_) {
+      if (const auto other = request.same_as.find(r.path); other != request.same_as.end()) {
+        const auto row = row_of.find(other->second);
+        r.same_as = row != row_of.end() ? row->second : 0;
+      }
     }
   }
 
@@ -101,7 +110,7 @@ class Rows {
     const auto print = [&] {
       for (; printed_ < rows_.size(); ++printed_) {
         const RowRecord& r = rows_[printed_];
-        if (!all && !r.result && !r.aborted) {
+        if (!all && !r.result && !r.aborted && r.same_as == 0) {
           break;
         }
         PrintRow(printed_);
@@ -122,14 +131,21 @@ class Rows {
       return;
     }
     std::string status = r.status;
-    if (r.skipped) {
+    if (r.same_as != 0) {
+      // Printed also with -q: a name given that is not converted under its own row.
+      status = "(same file as row " + std::to_string(r.same_as) + ")";
+    } else if (r.skipped) {
       status += " (up to date, skipped)";
     } else if (!r.result && !r.aborted) {
       status = "(not reached)";
     }
-    std::fprintf(env_.out, "%3d %s %s\n", static_cast<int>(row + 1), r.path.c_str(),
-                 status.c_str());
-    std::fflush(env_.out);
+    // Once standard output is gone (a reader that stopped early) the rows are no longer
+    // printed; the run goes on, and its report and errors still tell everything.
+    if (std::ferror(env_.out) == 0) {
+      std::fprintf(env_.out, "%3d %s %s\n", static_cast<int>(row + 1), r.path.c_str(),
+                   status.c_str());
+      std::fflush(env_.out);
+    }
     if (!converted && !r.detail.empty()) {
       std::fprintf(env_.err, "plotxfer-batch: %s: %s\n", r.path.c_str(), r.detail.c_str());
       std::fflush(env_.err);
@@ -216,6 +232,9 @@ void RefuseSharedOutputs(Rows& rows, const BatchEnvironment& env) {
   };
   std::vector<std::optional<Written>> written(rows.size());
   for (std::size_t row = 0; row < rows.size(); ++row) {
+    if (rows[row].result || rows[row].same_as != 0) {
+      continue;
+    }
     const Written mine{files.Absolute(rows[row].output), files.Facts(rows[row].output)};
     for (std::size_t earlier = 0; earlier < row; ++earlier) {
       if (!written[earlier]) {
@@ -239,6 +258,17 @@ void RefuseSharedOutputs(Rows& rows, const BatchEnvironment& env) {
   }
 }
 
+// The drawings a combined PDF of the run is made from, in order: every name once.
+std::vector<std::string> CombinedDrawings(Rows& rows) {
+  std::vector<std::string> drawings;
+  for (const RowRecord& r : rows.records()) {
+    if (r.same_as == 0) {
+      drawings.push_back(r.path);
+    }
+  }
+  return drawings;
+}
+
 bool UpToDate(InputFiles& files, const std::string& drawing, const std::string& output) {
   const std::optional<FileFacts> out = files.Facts(output);
   const std::optional<FileFacts> in = files.Facts(drawing);
@@ -247,7 +277,8 @@ bool UpToDate(InputFiles& files, const std::string& drawing, const std::string& 
 
 void SkipUpToDate(Rows& rows, const BatchEnvironment& env) {
   for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (!rows[row].result && UpToDate(FilesOf(env), rows[row].path, rows[row].output)) {
+    if (!rows[row].result && rows[row].same_as == 0 &&
+        UpToDate(FilesOf(env), rows[row].path, rows[row].output)) {
       rows.Decide(row, Converted, "the output " + rows[row].output + " is newer than the drawing",
                   true);
     }
@@ -323,6 +354,7 @@ class ReportWriter {
     record_.char_vector_font = env.char_vector_font;
     record_.skip_up_to_date = request.skip_up_to_date;
     record_.timeout_seconds = request.timeout_seconds;
+    record_.settings_warning = request.settings_warning;
   }
 
   // The status to exit with: a report that cannot be written fails a run that converted.
@@ -334,15 +366,20 @@ class ReportWriter {
     record_.combined = combined;
     record_.rows = rows.records();
     record_.exit_status = exit_status;
+    const std::string json = ReportJson(record_, env_.to_utf8 != nullptr ? env_.to_utf8 : AsIs);
     std::string why;
-    if (!platform::ReplaceFileContents(
-            request_.report, ReportJson(record_, env_.to_utf8 != nullptr ? env_.to_utf8 : AsIs),
-            &why)) {
-      std::fprintf(env_.err, "plotxfer-batch: the report %s was not written: %s\n",
-                   request_.report.c_str(), why.c_str());
-      return exit_status == kExitConverted ? kExitFailed : exit_status;
+    if (request_.report == "-") {
+      if (std::fwrite(json.data(), 1, json.size(), env_.report_out) == json.size() &&
+          std::fflush(env_.report_out) == 0) {
+        return exit_status;
+      }
+      why = "standard output is closed";
+    } else if (platform::ReplaceFileContents(request_.report, json, &why)) {
+      return exit_status;
     }
-    return exit_status;
+    std::fprintf(env_.err, "plotxfer-batch: the report %s was not written: %s\n",
+                 request_.report.c_str(), why.c_str());
+    return exit_status == kExitConverted ? kExitFailed : exit_status;
   }
 
  private:
@@ -357,8 +394,8 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
   bool all_ok = true;
   std::vector<std::string> combined_drawings;
   for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (rows[row].result) {
-      all_ok = all_ok && *rows[row].result == Converted;
+    if (rows[row].result || rows[row].same_as != 0) {
+      all_ok = all_ok && (!rows[row].result || *rows[row].result == Converted);
       rows.Print();
       continue;
     }
@@ -384,9 +421,11 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
     rows.PrintedElsewhere(row);
   }
   if (combined && all_ok) {
+    const auto count = std::count_if(rows.records().begin(), rows.records().end(),
+                                     [](const RowRecord& r) { return r.same_as == 0; });
     const BuiltCommand output = BuildCombinedPdfCommandLine(
         ctx, request.app_folder, CombinedListPath(request.app_folder, env.style, env.code_page),
-        rows[0].output, static_cast<int>(rows.size()));
+        rows[0].output, static_cast<int>(count));
     std::fprintf(env.out, "%s\n", output.command.command_line.c_str());
   }
   return all_ok ? kExitConverted : kExitFailed;
@@ -399,25 +438,95 @@ void BatchObserver::RunPreparing() {
   rewritten = RewriteParamFile(request_, env_);
 }
 
-}  // namespace
+// The files of the run that a report must never replace, and what each is to the run.
+std::vector<RunFile> FilesOfTheRun(const BatchRequest& request, const BatchEnvironment& env,
+                                   Rows& rows) {
+  std::vector<RunFile> files;
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const std::string n = std::to_string(row + 1);
+    if (request.refused.count(rows[row].path) == 0) {
+      files.push_back({rows[row].path, "the drawing of row " + n});
+    }
+    files.push_back({rows[row].output, "the output of row " + n});
+  }
+  for (const InputSource& source : request.inputs) {
+    if (source.kind == InputSource::Kind::ListFile && source.text != "-") {
+      files.push_back({source.text, "a list file of the run"});
+    }
+  }
+  const ToolPaths tools = ToolPathsFor(request.app_folder, env.style, env.code_page);
+  files.push_back({env.settings_file, "the settings file"});
+  files.push_back({tools.param_file, "the parameter file"});
+  files.push_back({tools.export_tool, "the export tool"});
+  files.push_back({tools.export_list, "the export tool's list"});
+  return files;
+}
 
-int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
+// A report where the run could not write it, or over a file the run needs, is a usage error
+// found before anything runs: afterwards the run's work or its inputs would be lost.
+std::string ReportRefusal(const BatchRequest& request, const BatchEnvironment& env, Rows& rows) {
+  if (request.report.empty() || request.report == "-") {
+    return {};
+  }
+  InputFiles& files = FilesOf(env);
+  const ToolPaths tools = ToolPathsFor(request.app_folder, env.style, env.code_page);
+  std::string why = ReportPathRefusal(request.report, FilesOfTheRun(request, env, rows),
+                                      tools.utility_folder, files, env.style, env.code_page);
+  if (why.empty() && !request.dry_run) {
+    why = ReportFolderRefusal(request.report, files, env.style, env.code_page);
+  }
+  return why;
+}
+
+int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
   const CommandContext ctx{request.options, env.char_vector_font, env.style, env.code_page};
   ReportWriter report(request, env);
   Rows rows(request, env);
   const bool combined = RunCombines(request.options, rows.size());
   for (std::size_t row = 0; row < rows.size(); ++row) {
     // A combined PDF is named after the first drawing.
-    rows[row].output =
-        MakeOutputPath(ctx, rows[combined ? 0 : row].path, OutputExtension(request.options));
+    if (request.refused.count(rows[row].path) == 0) {
+      rows[row].output =
+          MakeOutputPath(ctx, rows[combined ? 0 : row].path, OutputExtension(request.options));
+    }
+  }
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    if (rows[row].same_as != 0) {
+      rows[row].output = rows[rows[row].same_as - 1].output;
+    }
+  }
+  if (const std::string why = ReportRefusal(request, env, rows); !why.empty()) {
+    std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
+                 request.report.c_str(), why.c_str());
+    return kExitUsage;
+  }
+  if (!request.settings_warning.empty()) {
+    std::fprintf(env.err, "plotxfer-batch: warning: %s\n", request.settings_warning.c_str());
+    std::fflush(env.err);
+  }
+  if (rows.size() == 0) {
+    std::fprintf(env.err, "plotxfer-batch: no drawings\n");
+    std::fflush(env.err);
+    if (request.require_drawings) {
+      return report.Write(rows, combined, kExitFailed);
+    }
+  }
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    if (const auto refused = request.refused.find(rows[row].path);
+        refused != request.refused.end()) {
+      rows.Decide(row, static_cast<ConversionResult>(refused->second.result), refused->second.why,
+                  false);
+    }
   }
   if (combined) {
     // One PDF of all or nothing: up to date only when it is newer than every drawing and was
     // made from these very drawings, in this order.
     if (request.skip_up_to_date &&
         std::all_of(rows.records().begin(), rows.records().end(),
-                    [&](const RowRecord& r) { return UpToDate(FilesOf(env), r.path, r.output); }) &&
-        CombinedPdfMadeFrom(env.services.files, rows[0].output, request.drawings)) {
+                    [&](const RowRecord& r) {
+                      return r.same_as != 0 || UpToDate(FilesOf(env), r.path, r.output);
+                    }) &&
+        CombinedPdfMadeFrom(env.services.files, rows[0].output, CombinedDrawings(rows))) {
       SkipUpToDate(rows, env);
     }
   } else {
@@ -433,7 +542,7 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
   std::vector<std::size_t> work;
   std::vector<std::string> drawings;
   for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (!rows[row].result) {
+    if (!rows[row].result && rows[row].same_as == 0) {
       work.push_back(row);
       drawings.push_back(rows[row].path);
     }
@@ -496,6 +605,19 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
     status = kExitFailed;
   }
   return report.Write(rows, combined, status);
+}
+
+}  // namespace
+
+int RunBatch(const BatchRequest& request, const BatchEnvironment& env) {
+  if (request.report != "-") {
+    return RunBatchOn(request, env);
+  }
+  // The report takes standard output; the rows and command lines go with the errors.
+  BatchEnvironment moved = env;
+  moved.report_out = env.out;
+  moved.out = env.err;
+  return RunBatchOn(request, moved);
 }
 
 }  // namespace plotxfer::cli

@@ -44,9 +44,11 @@ struct BatchEnvironment {
   ProgressDisplay* progress = nullptr;  // the progress line, when there is one
   std::string (*to_utf8)(const std::string&) = nullptr;  // for the report; as is when not given
   std::string version{};                                 // for the report
+  std::string settings_file{};    // the file the settings live in, where they live in one
   std::function<void()> pause{};  // --wait's second between two looks; a sleep when not given
   std::FILE* out = stdout;
   std::FILE* err = stderr;
+  std::FILE* report_out = stdout;  // for --report -
 };
 
 // Converts (or, for a dry run, plans) every drawing of the request in order and prints one line
@@ -59,8 +61,12 @@ struct BatchEnvironment {
 // options are stored as the dialog stores them; the parameter file is rewritten from the
 // drafting system's display settings before the first export; the drawings are converted, or
 // combined into one PDF (PDF output, ConnectNum 1, more than one drawing). With a report path the
-// record of the run is written at the end, also after a stop. Returns one of the exit statuses
-// above.
+// record of the run is written at the end, also after a stop. A report path that names a file of
+// the run (a drawing, an output, a list, the settings or parameter file, a file of the output
+// utility's folder), or where no file can be written, is a usage error before anything runs;
+// with the report on standard output ("-") the rows go to err. Other names of a row's file get
+// rows of their own, converted neither on their own nor counted failed. Returns one of the exit
+// statuses above.
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
 
 }  // namespace plotxfer::cli

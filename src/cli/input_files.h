@@ -9,6 +9,7 @@ namespace plotxfer::cli {
 
 struct FileFacts {
   bool folder = false;
+  bool special = false;  // a device, FIFO or socket: neither a file nor a folder
   // Which file it is, whatever the spelling of its path: device and inode on Linux, volume
   // serial number and file index on Windows.
   std::uint64_t device = 0;

@@ -19,6 +19,7 @@ class PosixInputFiles : public InputFiles {
     }
     FileFacts facts;
     facts.folder = S_ISDIR(st.st_mode);
+    facts.special = !facts.folder && !S_ISREG(st.st_mode);
     facts.device = static_cast<std::uint64_t>(st.st_dev);
     facts.index = static_cast<std::uint64_t>(st.st_ino);
     facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
@@ -50,7 +51,7 @@ class PosixInputFiles : public InputFiles {
 
   std::string Absolute(const std::string& path) override {
     if (!path.empty() && path[0] == '/') {
-      return path;
+      return Normal(path, path);
     }
     std::string cwd(4096, '\0');
     while (getcwd(cwd.data(), cwd.size()) == nullptr) {
@@ -60,15 +61,21 @@ class PosixInputFiles : public InputFiles {
       cwd.resize(cwd.size() * 2);
     }
     cwd.resize(cwd.find('\0'));
-    // "out" and "./out/" both become the one folder; links are left as they are.
-    std::string joined = (std::filesystem::path(cwd) / path).lexically_normal().string();
-    if (joined.size() > 1 && joined.back() == '/' && !path.empty() && path.back() != '/') {
+    return Normal((std::filesystem::path(cwd) / path).string(), path);
+  }
+
+  bool ExpandsWildcards() const override { return false; }
+
+ private:
+  // "out" and "./out/" become the one folder, "sub/../x" the name "x"; links are left as they
+  // are.
+  static std::string Normal(const std::string& absolute, const std::string& given) {
+    std::string joined = std::filesystem::path(absolute).lexically_normal().string();
+    if (joined.size() > 1 && joined.back() == '/' && !given.empty() && given.back() != '/') {
       joined.pop_back();
     }
     return joined;
   }
-
-  bool ExpandsWildcards() const override { return false; }
 };
 
 }  // namespace

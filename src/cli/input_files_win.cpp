@@ -19,13 +19,15 @@ class WindowsInputFiles : public InputFiles {
       return std::nullopt;
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL ok = GetFileInformationByHandle(h, &info);
+    const bool special = GetFileType(h) != FILE_TYPE_DISK;  // a console, device or pipe
+    const BOOL ok = special || GetFileInformationByHandle(h, &info);
     CloseHandle(h);
     if (!ok) {
       return std::nullopt;
     }
     FileFacts facts;
-    facts.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    facts.special = special;
+    facts.folder = !special && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.device = info.dwVolumeSerialNumber;
     facts.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     facts.modified = static_cast<std::int64_t>(

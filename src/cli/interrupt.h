@@ -13,9 +13,13 @@ struct InterruptHandling {
   std::atomic<bool>* stop = nullptr;
   void (*at_once)(void* context) = nullptr;
   void* context = nullptr;
+  // While true, nothing has started yet (the inputs are being read, perhaps from a pipe that
+  // never ends): an interrupt ends the program at once with status 130.
+  const std::atomic<bool>* before_run = nullptr;
 };
 
-// Installs the handlers for the rest of the process; handling must outlive it.
+// Installs the handlers for the rest of the process; handling must outlive it. On Linux a closed
+// output pipe no longer ends the program either (writes to it fail instead).
 void InstallInterruptHandlers(InterruptHandling* handling);
 
 // Tells a handler that waits for the run (Windows, console closed) that the run is over and its

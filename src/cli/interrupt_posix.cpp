@@ -23,6 +23,10 @@ extern "C" void OnSignal(int) {
   if (g_handling == nullptr) {
     return;
   }
+  if (g_handling->before_run != nullptr && g_handling->before_run->load()) {
+    Say("\nplotxfer-batch: interrupted while reading the drawings; nothing was converted\n");
+    _exit(130);
+  }
   if (count == 1) {
     g_handling->stop->store(true);
     Say("\nplotxfer-batch: interrupted; the drawing under way is finished, no other is started "
@@ -44,6 +48,8 @@ void InstallInterruptHandlers(InterruptHandling* handling) {
   for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     sigaction(signal_number, &action, nullptr);
   }
+  // A reader that stops early (| head -1) must not end the run and lose its report.
+  signal(SIGPIPE, SIG_IGN);
 }
 
 void InterruptibleRunEnded() {

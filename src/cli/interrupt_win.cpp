@@ -29,6 +29,11 @@ BOOL WINAPI OnControl(DWORD event) {
       return FALSE;
   }
   const int count = ++g_count;
+  if (g_handling != nullptr && g_handling->before_run != nullptr &&
+      g_handling->before_run->load()) {
+    Say("\r\nplotxfer-batch: interrupted while reading the drawings; nothing was converted\r\n");
+    ExitProcess(130);
+  }
   if (g_handling != nullptr) {
     if (count == 1) {
       g_handling->stop->store(true);

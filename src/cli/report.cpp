@@ -8,7 +8,9 @@ namespace plotxfer::cli {
 RunCounts CountRows(const std::vector<RowRecord>& rows) {
   RunCounts counts;
   for (const RowRecord& row : rows) {
-    if (row.interrupted) {
+    if (row.same_as != 0) {
+      ++counts.same_as;
+    } else if (row.interrupted) {
       ++counts.interrupted;
     } else if (!row.result) {
       ++counts.not_reached;
@@ -68,6 +70,9 @@ std::string ReportJson(const RunRecord& record, std::string (*to_utf8)(const std
     if (row.interrupted) {
       entry["interrupted"] = true;
     }
+    if (row.same_as != 0) {
+      entry["same_as"] = row.same_as;
+    }
     rows.push_back(std::move(entry));
   }
   const RunCounts counts = CountRows(record.rows);
@@ -77,6 +82,9 @@ std::string ReportJson(const RunRecord& record, std::string (*to_utf8)(const std
       {"started", IsoUtc(record.started)},
       {"ended", IsoUtc(record.ended)},
       {"app_folder", to_utf8(record.app_folder)},
+      {"settings_warning", record.settings_warning.empty()
+                               ? ordered_json(nullptr)
+                               : ordered_json(to_utf8(record.settings_warning))},
       {"options", std::move(options)},
       {"skip_up_to_date", record.skip_up_to_date},
       {"timeout_seconds",
@@ -87,7 +95,8 @@ std::string ReportJson(const RunRecord& record, std::string (*to_utf8)(const std
        {{"converted", counts.converted},
         {"failed", counts.failed},
         {"not_reached", counts.not_reached},
-        {"interrupted", counts.interrupted}}},
+        {"interrupted", counts.interrupted},
+        {"same_as", counts.same_as}}},
       {"exit_status", record.exit_status},
   };
   return report.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";

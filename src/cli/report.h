@@ -20,6 +20,7 @@ struct RowRecord {
   bool skipped = false;      // left out as up to date; counts as converted
   bool interrupted = false;  // its tool was ended by an interrupt; it has no result
   bool aborted = false;      // shown "中断": no result, by an interrupt or an ended combination
+  std::size_t same_as = 0;   // another name of the file of this (1-based) row; no result
 };
 
 struct RunRecord {
@@ -34,6 +35,7 @@ struct RunRecord {
   double timeout_seconds = 0;  // 0: no limit
   std::vector<RowRecord> rows;
   int exit_status = 0;
+  std::string settings_warning;  // the stored settings could not be read
 };
 
 struct RunCounts {
@@ -41,6 +43,7 @@ struct RunCounts {
   std::size_t failed = 0;
   std::size_t not_reached = 0;
   std::size_t interrupted = 0;
+  std::size_t same_as = 0;  // other names of a file converted in another row
 };
 RunCounts CountRows(const std::vector<RowRecord>& rows);
 

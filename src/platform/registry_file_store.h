@@ -32,12 +32,25 @@ class RegistryFileStore : public ValueStore {
 
   const std::string& path() const { return path_; }
 
+  // From now on a file that cannot be parsed is left where it is when read (a dry run changes
+  // no file); a write still moves it aside first.
+  void KeepBrokenFile() { keep_broken_file_ = true; }
+
+  // What became of a file that could not be read or parsed, since the store was made ("the
+  // settings file ... cannot be parsed ...; it was renamed to ....bad and the default settings
+  // are used"); empty while every read found a good file or none.
+  const std::string& fallback() const { return fallback_; }
+
  private:
   struct Group;
   static StoreStatus Lookup(const RegeditFile& file, const std::string& key,
                             const std::string& name, void* buffer, std::uint32_t* size,
                             std::uint32_t* type);
+  void NoteFallback(const std::string& why, const std::string& outcome);
+
   std::string path_;
+  bool keep_broken_file_ = false;
+  std::string fallback_;
   int depth_ = 0;
   std::shared_ptr<Group> group_;
 };

@@ -60,7 +60,8 @@ enum class ReadResult { kRead, kMissing, kError };
 
 ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_large) {
   *too_large = false;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  errno = 0;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO never blocks
   if (fd < 0) {
     return errno == ENOENT ? ReadResult::kMissing : ReadResult::kError;
   }
@@ -100,24 +101,35 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
 
 enum class LoadResult { kLoaded, kCorrupt, kError };
 
-// The file's keys; a missing file is an empty one.
-LoadResult Load(const std::string& path, RegeditFile* file) {
+// The file's keys; a missing file is an empty one. *why says what is wrong with a file that
+// gives no keys.
+LoadResult Load(const std::string& path, RegeditFile* file, std::string* why = nullptr) {
   std::string bytes;
   bool too_large = false;
+  const auto say = [&](std::string text) {
+    if (why != nullptr) {
+      *why = std::move(text);
+    }
+  };
   switch (ReadWholeFile(path, &bytes, &too_large)) {
     case ReadResult::kMissing:
       *file = RegeditFile();
       return LoadResult::kLoaded;
     case ReadResult::kError:
+      say(errno != 0 ? std::string("cannot be read (") + std::strerror(errno) + ")"
+                     : std::string("is no file that can be read"));
       return LoadResult::kError;
     case ReadResult::kRead:
       break;
   }
   if (too_large) {
+    say("is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) +
+        " MiB: no settings file");
     return LoadResult::kCorrupt;
   }
   std::optional<RegeditFile> parsed = RegeditFile::Parse(bytes);
   if (!parsed) {
+    say("cannot be parsed as a registry export");
     return LoadResult::kCorrupt;
   }
   *file = std::move(*parsed);
@@ -126,11 +138,14 @@ LoadResult Load(const std::string& path, RegeditFile* file) {
 
 // Renames the file to the first free name of .bad, .bad.1, ...; a hard link claims the name
 // atomically, so an earlier file kept aside is never replaced.
-bool MoveAside(const std::string& path) {
+bool MoveAside(const std::string& path, std::string* moved_to = nullptr) {
   for (int n = 0; n < kMaxAsideNames; ++n) {
     std::string aside = path + ".bad";
     if (n > 0) {
       aside += "." + std::to_string(n);
+    }
+    if (moved_to != nullptr) {
+      *moved_to = aside;
     }
     if (link(path.c_str(), aside.c_str()) == 0) {
       return unlink(path.c_str()) == 0;
@@ -233,6 +248,13 @@ bool RegistryFileStore::EndWrites() {
   return stored;
 }
 
+void RegistryFileStore::NoteFallback(const std::string& why, const std::string& outcome) {
+  if (fallback_.empty()) {
+    fallback_ = "the settings file " + path_ + " " + why + "; " + outcome +
+                " and the default settings are used";
+  }
+}
+
 StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& name, void* buffer,
                                      std::uint32_t* size, std::uint32_t* type) {
   if (path_.empty()) {
@@ -242,14 +264,21 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
     return group_->ok ? Lookup(group_->file, key, name, buffer, size, type) : StoreStatus::kFailed;
   }
   RegeditFile file;
-  LoadResult loaded = Load(path_, &file);
+  std::string why;
+  LoadResult loaded = Load(path_, &file, &why);
+  if (loaded == LoadResult::kCorrupt && keep_broken_file_) {
+    NoteFallback(why, "it is left as it is");
+    return StoreStatus::kNotFound;
+  }
   if (loaded == LoadResult::kCorrupt) {
     // Look again under the lock: a writer may have replaced the file meanwhile.
     FileLock lock(path_);
+    std::string aside;
     if (lock.held()) {
-      loaded = Load(path_, &file);
+      loaded = Load(path_, &file, &why);
       if (loaded == LoadResult::kCorrupt) {
-        MoveAside(path_);
+        NoteFallback(why, MoveAside(path_, &aside) ? "it was renamed to " + aside
+                                                   : "it could not be renamed aside");
       }
     }
     if (loaded == LoadResult::kCorrupt) {
@@ -257,6 +286,7 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
     }
   }
   if (loaded == LoadResult::kError) {
+    NoteFallback(why, "it is left as it is");
     return StoreStatus::kFailed;
   }
   return Lookup(file, key, name, buffer, size, type);

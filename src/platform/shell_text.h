@@ -19,4 +19,7 @@ bool NarrowFromUtf16(std::u16string_view text, std::string* out);
 // UTF-8 to the narrow encoding by the same rule. False for text that is not valid UTF-8 too.
 bool NarrowFromUtf8(std::string_view text, std::string* out);
 
+// True when text is well-formed UTF-8 (whether or not the narrow encoding can hold it).
+bool IsUtf8(std::string_view text);
+
 }  // namespace plotxfer::platform

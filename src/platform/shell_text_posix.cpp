@@ -81,13 +81,20 @@ bool NarrowFromUtf16(std::u16string_view text, std::string* out) {
   return true;
 }
 
-bool NarrowFromUtf8(std::string_view text, std::string* out) {
+bool IsUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t len = Utf8SequenceLength(text, i);
     if (len == 0) {
       return false;
     }
     i += len;
+  }
+  return true;
+}
+
+bool NarrowFromUtf8(std::string_view text, std::string* out) {
+  if (!IsUtf8(text)) {
+    return false;
   }
   out->assign(text);
   return true;

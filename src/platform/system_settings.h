@@ -14,6 +14,16 @@ namespace plotxfer::platform {
 // REGEDIT4 file elsewhere.
 SettingsStore& SystemSettingsStore();
 
+// The file the settings live in (the REGEDIT4 file); empty where they live in the registry.
+std::string SystemSettingsFile();
+
+// A dry run reads the settings but never moves a broken settings file aside.
+void KeepBrokenSettingsFile();
+
+// What became of a settings file that could not be read, since the program started; empty
+// when the settings were read or there were none.
+std::string SettingsFallback();
+
 // The program file at path, in this platform's path style and narrow code page.
 ProgramFile SystemProgramFile(std::string path);
 

@@ -4,7 +4,9 @@
 // change in the list at once and answers stop requests by processing its pending messages.
 #include <cstdio>
 
+#include "core/drawing/header.h"
 #include "core/text/codepage.h"
+#include "ui/failure_reason.h"
 #include "ui/main_dialog.h"
 
 namespace plotxfer::ui {
@@ -50,13 +52,18 @@ class DialogRunObserver : public RunObserver {
   bool StopRequested() override { return dialog_.PumpMessages(); }
 
   void RunStarted(std::size_t drawing_count) override {
+    dialog_.ClearRowFailures();
     for (std::size_t row = 0; row < drawing_count; ++row) {
       view_.ListSetUiCell(static_cast<int>(row), 2, "");
     }
     view_.Repaint();
   }
 
-  void RowStatusChanged(std::size_t row, RowStatus status, int code, const std::string&) override {
+  void RowStatusChanged(std::size_t row, RowStatus status, int code,
+                        const std::string& detail) override {
+    if (status == RowStatus::Failed) {
+      dialog_.NoteRowFailure(row, code, detail);
+    }
     const int id = StatusTextId(status);
     view_.ListSetUiCell(static_cast<int>(row), 2,
                         id ? FormatStatusText(view_.LoadText(id), code) : std::string());
@@ -89,6 +96,35 @@ std::string FormatStatusText(const std::string& format, int code) {
     text.resize(last);
   }
   return text;
+}
+
+void MainDialog::ClearRowFailures() {
+  row_failures_.clear();
+}
+
+void MainDialog::NoteRowFailure(std::size_t row, int code, const std::string& detail) {
+  if (row >= DrawingPaths.size()) {
+    return;
+  }
+  if (row_failures_.size() <= row) {
+    row_failures_.resize(row + 1, 0);
+  }
+  const bool newer = code == InvalidDrawing && IsNewerDrawing(DrawingPaths[row]);
+  row_failures_[row] = FailureReasonId(code, detail, newer);
+}
+
+void MainDialog::ForgetRowFailure(int row) {
+  if (row >= 0 && static_cast<std::size_t>(row) < row_failures_.size()) {
+    row_failures_.erase(row_failures_.begin() + row);
+  }
+}
+
+std::string MainDialog::RowTip(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= row_failures_.size() ||
+      row_failures_[static_cast<std::size_t>(row)] == 0) {
+    return {};
+  }
+  return view().LoadText(row_failures_[static_cast<std::size_t>(row)]);
 }
 
 bool MainDialog::PumpMessages() {

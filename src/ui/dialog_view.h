@@ -31,6 +31,24 @@ struct FileRequest {
   std::size_t result_chars = 65535;
 };
 
+// A name from the shell (the file dialog, the folder browser, a drop), converted to the narrow
+// encoding exactly or not at all: a look-alike could name another file.
+struct ShellName {
+  std::string narrow;  // the name, when the narrow encoding holds it
+  std::string utf8;    // when it does not: the name as the user sees it, for messages
+  bool held = true;
+
+  ShellName() = default;
+  ShellName(std::string held_narrow) : narrow(std::move(held_narrow)) {}  // NOLINT: implicit
+  ShellName(const char* held_narrow) : narrow(held_narrow) {}             // NOLINT: implicit
+  static ShellName NotHeld(std::string utf8_name) {
+    ShellName name;
+    name.utf8 = std::move(utf8_name);
+    name.held = false;
+    return name;
+  }
+};
+
 struct FolderRequest {
   std::string instruction;     // UTF-8
   std::string initial_folder;  // narrow; selected when the browser opens
@@ -80,14 +98,19 @@ class DialogView {
   virtual void ListDeleteRow(int row) = 0;
   virtual std::vector<int> ListSelectedRows() const = 0;  // ascending
   virtual void ListSelectAndFocusRow(int row) = 0;
+  // Holds the list's painting while many rows change; releasing it paints them all at once.
+  virtual void ListHoldPainting(bool hold) = 0;
 
   virtual MessageAnswer ShowMessage(const MessageRequest& request) = 0;
   // The file selection. Cancelled: nothing. Otherwise the texts of the result in order: either
   // one full path, or a folder followed by the chosen names.
-  virtual std::optional<std::vector<std::string>> ChooseFiles(const FileRequest& request) = 0;
+  virtual std::optional<std::vector<ShellName>> ChooseFiles(const FileRequest& request) = 0;
   // The folder browser: the chosen folder's file-system path, or nothing when cancelled or
   // when the chosen item has none.
-  virtual std::optional<std::string> ChooseFolder(const FolderRequest& request) = 0;
+  virtual std::optional<ShellName> ChooseFolder(const FolderRequest& request) = 0;
+  // Whether files dropped on the dialog are taken; a window that takes none shows the no-drop
+  // cursor.
+  virtual void AcceptDrops(bool accept) = 0;
 };
 
 }  // namespace plotxfer::ui

@@ -148,6 +148,8 @@ void MainDialog::EnableRunControls(bool enable) {
       view().Enable(c.id, EnabledBy(c.rule, after));
     }
   }
+  // Like the add button: a drop during a run would change the list under it.
+  view().AcceptDrops(enable);
 }
 
 void MainDialog::UpdateRunButtons() {

@@ -84,6 +84,8 @@ class MainDialog {
   int RowCount = 0;
   int AbortFlag = 0;
   std::vector<std::string> PendingPaths;
+  // What the last choice or drop did not add, and why.
+  std::vector<NotAdded> NotAddedFiles;
 
   MainDialog() = default;
   virtual ~MainDialog() = default;
@@ -118,6 +120,10 @@ class MainDialog {
   ChooseResult ChooseDrawings();
   // Appends PendingPaths, skipping listed paths, up to kMaxRows rows.
   void AddPendingRows();
+  // Files and folders dropped on the dialog, in the order of the drop: the files pass the test
+  // of the file selection, a folder gives its drawings (not its subfolders') in name order.
+  // Then one message names what was not added. Refused during a run.
+  void OnDropFiles(const std::vector<ShellName>& dropped);
   // Rewrites the row numbers from row first to the last row.
   void RenumberRows(int first);
 
@@ -137,6 +143,14 @@ class MainDialog {
   // Abort and Execute follow the number of rows.
   void UpdateRunButtons();
 
+  // Why each row of the last run failed, as the string id of its reason (0: it did not fail).
+  void ClearRowFailures();
+  void NoteRowFailure(std::size_t row, int code, const std::string& detail);
+  // A removed row takes its reason along; the rows below move up.
+  void ForgetRowFailure(int row);
+  // The tip of a row's status cell: why it failed, UTF-8; empty for a row that did not.
+  std::string RowTip(int row) const;
+
   bool run_in_progress() const { return running_; }
   // Exit, Escape, the close box and the accept command end the dialog only outside a run.
   bool MayEnd() const { return !running_; }
@@ -153,10 +167,18 @@ class MainDialog {
   // The focus goes to the list when it has rows.
   void FocusListIfFilled();
 
+  // A path that passes the test joins PendingPaths (true); one that fails is noted with its reason.
+  bool TakeIfDrawing(const std::string& path);
+  void TakeDrawingsOfFolder(const std::string& folder, const std::vector<ShellName>& names);
+  void NoteNotAdded(const ShellName& name, NotAddedReason reason);
+  // One message about NotAddedFiles, when there are any.
+  void ReportNotAdded();
+
   DialogView* view_ = nullptr;
   DialogServices services_;
   std::function<void(const std::string&)> line_type_loader_;
   bool running_ = false;
+  std::vector<int> row_failures_;  // by row, as far as the last run reached
 };
 
 struct Point {

@@ -115,9 +115,24 @@ bool SizePage::TakeBounded(int id, int& field, int low, int high) {
   field = EditNumber(view().Text(id));
   if (field < low || field > high) {
     view().FocusAndSelectAll(id);
+    ShowRangeTip(id, low, high);
     return false;
   }
   return true;
+}
+
+void SizePage::ShowRangeTip(int id, int low, int high) {
+  std::string text = view().LoadText(IDS_RANGE_TIP);
+  for (int bound : {low, high}) {
+    text = WithNumber(std::move(text), bound);
+  }
+  view().ShowTip(id, view().LoadText(IDS_RANGE_TIP_TITLE), text);
+}
+
+void SizePage::OnEditFull(int id) {
+  if (id == ids_.width || id == ids_.height) {
+    ShowRangeTip(id, kMinCustomSize, kMaxCustomSize);
+  }
 }
 
 bool SizePage::TakeCustomSize() {
@@ -170,6 +185,14 @@ bool ImagePage::InitializeControls() {
 bool ImagePage::KillActive() {
   // The resolution is tested whatever the size type: it always reaches the output utility.
   return TakeCustomSize() && TakeBounded(IDC_IMG_DPI, OutXdpi, kMinOutXdpi, kMaxOutXdpi);
+}
+
+void ImagePage::OnEditFull(int id) {
+  if (id == IDC_IMG_DPI) {
+    ShowRangeTip(id, kMinOutXdpi, kMaxOutXdpi);
+  } else {
+    SizePage::OnEditFull(id);
+  }
 }
 
 void OutputSheet::Finish(bool ok, ConversionOptions& record, SettingsStore& store) const {

@@ -61,6 +61,8 @@ class SizePage {
   // A paper confirmed in the list (and the last step of the initialisation): the edits show the
   // custom pair, enabled, for the custom paper, else the table's size, disabled.
   void OnPaperSelected();
+  // Typing ran into an edit's length limit: a tip names the values the edit takes.
+  virtual void OnEditFull(int id);
 
  protected:
   PageView& view() const { return *view_; }
@@ -69,8 +71,10 @@ class SizePage {
   // With the custom paper: takes width and height from the edits; false (with the focus on the
   // offending edit and its text selected) when one is out of bounds.
   bool TakeCustomSize();
-  // Takes an edit's number into field; false with the edit focused when it is out of bounds.
+  // Takes an edit's number into field; false with the edit focused, and a tip naming the
+  // bounds, when it is out of them.
   bool TakeBounded(int id, int& field, int low, int high);
+  void ShowRangeTip(int id, int low, int high);
 
  private:
   SizeControls ids_;
@@ -102,6 +106,7 @@ class ImagePage : public SizePage {
 
   bool InitializeControls();
   bool KillActive();
+  void OnEditFull(int id) override;
 };
 
 // The two pages of one opening of the sheet, each built from the record as it is then.

@@ -6,6 +6,21 @@
 #include "wingui/strings.h"
 
 namespace plotxfer::ui {
+namespace {
+
+constexpr UINT_PTR kTipTimer = 1;
+constexpr UINT kTipShownMs = 6000;
+
+void CALLBACK HideTrackingTip(HWND tip, UINT, UINT_PTR id, DWORD) {
+  KillTimer(tip, id);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  if (SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool))) {
+    SendMessageW(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+}  // namespace
 
 bool Win32PageView::IsChecked(int id) const {
   return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -41,6 +56,53 @@ void Win32PageView::FocusAndSelectAll(int id) {
   SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
+void Win32PageView::ShowTip(int id, const std::string& utf8_title, const std::string& utf8_text) {
+  const std::wstring title = wingui::Utf8ToWide(utf8_title);
+  const std::wstring text = wingui::Utf8ToWide(utf8_text);
+  EDITBALLOONTIP tip{};
+  tip.cbStruct = sizeof tip;
+  tip.pszTitle = title.c_str();
+  tip.pszText = text.c_str();
+  tip.ttiIcon = TTI_WARNING;
+  if (!SendMessageW(Item(id), EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip))) {
+    // Edits of common controls without balloons of their own (Wine's among them) refuse it.
+    ShowTrackingTip(Item(id), title, text);
+  }
+}
+
+void Win32PageView::ShowTrackingTip(HWND edit, const std::wstring& title,
+                                    const std::wstring& text) {
+  if (!tip_) {
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                           WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, page_.hwnd(), nullptr,
+                           nullptr, nullptr);
+    if (!tip_) {
+      return;
+    }
+  }
+  TTTOOLINFOW shown{};
+  shown.cbSize = sizeof shown;
+  if (SendMessageW(tip_, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&shown))) {
+    SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&shown));
+    SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&shown));
+  }
+  std::wstring words = text;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+  tool.hwnd = page_.hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(edit);
+  tool.lpszText = words.data();
+  SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_, TTM_SETTITLEW, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
+  RECT r{};
+  GetWindowRect(edit, &r);
+  SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM((r.left + r.right) / 2, r.bottom));
+  SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  SetTimer(tip_, kTipTimer, kTipShownMs, &HideTrackingTip);
+}
+
 void Win32PageView::ListReset(int id) {
   SendMessageW(Item(id), CB_RESETCONTENT, 0, 0);
 }
@@ -71,6 +133,8 @@ std::span<const wingui::CommandEntry<COtherSetPDF>> COtherSetPDF::CommandTable()
       {IDC_PDF_DRAWING_SIZE, BN_CLICKED, &COtherSetPDF::OnDrawingSize},
       {IDC_PDF_SPECIFIED_SIZE, BN_CLICKED, &COtherSetPDF::OnSpecifiedSize},
       {IDC_PDF_PAPER, CBN_SELENDOK, &COtherSetPDF::OnPaperSelected},
+      {IDC_PDF_WIDTH, EN_MAXTEXT, &COtherSetPDF::OnWidthFull},
+      {IDC_PDF_HEIGHT, EN_MAXTEXT, &COtherSetPDF::OnHeightFull},
   };
   return table;
 }
@@ -90,6 +154,9 @@ std::span<const wingui::CommandEntry<COtherSetIMG>> COtherSetIMG::CommandTable()
       {IDC_IMG_DRAWING_SIZE, BN_CLICKED, &COtherSetIMG::OnDrawingSize},
       {IDC_IMG_SPECIFIED_SIZE, BN_CLICKED, &COtherSetIMG::OnSpecifiedSize},
       {IDC_IMG_PAPER, CBN_SELENDOK, &COtherSetIMG::OnPaperSelected},
+      {IDC_IMG_WIDTH, EN_MAXTEXT, &COtherSetIMG::OnWidthFull},
+      {IDC_IMG_HEIGHT, EN_MAXTEXT, &COtherSetIMG::OnHeightFull},
+      {IDC_IMG_DPI, EN_MAXTEXT, &COtherSetIMG::OnDpiFull},
   };
   return table;
 }

@@ -23,6 +23,7 @@ class Win32PageView : public PageView {
   void SetUiText(int id, const std::string& utf8) override;
   void LimitText(int id, int chars) override;
   void FocusAndSelectAll(int id) override;
+  void ShowTip(int id, const std::string& utf8_title, const std::string& utf8_text) override;
   void ListReset(int id) override;
   void ListAdd(int id, const std::string& utf8) override;
   void ListSelect(int id, int index) override;
@@ -31,8 +32,11 @@ class Win32PageView : public PageView {
 
  private:
   HWND Item(int id) const { return GetDlgItem(page_.hwnd(), id); }
+  // A balloon of our own under an edit that shows none itself.
+  void ShowTrackingTip(HWND edit, const std::wstring& title, const std::wstring& text);
 
   const wingui::Window& page_;
+  HWND tip_ = nullptr;  // owned by the page window, which takes it along when it goes
 };
 
 // What both pages share: the rules they route to, a view on their controls, and the handlers of
@@ -58,6 +62,8 @@ class OutputPage : public wingui::DialogImpl<Page, wingui::PropertyPage> {
   void OnDrawingSize() { logic_.OnDrawingSize(); }
   void OnSpecifiedSize() { logic_.OnSpecifiedSize(); }
   void OnPaperSelected() { logic_.OnPaperSelected(); }
+  void OnWidthFull() { logic_.OnEditFull(logic_.ids().width); }
+  void OnHeightFull() { logic_.OnEditFull(logic_.ids().height); }
 
   Logic& logic_;
   Win32PageView view_;
@@ -80,6 +86,8 @@ class COtherSetIMG : public OutputPage<COtherSetIMG, ImagePage> {
   void DoDataExchange(wingui::DataExchange& dx) override;
 
  private:
+  void OnDpiFull() { logic_.OnEditFull(IDC_IMG_DPI); }
+
   wingui::Window dpi_, base_dpi_;
 };
 

@@ -24,6 +24,8 @@ class PageView {
   virtual void LimitText(int id, int chars) = 0;
   // Moves the focus to an edit and selects its whole text.
   virtual void FocusAndSelectAll(int id) = 0;
+  // A balloon tip on an edit, until the user types or the focus moves.
+  virtual void ShowTip(int id, const std::string& utf8_title, const std::string& utf8_text) = 0;
 
   virtual void ListReset(int id) = 0;
   virtual void ListAdd(int id, const std::string& utf8) = 0;

@@ -77,7 +77,52 @@ void PLTXFRDlg::DoDataExchange(wingui::DataExchange& dx) {
 
 BOOL PLTXFRDlg::OnInitDialog() {
   Dialog::OnInitDialog();
-  return InitializeControls() ? TRUE : FALSE;
+  const bool default_focus = InitializeControls();
+  // Failed rows say why in their tip; drawings and folders may be dropped on the window.
+  SendDlgItemMessageW(hwnd(), IDC_DRAWING_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP,
+                      LVS_EX_INFOTIP);
+  DragAcceptFiles(hwnd(), TRUE);
+  return default_focus ? TRUE : FALSE;
+}
+
+bool PLTXFRDlg::OnNotify(NMHDR* header, LRESULT* result) {
+  if (header->idFrom == IDC_DRAWING_LIST && header->code == LVN_GETINFOTIPW) {
+    FillRowTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
+    *result = 0;
+    return true;
+  }
+  return false;
+}
+
+void PLTXFRDlg::FillRowTip(NMLVGETINFOTIPW& tip) const {
+  const std::string reason = RowTip(tip.iItem);
+  if (reason.empty() || tip.pszText == nullptr || tip.cchTextMax <= 0) {
+    return;
+  }
+  lstrcpynW(tip.pszText, wingui::Utf8ToWide(reason).c_str(), tip.cchTextMax);
+}
+
+bool PLTXFRDlg::HandleMessage(UINT msg, WPARAM wparam, LPARAM, INT_PTR* result) {
+  if (msg == WM_DROPFILES) {
+    TakeDrop(reinterpret_cast<HDROP>(wparam));
+    *result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+void PLTXFRDlg::TakeDrop(HDROP drop) {
+  std::vector<ShellName> names;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  names.reserve(count);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    name.resize(DragQueryFileW(drop, i, name.data(), length + 1));
+    names.push_back(ShellNameFromWide(name));
+  }
+  DragFinish(drop);
+  OnDropFiles(names);
 }
 
 bool PLTXFRDlg::OnSysCommand(UINT id, LPARAM) {

@@ -2,6 +2,8 @@
 // The main dialog on Win32: the window, its command table and the handlers that need the window
 // itself (system menu, painting while minimised, drag icon). The rules live in MainDialog.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include "core/settings/options.h"
 #include "core/settings/settings_store.h"
@@ -39,8 +41,15 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   HICON OnQueryDragIcon() override;
   void OnOK() override;
   void OnCancel() override;
+  bool OnNotify(NMHDR* header, LRESULT* result) override;
+  bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, INT_PTR* result) override;
 
  private:
+  // Files and folders dropped from Explorer, their names taken as UTF-16.
+  void TakeDrop(HDROP drop);
+  // A failed row's reason as the tip the list asks for.
+  void FillRowTip(NMLVGETINFOTIPW& tip) const;
+
   HICON icon_;
   HICON small_icon_;
   // What a run goes through on this system: the tools wait with the window kept alive.

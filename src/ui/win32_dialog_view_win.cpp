@@ -3,9 +3,10 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
-#include "core/text/file_selection.h"
+#include "platform/shell_text.h"
 #include "wingui/application.h"
 #include "wingui/strings.h"
 
@@ -14,16 +15,21 @@ namespace {
 
 using wingui::AnsiToWide;
 using wingui::Utf8ToWide;
-using wingui::WideToAnsi;
 
-// The file dialog's answer in the ANSI code page, zero bytes and the closing empty text
-// included, as the narrow form of the dialog would have written it.
-std::string NarrowSelection(const std::vector<wchar_t>& buffer) {
-  std::size_t used = 0;
-  while (used + 1 < buffer.size() && !(buffer[used] == L'\0' && buffer[used + 1] == L'\0')) {
-    ++used;
+// The texts of the file dialog's answer up to the first empty one: one full path, or the folder
+// followed by the chosen names.
+std::vector<ShellName> SelectionNames(const std::vector<wchar_t>& buffer) {
+  std::vector<ShellName> names;
+  std::size_t at = 0;
+  while (at < buffer.size() && buffer[at] != L'\0') {
+    std::size_t end = at;
+    while (end < buffer.size() && buffer[end] != L'\0') {
+      ++end;
+    }
+    names.push_back(ShellNameFromWide(std::wstring_view(buffer.data() + at, end - at)));
+    at = end + 1;
   }
-  return WideToAnsi(std::wstring_view(buffer.data(), std::min(used + 2, buffer.size())));
+  return names;
 }
 
 int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lparam, LPARAM data) {
@@ -50,6 +56,16 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lparam, LPARAM data) {
 }
 
 }  // namespace
+
+ShellName ShellNameFromWide(std::wstring_view wide) {
+  std::string narrow;
+  if (platform::NarrowFromUtf16(
+          std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()),
+          &narrow)) {
+    return ShellName(std::move(narrow));
+  }
+  return ShellName::NotHeld(wingui::WideToUtf8(wide));
+}
 
 bool Win32DialogView::IsChecked(int id) const {
   return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -227,6 +243,14 @@ void Win32DialogView::ListSelectAndFocusRow(int row) {
   SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+void Win32DialogView::ListHoldPainting(bool hold) {
+  // Each row the list paints on its own costs more than the whole list painted once.
+  SendMessageW(List(), WM_SETREDRAW, hold ? FALSE : TRUE, 0);
+  if (!hold) {
+    InvalidateRect(List(), nullptr, TRUE);
+  }
+}
+
 MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   UINT flags = request.buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
   switch (request.icon) {
@@ -257,7 +281,7 @@ MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   }
 }
 
-std::optional<std::vector<std::string>> Win32DialogView::ChooseFiles(const FileRequest& request) {
+std::optional<std::vector<ShellName>> Win32DialogView::ChooseFiles(const FileRequest& request) {
   // The string table keeps the filter with '|' separators; the dialog wants zeros.
   std::wstring filter = Utf8ToWide(request.filter);
   for (wchar_t& c : filter) {
@@ -284,10 +308,10 @@ std::optional<std::vector<std::string>> Win32DialogView::ChooseFiles(const FileR
   if (!GetOpenFileNameW(&ofn)) {
     return std::nullopt;
   }
-  return text::SplitFileSelection(NarrowSelection(result));
+  return SelectionNames(result);
 }
 
-std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& request) {
+std::optional<ShellName> Win32DialogView::ChooseFolder(const FolderRequest& request) {
   IMalloc* allocator = nullptr;
   if (FAILED(SHGetMalloc(&allocator)) || !allocator) {
     return std::nullopt;
@@ -309,12 +333,12 @@ std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& re
   info.lpfn = &BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
 
-  std::optional<std::string> chosen;
+  std::optional<ShellName> chosen;
   LPITEMIDLIST item = SHBrowseForFolderW(&info);
   if (item) {
     wchar_t path[MAX_PATH + 4] = {};
     if (SHGetPathFromIDListW(item, path) && path[0] != L'\0') {
-      chosen = WideToAnsi(path);
+      chosen = ShellNameFromWide(path);
     }
     allocator->Free(item);
   }
@@ -323,6 +347,10 @@ std::optional<std::string> Win32DialogView::ChooseFolder(const FolderRequest& re
   }
   allocator->Release();
   return chosen;
+}
+
+void Win32DialogView::AcceptDrops(bool accept) {
+  DragAcceptFiles(dialog_.hwnd(), accept ? TRUE : FALSE);
 }
 
 }  // namespace plotxfer::ui

@@ -2,10 +2,15 @@
 // DialogView on the real controls of a Win32 dialog.
 #include <windows.h>
 
+#include <string_view>
+
 #include "ui/dialog_view.h"
 #include "wingui/window.h"
 
 namespace plotxfer::ui {
+
+// A name the shell gave in UTF-16, in the ANSI code page exactly (NarrowFromUtf16) or not at all.
+ShellName ShellNameFromWide(std::wstring_view wide);
 
 class Win32DialogView : public DialogView {
  public:
@@ -40,10 +45,12 @@ class Win32DialogView : public DialogView {
   void ListDeleteRow(int row) override;
   std::vector<int> ListSelectedRows() const override;
   void ListSelectAndFocusRow(int row) override;
+  void ListHoldPainting(bool hold) override;
 
   MessageAnswer ShowMessage(const MessageRequest& request) override;
-  std::optional<std::vector<std::string>> ChooseFiles(const FileRequest& request) override;
-  std::optional<std::string> ChooseFolder(const FolderRequest& request) override;
+  std::optional<std::vector<ShellName>> ChooseFiles(const FileRequest& request) override;
+  std::optional<ShellName> ChooseFolder(const FolderRequest& request) override;
+  void AcceptDrops(bool accept) override;
 
  private:
   HWND Item(int id) const { return GetDlgItem(dialog_.hwnd(), id); }

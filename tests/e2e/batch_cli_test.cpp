@@ -209,6 +209,9 @@ TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
   ExpectUsageError({"--fonts", "--no-fonts", "d.VX"}, "--fonts");
   ExpectUsageError({"--beside", "--output-dir", dir.Path(), "d.VX"}, "--beside");
   ExpectUsageError({"--dpi", "300", "d.VX"}, "--dpi");  // only for image output
+  for (const char* seconds : {"nan", "inf", "-1", "0", "1e400"}) {
+    ExpectUsageError({"--timeout", seconds, "d.VX"}, "--timeout");
+  }
   ExpectUsageError({"--image", "bmp", "--dpi", "71", "d.VX"}, "--dpi");
   ExpectUsageError({"--image", "bmp", "--dpi", "601", "d.VX"}, "--dpi");
   ExpectUsageError({"--image", "bmp", "--dpi", "many", "d.VX"}, "--dpi");
@@ -261,10 +264,22 @@ TEST_F(BatchArgumentsTest, StoredSettingsAreTheDefaultsAndArgumentsOverrideThem)
   EXPECT_TRUE(o.request.save);
 }
 
+TEST_F(BatchArgumentsTest, DpiGoesWithStoredImageOutputAndTheWarningOfBrokenSettingsIsKept) {
+  defaults.options.PdfOrImage = 1;
+  defaults.settings_warning = "the settings file s.reg cannot be parsed";
+  const ParseOutcome o = Parse({"--dpi", "300", "--require-drawings", "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.options.OutXdpi, 300);
+  EXPECT_TRUE(o.request.require_drawings);
+  EXPECT_EQ(o.request.settings_warning, defaults.settings_warning);
+}
+
 TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
   bool loaded = false;
-  const auto load = [&] {
+  bool loaded_for_dry_run = false;
+  const auto load = [&](bool dry_run) {
     loaded = true;
+    loaded_for_dry_run = dry_run;
     return defaults;
   };
   const auto parse = [&](std::vector<const char*> argv) {
@@ -278,6 +293,10 @@ TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
   EXPECT_FALSE(loaded);
   EXPECT_TRUE(parse({"d.VX"}).run);
   EXPECT_TRUE(loaded);
+  EXPECT_FALSE(loaded_for_dry_run);
+  // A dry run reads the settings so that nothing is changed, a broken file included.
+  EXPECT_TRUE(parse({"d.VX", "--dry-run"}).run);
+  EXPECT_TRUE(loaded_for_dry_run);
 }
 
 TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
@@ -363,6 +382,7 @@ class BatchRunTest : public ::testing::Test {
     env.settings = &settings;
     env.locks = &locks;
     env.processes = &processes;
+    env.settings_file = dir.File("PLOTXFER.reg");
     env.pause = [] {};  // --wait's seconds pass at once
     return cli::RunBatch(request, env);
   }
@@ -531,7 +551,8 @@ TEST_F(BatchRunTest, TheReportHoldsThePrintedRowsAlsoAfterAStop) {
   const auto report = nlohmann::json::parse(ReadBytes(request.report));
   EXPECT_EQ(report["exit_status"], 130);
   EXPECT_EQ(report["summary"],
-            nlohmann::json::parse(R"({"converted":1,"failed":0,"not_reached":2,"interrupted":0})"));
+            nlohmann::json::parse(
+                R"({"converted":1,"failed":0,"not_reached":2,"interrupted":0,"same_as":0})"));
   const auto& rows = report["drawings"];
   ASSERT_EQ(rows.size(), 3u);
   std::string printed;
@@ -862,5 +883,120 @@ TEST(BatchProgram, ExpandsWildcardsOverShiftJisNames) {
   EXPECT_EQ(drawings_in(dry_run(folder + "\\*.VX")), (std::vector<std::string>{plan, so, cover}));
   EXPECT_EQ(drawings_in(dry_run(folder + "\\?.VX")), std::vector<std::string>{so});
   EXPECT_EQ(drawings_in(dry_run(folder + "\\\x95\x5C*")), std::vector<std::string>{cover});
+}
+#endif
+
+TEST_F(BatchRunTest, AReportOverAFileOfTheRunIsAUsageErrorBeforeAnythingRuns) {
+  std::filesystem::create_directories(paths.utility_folder);
+  const std::string list = dir.File("tonight.txt");
+  WriteBytes(list, request.drawings[0] + "\n");
+  request.inputs = {{cli::InputSource::Kind::ListFile, list}};
+  WriteBytes(dir.File("one.pdf"), "%PDF last night");
+  std::string upper = request.drawings[1];
+  upper.replace(upper.size() - 6, 3, "TWO");  // another letter case: the same file on Windows
+  struct Case {
+    std::string report;
+    std::string named;  // what the refusal calls it
+  };
+  std::vector<Case> cases = {
+      {request.drawings[1], "the drawing of row 2"},
+      {dir.File("one.pdf"), "the output of row 1"},
+      {dir.File("sub") + kSep + ".." + kSep + "two.pdf", "the output of row 2"},
+      {list, "a list file"},
+      {dir.File("PLOTXFER.reg"), "the settings file"},
+      {request.app_folder + "vxcsd.cprm", "the parameter file"},
+      {paths.utility_folder + kSep + "run.json", "the output utility's folder"},
+      {dir.File("missing") + kSep + "run.json", "no folder"},
+      {dir.File("sub"), "it is a folder"},
+  };
+  if (kStyle == text::PathStyle::Windows) {
+    cases.push_back({upper, "the drawing of row 2"});
+  }
+  std::filesystem::create_directories(dir.File("sub"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.report);
+    const std::string before = std::filesystem::exists(c.report) ? ReadBytes(c.report) : "";
+    const std::size_t printed = out.Text().size();
+    request.report = c.report;
+    EXPECT_EQ(Run(), 2);
+    EXPECT_TRUE(runner.calls.empty());
+    EXPECT_EQ(out.Text().size(), printed);
+    EXPECT_NE(err.Text().find(c.named), std::string::npos) << err.Text();
+    if (std::filesystem::exists(c.report)) {
+      EXPECT_EQ(ReadBytes(c.report), before);
+    }
+  }
+  EXPECT_EQ(ReadBytes(dir.File("one.pdf")), "%PDF last night");
+}
+
+TEST_F(BatchRunTest, AReportOnStandardOutputSendsTheRowsToStandardError) {
+  request.report = "-";
+  ASSERT_EQ(Run(), 0);
+  const auto report = nlohmann::json::parse(out.Text());
+  EXPECT_EQ(report["summary"]["converted"], 2);
+  EXPECT_NE(err.Text().find("  2 " + request.drawings[1] + " 変換終了\n"), std::string::npos)
+      << err.Text();
+}
+
+TEST_F(BatchRunTest, OtherNamesOfADrawingHaveRowsCountedNeitherWay) {
+  request.drawings.insert(request.drawings.begin() + 1, dir.File("link.VX"));
+  request.same_as[dir.File("link.VX")] = request.drawings[0];
+  request.settings_warning = "the settings file s.reg cannot be parsed; it is left as it is";
+  request.report = dir.File("report.json");
+  request.quiet = true;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(runner.calls.size(), 4u);  // two drawings, each once
+  // The note is printed even with -q; so is the warning.
+  EXPECT_EQ(out.Text(), "  2 " + dir.File("link.VX") + " (same file as row 1)\n");
+  EXPECT_NE(err.Text().find("warning: " + request.settings_warning), std::string::npos);
+  const auto report = nlohmann::json::parse(ReadBytes(request.report));
+  EXPECT_EQ(report["drawings"][1]["same_as"], 1);
+  EXPECT_TRUE(report["drawings"][1]["result"].is_null());
+  EXPECT_EQ(report["summary"],
+            nlohmann::json::parse(
+                R"({"converted":2,"failed":0,"not_reached":0,"interrupted":0,"same_as":1})"));
+  EXPECT_EQ(report["settings_warning"], request.settings_warning);
+}
+
+TEST_F(BatchRunTest, NoDrawingsAtAllIsSaidAndFailsOnlyWhenDrawingsAreRequired) {
+  request.drawings.clear();
+  EXPECT_EQ(Run(), 0);
+  EXPECT_NE(err.Text().find("no drawings"), std::string::npos);
+  request.require_drawings = true;
+  EXPECT_EQ(Run(), 1);
+  request.dry_run = true;
+  EXPECT_EQ(Run(), 1);
+}
+
+#if defined(_WIN32) && defined(PLOTXFER_BATCH_EXE)
+// A name the ANSI code page cannot hold reaches the program as Unicode and is refused, never
+// turned into a look-alike that names another file.
+TEST(BatchProgram, RefusesAnArgumentTheCodePageCannotHold) {
+  if (platform::ActiveCodePage() != text::CodePage::ShiftJis) {
+    GTEST_SKIP() << "needs code page 932";
+  }
+  const auto run = [](const std::wstring& argument) {
+    std::wstring exe;
+    for (const char c : std::string(PLOTXFER_BATCH_EXE)) {
+      exe += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    }
+    std::wstring line = L"\"" + exe + L"\" --dry-run \"" + argument + L"\"";
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &start, &info)) {
+      return -1;
+    }
+    WaitForSingleObject(info.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+  };
+  EXPECT_EQ(run(L"caf\u00E9.VX"), 2);      // é: no exact form in code page 932
+  EXPECT_EQ(run(L"plan\u00A5old.VX"), 2);  // ¥ would become a backslash by best fit
+  EXPECT_EQ(run(L"\u8868\u7D19.VX"), 1);   // 表紙 is held; the drawing is missing
 }
 #endif

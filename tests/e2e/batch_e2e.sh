@@ -183,6 +183,36 @@ expect_eq "pages of the combined PDF" 3 "$(pages "$work/out/$(name_of "${valid[0
 # The PDF, and beside it the record of the drawings it was made from.
 expect_eq "files of a combined run" "$(printf '%s\n' "$(name_of "${valid[0]}").pdf" "$(name_of "${valid[0]}").pdf.plotxfer-drawings")" "$(ls "$work/out")"
 
+echo "== A reader that stops after the first row"
+if [ -z "$wine" ]; then
+  rm -f "$work"/out/*
+  first=$("$work/app/plotxfer-batch" --output-dir "$out" --report "$work/piped.json" "${valid[@]:0:3}" \
+    2>"$work/stderr" | head -1)
+  expect_eq "exit code with standard output closed" 0 "${PIPESTATUS[0]}"
+  expect_eq "the row read" "$(printf '  1 %s 変換終了' "${valid[0]}")" "$first"
+  expect_eq "outputs with standard output closed" 3 "$(ls "$work/out" | wc -l)"
+  expect_eq "report with standard output closed" "0 3" "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))
+print(r["exit_status"], r["summary"]["converted"])' "$work/piped.json")"
+fi
+
+echo "== A list saved by an editor in UTF-16; the report on standard output, or over the list"
+printf '\xff\xfe' >"$work/utf16.txt"
+printf '"%s"  \r\n  # a comment\r\n' "${valid[0]}" | iconv -f UTF-8 -t UTF-16LE >>"$work/utf16.txt"
+if [ -z "$wine" ]; then
+  # (Under Wine the rows are read through CP932, which the UTF-8 report is not.)
+  json=$(batch --output-dir "$out" --list "$work/utf16.txt" --report -)
+  expect_eq "exit code of a UTF-16 list" 0 "$?"
+  expect_eq "row of a UTF-16 list, on standard error" "$(printf '  1 %s 変換終了' "${valid[0]}")" \
+    "$(grep -a '^  1 ' "$work/stderr")"
+  expect_eq "report on standard output" "1" "$(printf '%s' "$json" | python3 -c 'import json,sys
+print(json.load(sys.stdin)["summary"]["converted"])')"
+else
+  expect_eq "row of a UTF-16 list" "$(printf '  1 %s 変換終了' "${valid[0]}")" \
+    "$(batch --output-dir "$out" --list "$(native "$work/utf16.txt")")"
+fi
+batch --output-dir "$out" --report "$(native "$work/utf16.txt")" --list "$(native "$work/utf16.txt")" >/dev/null
+expect_eq "exit code of a report over the list" 2 "$?"
+
 # Which tool processes of this test's application folder still run.
 # (Under Wine the command line holds the Windows path: either separator is matched.)
 tools_left() { pgrep -f "$(basename "$work").app.(VXCVPX|RSTKIT.RASTRON)" | tr '\n' ' '; }

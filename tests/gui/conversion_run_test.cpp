@@ -267,6 +267,103 @@ TEST(DialogRunAbort, TakesEffectAtTheNextPump) {
   }
 }
 
+// A failed row says why in its status cell's tip, from what the engine found; a converted row
+// has no tip, and a removed row takes its tip along.
+TEST(DialogRunRowTip, NamesWhyTheRowFailed) {
+  using platform::ToolOutcome;
+  struct Case {
+    const char* name;
+    std::function<void(DialogRun&)> arrange;
+    const char* tip;
+  };
+  const auto drawing = [](DialogRun& t) { return t.dialog.DrawingPaths[0]; };
+  const auto output = [](DialogRun& t) { return t.work.File("d0.pdf"); };
+  const Case cases[] = {
+      {"converted", [](DialogRun&) {}, ""},
+      {"a bad header",
+       [&](DialogRun& t) { plotxfer::testing::WriteBytes(drawing(t), "not a drawing"); },
+       "bad header"},
+      {"a drawing of a newer version",
+       [&](DialogRun& t) {
+         plotxfer::testing::WriteBytes(drawing(t), plotxfer::testing::DrawingHeader(12));
+       },
+       "newer"},
+      {"a drawing deleted after it was listed",
+       [&](DialogRun& t) { std::filesystem::remove(drawing(t)); }, "cannot open"},
+      {"the export tool does not start",
+       [](DialogRun& t) { t.runner.programs.erase(t.tools.export_tool); }, "export not started"},
+      {"the export tool times out",
+       [](DialogRun& t) { t.runner.outcomes[t.tools.export_tool] = ToolOutcome::TimedOut; },
+       "export timed out"},
+      {"the export tool is interrupted",
+       [](DialogRun& t) { t.runner.outcomes[t.tools.export_tool] = ToolOutcome::Cancelled; },
+       "interrupted"},
+      {"the old CSD file cannot be deleted",
+       [](DialogRun& t) {
+         t.files.existing.insert(t.tools.intermediate_csd);
+         t.files.locked.insert(t.tools.intermediate_csd);
+       },
+       "old CSD"},
+      {"the output utility does not start",
+       [](DialogRun& t) { t.runner.programs.erase(t.tools.output_utility); }, "output not started"},
+      {"the output utility times out",
+       [](DialogRun& t) { t.runner.outcomes[t.tools.output_utility] = ToolOutcome::TimedOut; },
+       "output timed out"},
+      {"the output utility writes nothing",
+       [](DialogRun& t) {
+         t.runner.programs[t.tools.output_utility] = [](const std::string&) { return true; };
+       },
+       "no output"},
+      {"the old output file cannot be deleted",
+       [&](DialogRun& t) {
+         t.files.existing.insert(output(t));
+         t.files.locked.insert(output(t));
+       },
+       "old output"},
+      {"the output would replace the drawing",
+       [&](DialogRun& t) {
+         t.files.one_file.insert({output(t), drawing(t)});
+       },
+       "replaces the drawing"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.view.strings.insert({{IDS_FAILED_BAD_HEADER, "bad header"},
+                           {IDS_WHY_NEWER_DRAWING, "newer"},
+                           {IDS_WHY_CANNOT_OPEN, "cannot open"},
+                           {IDS_FAILED_EXPORT_NOT_STARTED, "export not started"},
+                           {IDS_FAILED_EXPORT_TIMEOUT, "export timed out"},
+                           {IDS_FAILED_INTERRUPTED, "interrupted"},
+                           {IDS_FAILED_OLD_CSD, "old CSD"},
+                           {IDS_FAILED_OUTPUT_NOT_STARTED, "output not started"},
+                           {IDS_FAILED_OUTPUT_TIMEOUT, "output timed out"},
+                           {IDS_FAILED_NO_OUTPUT, "no output"},
+                           {IDS_FAILED_OLD_OUTPUT, "old output"},
+                           {IDS_FAILED_REPLACES_DRAWING, "replaces the drawing"}});
+    t.List(2);
+    c.arrange(t);
+    t.dialog.OnExecute();
+    EXPECT_EQ(t.dialog.RowTip(0), c.tip);
+    EXPECT_EQ(t.Statuses()[0] == "変換終了", std::string(c.tip).empty());
+  }
+
+  // A removed row takes its tip along; the next run starts without tips.
+  DialogRun t;
+  t.view.strings.insert({IDS_FAILED_BAD_HEADER, "bad header"});
+  t.List(3);
+  plotxfer::testing::WriteBytes(t.dialog.DrawingPaths[1], "not a drawing");
+  t.dialog.OnExecute();
+  t.view.selected_rows = {0};
+  t.view.next_answer = MessageAnswer::Yes;
+  t.dialog.OnDeleteFile();
+  EXPECT_EQ(t.dialog.RowTip(0), "bad header");
+  EXPECT_EQ(t.dialog.RowTip(1), "");
+  plotxfer::testing::WriteBytes(t.dialog.DrawingPaths[0], plotxfer::testing::DrawingHeader());
+  t.dialog.OnExecute();
+  EXPECT_EQ(t.dialog.RowTip(0), "");
+}
+
 TEST(StatusTextField, FormatsIntoNineteenBytesWithoutCuttingACharacter) {
   EXPECT_EQ(FormatStatusText("エラー(%d)", 3), "エラー(3)");
   EXPECT_EQ(FormatStatusText("変換終了", 0), "変換終了");

@@ -3,16 +3,20 @@
 // them. Everything else about the list is shown natively against an in-memory view.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "../common/system_store_fixture.h"
 #include "../unit/temp_files.h"
 #include "gui_test_support.h"
 #include "resources/resource.h"
 #include "ui/pltxfr_dlg_win.h"
+#include "wingui/strings.h"
 
 namespace plotxfer::ui {
 namespace {
@@ -98,6 +102,80 @@ TEST_F(DrawingListDialogTest, TwoNamesTypedIntoTheFileDialogInAFolderEndingIn0x5
   DeleteFileA((folder + "\\a.VX").c_str());
   DeleteFileA((folder + "\\b.VX").c_str());
   RemoveDirectoryA(folder.c_str());
+}
+
+// What Explorer hands a window on a drop: the names in UTF-16 after a DROPFILES header.
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+  std::size_t chars = 1;
+  for (const std::wstring& path : paths) {
+    chars += path.size() + 1;
+  }
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES));
+  for (const std::wstring& path : paths) {
+    std::copy(path.begin(), path.end(), out);
+    out += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+// Drops a folder named in Japanese (its last character 表 ends in byte 0x5C under code page 932)
+// and then one file of it whose name holds a yen sign: the folder gives its two drawings in name
+// order; the yen sign, which best fit would make a backslash naming plan\old.VX, is refused and
+// named in the message.
+TEST_F(DrawingListDialogTest, DroppedJapaneseFolderGivesItsDrawingsAndAYenSignIsRefused) {
+  if (GetACP() != 932) {
+    GTEST_SKIP() << "a yen sign is held by code page " << GetACP() << ", refused by 932 only";
+  }
+  const std::wstring folder = guitest::TempPath(L"drop-\u56F3\u9762\u8868");  // 図面表
+  const std::wstring yen = folder + L"\\plan\u00A5old.VX";
+  for (const std::wstring& made : {folder, folder + L"\\plan"}) {
+    ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        << GetLastError();
+  }
+  const std::string narrow = wingui::WideToAnsi(folder);
+  for (const char* name : {"\\b.VX", "\\a.VX", "\\plan\\old.VX"}) {
+    WriteBytes(narrow + name, DrawingHeader());
+  }
+  WriteBytes(narrow + "\\notes.txt", "no drawing");
+  HANDLE f = CreateFileW(yen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(f, DrawingHeader().data(), static_cast<DWORD>(DrawingHeader().size()), &written,
+            nullptr);
+  CloseHandle(f);
+
+  std::vector<std::wstring> messages;
+  for (const std::wstring& dropped : {folder, yen}) {
+    WhenReady([&] {
+      HWND box = guitest::FindOwnedDialog(dialog_->hwnd());
+      if (!box) {
+        return false;
+      }
+      messages.push_back(guitest::ItemText(box, 0xFFFF));
+      PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      return true;
+    });
+    SendMessageW(dialog_->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0);
+  }
+
+  EXPECT_EQ(dialog_->RowCount, 2);
+  EXPECT_EQ(Cell(0, 1), narrow + "\\a.VX");
+  EXPECT_EQ(Cell(1, 1), narrow + "\\b.VX");
+  ASSERT_EQ(messages.size(), 2u);
+  for (const std::wstring& text : messages) {
+    EXPECT_NE(text.find(L"plan\u00A5old.VX"), std::wstring::npos) << wingui::WideToUtf8(text);
+  }
+  for (const wchar_t* name : {L"\\a.VX", L"\\b.VX", L"\\notes.txt", L"\\plan\\old.VX"}) {
+    DeleteFileW((folder + name).c_str());
+  }
+  DeleteFileW(yen.c_str());
+  RemoveDirectoryW((folder + L"\\plan").c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(DrawingListDialogTest, FolderBrowserOpensOnTheCurrentFolderAndKeepsDriveRootsWhole) {

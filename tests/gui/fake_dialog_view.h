@@ -140,18 +140,20 @@ class FakeDialogView : public DialogView {
   void ListDeleteRow(int row) override { rows.erase(rows.begin() + row); }
   std::vector<int> ListSelectedRows() const override { return selected_rows; }
   void ListSelectAndFocusRow(int row) override { selected_rows.push_back(row); }
+  int painting_held = 0;  // holds not yet released
+  void ListHoldPainting(bool hold) override { painting_held += hold ? 1 : -1; }
 
   MessageAnswer ShowMessage(const MessageRequest& request) override {
     messages.push_back(request);
     return next_answer;
   }
   // The choosers answer from these queues, front first; an empty queue answers "cancelled".
-  std::vector<std::optional<std::vector<std::string>>> file_answers;
-  std::vector<std::optional<std::string>> folder_answers;
+  std::vector<std::optional<std::vector<ShellName>>> file_answers;
+  std::vector<std::optional<ShellName>> folder_answers;
   std::vector<FileRequest> file_requests;
   std::vector<FolderRequest> folder_requests;
 
-  std::optional<std::vector<std::string>> ChooseFiles(const FileRequest& request) override {
+  std::optional<std::vector<ShellName>> ChooseFiles(const FileRequest& request) override {
     file_requests.push_back(request);
     if (file_answers.empty()) {
       return std::nullopt;
@@ -160,7 +162,7 @@ class FakeDialogView : public DialogView {
     file_answers.erase(file_answers.begin());
     return answer;
   }
-  std::optional<std::string> ChooseFolder(const FolderRequest& request) override {
+  std::optional<ShellName> ChooseFolder(const FolderRequest& request) override {
     folder_requests.push_back(request);
     if (folder_answers.empty()) {
       return std::nullopt;
@@ -169,6 +171,9 @@ class FakeDialogView : public DialogView {
     folder_answers.erase(folder_answers.begin());
     return answer;
   }
+
+  bool accepts_drops = true;
+  void AcceptDrops(bool accept) override { accepts_drops = accept; }
 
   // The ids touched by calls of one kind, in order.
   std::vector<int> Calls(const std::string& kind) const {

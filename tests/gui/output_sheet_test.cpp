@@ -41,6 +41,11 @@ class FakePageView : public PageView {
   void SetUiText(int id, const std::string& utf8) override { at(id).text = utf8; }
   void LimitText(int id, int chars) override { at(id).limit = chars; }
   void FocusAndSelectAll(int id) override { focused = selected_all = id; }
+  // The balloon tips shown: the edit, then "title: text".
+  std::vector<std::pair<int, std::string>> tips;
+  void ShowTip(int id, const std::string& utf8_title, const std::string& utf8_text) override {
+    tips.emplace_back(id, utf8_title + ": " + utf8_text);
+  }
   void ListReset(int id) override {
     at(id).entries.clear();
     at(id).selection = -1;
@@ -59,6 +64,10 @@ class FakePageView : public PageView {
         return "A4\xE7\xB8\xA6";  // "A4縦"
       case IDS_PAPER_CUSTOM:
         return "\xE4\xBB\xBB\xE6\x84\x8F";  // "任意"
+      case IDS_RANGE_TIP_TITLE:
+        return "range";
+      case IDS_RANGE_TIP:
+        return "%d to %d";
       default:
         return "";
     }
@@ -249,6 +258,11 @@ TEST_F(OutputSheetTest, CustomSizeIsBoundedOnLeavingEitherPage) {
                                                      : 0;
       EXPECT_EQ(v.focused, expected_focus);
       EXPECT_EQ(v.selected_all, expected_focus);
+      if (expected_focus != 0) {
+        EXPECT_THAT(v.tips, ElementsAre(std::make_pair(expected_focus, "range: 10 to 100000")));
+      } else {
+        EXPECT_TRUE(v.tips.empty());
+      }
       EXPECT_EQ(page.OptXSize, c.x);
       EXPECT_EQ(page.OptYSize, c.y);
     }
@@ -286,6 +300,44 @@ TEST_F(OutputSheetTest, ResolutionIsBoundedAfterTheCustomSize) {
     EXPECT_EQ(s.image.KillActive(), c.refused_at == 0);
     EXPECT_EQ(img_view.focused, c.refused_at);
     EXPECT_EQ(s.image.OutXdpi, c.taken);
+    const char* range = c.refused_at == IDC_IMG_DPI ? "range: 72 to 600" : "range: 10 to 100000";
+    if (c.refused_at != 0) {
+      EXPECT_THAT(img_view.tips, ElementsAre(std::make_pair(c.refused_at, range)));
+    } else {
+      EXPECT_TRUE(img_view.tips.empty());
+    }
+  }
+}
+
+// Typing into a full edit: the tip names what that edit takes; other controls show none.
+TEST_F(OutputSheetTest, TypingIntoAFullEditShowsItsRange) {
+  const struct {
+    bool image;
+    int id;
+    const char* tip;  // null: none
+  } cases[] = {
+      {false, IDC_PDF_WIDTH, "range: 10 to 100000"},
+      {false, IDC_PDF_HEIGHT, "range: 10 to 100000"},
+      {true, IDC_IMG_WIDTH, "range: 10 to 100000"},
+      {true, IDC_IMG_HEIGHT, "range: 10 to 100000"},
+      {true, IDC_IMG_DPI, "range: 72 to 600"},
+      {false, IDC_IMG_DPI, nullptr},
+      {true, IDC_IMG_BASE_DPI, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    pdf_view = FakePageView();
+    img_view = FakePageView();
+    OutputSheet& s = Open();
+    SizePage& page = c.image ? static_cast<SizePage&>(s.image) : s.pdf;
+    FakePageView& v = c.image ? img_view : pdf_view;
+    page.OnEditFull(c.id);
+    if (c.tip) {
+      EXPECT_THAT(v.tips, ElementsAre(std::make_pair(c.id, c.tip)));
+    } else {
+      EXPECT_TRUE(v.tips.empty());
+    }
+    EXPECT_EQ(v.focused, 0);  // the user is typing there already
   }
 }
 

@@ -130,6 +130,33 @@ TEST_F(RunDialogTest, AbortClickedWhileAToolRunsStopsTheRunAndTheWindowKeepsAnsw
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD_FILE)));
 }
 
+// The list asks its owner for a row's tip: a failed row's says why in the program's own words,
+// a converted row's stays as the list gave it.
+TEST_F(RunDialogTest, AFailedRowsTipSaysWhy) {
+  List(2);
+  WriteBytes(dialog_->DrawingPaths[0], "not a drawing at all, far too short");
+  Click(IDC_EXECUTE);
+  ASSERT_EQ(Status(0), kError1);
+  ASSERT_EQ(Status(1), kConverted);
+  HWND list = Item(IDC_DRAWING_LIST);
+  EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_INFOTIP);
+  const auto tip = [&](int row) {
+    wchar_t text[INFOTIPSIZE] = L"";
+    NMLVGETINFOTIPW info{};
+    info.hdr.hwndFrom = list;
+    info.hdr.idFrom = IDC_DRAWING_LIST;
+    info.hdr.code = LVN_GETINFOTIPW;
+    info.dwFlags = LVGIT_UNFOLDED;
+    info.pszText = text;
+    info.cchTextMax = INFOTIPSIZE;
+    info.iItem = row;
+    SendMessageW(dialog_->hwnd(), WM_NOTIFY, IDC_DRAWING_LIST, reinterpret_cast<LPARAM>(&info));
+    return std::wstring(text);
+  };
+  EXPECT_EQ(tip(0), L"図面のヘッダが正しくありません");
+  EXPECT_EQ(tip(1), L"");
+}
+
 TEST_F(RunDialogTest, AProgramNamedRastronRefusesTheRunWithMessage400) {
   List(1);
   // Our stand-in, started under the utility's name from a folder of its own, sleeps meanwhile.

@@ -10,6 +10,8 @@
 //                                         ID is enabled (after a run: Execute comes back)
 //   window_probe add NAME...              clicks the main dialog's add button and chooses the
 //                                         named files in the folder its file dialog opens on
+//   window_probe refuse-dpi               puts 1000 into the open sheet's resolution and turns to
+//                                         the PDF tab, which the image page refuses
 //   window_probe press setup|uninstall ID clicks control ID of the installer's or uninstaller's
 //                                         window or of its current page (posted)
 // The main dialog is found by the program title (string 200), the About box and the sheet by
@@ -203,6 +205,18 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(verb, "add") == 0) {
     return AddFiles();
+  }
+  if (std::strcmp(verb, "refuse-dpi") == 0) {
+    HWND sheet = Find("sheet");
+    HWND page = sheet ? PropSheet_GetCurrentPageHwnd(sheet) : nullptr;
+    HWND dpi = page ? GetDlgItem(page, IDC_IMG_DPI) : nullptr;
+    if (!dpi) {
+      std::fprintf(stderr, "window_probe: no resolution edit\n");
+      return 1;
+    }
+    SendMessageW(dpi, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1000"));
+    PostMessageW(sheet, PSM_SETCURSEL, 0, 0);
+    return 0;
   }
   if (std::strcmp(verb, "show-about") == 0) {
     plotxfer::ui::CAboutDlg about;

@@ -154,6 +154,56 @@ TEST_F(RegistryFile, AnUnparseableFileIsKeptAsideAndReadAsEmpty) {
   EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);  // it was in the broken file
 }
 
+TEST_F(RegistryFile, ABrokenFileIsNamedWithWhatBecameOfItAndADryRunMovesNothing) {
+  const std::string good =
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\n"
+      "\"PdfOrImage\"=dword:00000001\n";
+  struct Case {
+    const char* what;
+    std::string bytes;  // a folder in the file's place when empty
+    const char* why;
+  };
+  const Case cases[] = {
+      {"random bytes", std::string("\x8f\x00\xd3\x17\xfe\x01\x99", 7), "cannot be parsed"},
+      {"truncated in a value", good.substr(0, good.size() - 12), "cannot be parsed"},
+      {"a UTF-16 export cut in the middle of a character",
+       "\xFF\xFE"
+       "R\0E\0G\0",
+       ""},
+      {"over the size cap", std::string(5 * 1024 * 1024, 'x'), "larger than 4 MiB"},
+      {"no file that can be read", "", "read"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const bool dry_run : {true, false}) {
+      fs::remove_all(folder_);
+      fs::create_directories(folder_);
+      if (c.bytes.empty()) {
+        fs::create_directories(file_);
+      } else {
+        Spit(file_, c.bytes);
+      }
+      RegistryFileStore store(file_.string());
+      if (dry_run) {
+        store.KeepBrokenFile();
+      }
+      EXPECT_EQ(store.fallback(), "");
+      EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);
+      GetDword(store, kBoot, "ImageType");
+      const std::string& note = store.fallback();
+      EXPECT_NE(note.find("the settings file " + file_.string() + " "), std::string::npos) << note;
+      EXPECT_NE(note.find(c.why), std::string::npos) << note;
+      EXPECT_NE(note.find("default settings are used"), std::string::npos) << note;
+      const bool moved = !dry_run && !c.bytes.empty();
+      EXPECT_EQ(Names().count("PLOTXFER.reg.bad"), moved ? 1u : 0u);
+      EXPECT_EQ(Names().count("PLOTXFER.reg"), moved ? 0u : 1u);
+      EXPECT_NE(note.find(moved ? "renamed to " + file_.string() + ".bad" : "left as it is"),
+                std::string::npos)
+          << note;
+    }
+  }
+}
+
 TEST_F(RegistryFile, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
   RegistryFileStore store(file_.string());
   ASSERT_EQ(SetDword(store, kBoot, "PdfOrImage", 1), StoreStatus::kOk);

@@ -48,15 +48,17 @@ TEST(DrawingHeader, MagicMustStandAtOffsetFour) {
   EXPECT_EQ(CheckDrawingHeader(dir.File("both.VX")), plotxfer::HeaderBadMagic);
 }
 
-TEST(DrawingHeader, VersionsFourToElevenAreAccepted) {
+// Only versions above the newest one read are drawings of a newer VELLUMIX; older ones are not.
+TEST(DrawingHeader, VersionsFourToElevenAreAcceptedAndHigherOnesAreNewer) {
   TempFolder dir;
   const struct {
     unsigned char version;
     plotxfer::HeaderResult expected;
-  } cases[] = {{0, plotxfer::HeaderBadVersion},   {3, plotxfer::HeaderBadVersion},
-               {4, plotxfer::HeaderOk},           {11, plotxfer::HeaderOk},
-               {12, plotxfer::HeaderBadVersion},  {0x84, plotxfer::HeaderBadVersion},
-               {0xFF, plotxfer::HeaderBadVersion}};
+    bool newer;
+  } cases[] = {{0, plotxfer::HeaderBadVersion, false},  {3, plotxfer::HeaderBadVersion, false},
+               {4, plotxfer::HeaderOk, false},          {11, plotxfer::HeaderOk, false},
+               {12, plotxfer::HeaderBadVersion, true},  {0x84, plotxfer::HeaderBadVersion, true},
+               {0xFF, plotxfer::HeaderBadVersion, true}};
   for (const auto& c : cases) {
     std::string name = "v";
     name += std::to_string(c.version);
@@ -64,7 +66,14 @@ TEST(DrawingHeader, VersionsFourToElevenAreAccepted) {
     const std::string path = dir.File(name);
     WriteBytes(path, DrawingHeader(c.version));
     EXPECT_EQ(CheckDrawingHeader(path), c.expected) << "version " << int{c.version};
+    EXPECT_EQ(plotxfer::IsNewerDrawing(path), c.newer) << "version " << int{c.version};
   }
+  // A wrong magic with a high version byte is no drawing at all, newer or not.
+  std::string not_drawing = DrawingHeader(12);
+  not_drawing[4] = 'k';
+  WriteBytes(dir.File("magic.VX"), not_drawing);
+  EXPECT_FALSE(plotxfer::IsNewerDrawing(dir.File("magic.VX")));
+  EXPECT_FALSE(plotxfer::IsNewerDrawing(dir.File("missing.VX")));
 }
 
 TEST(DrawingHeader, UnexaminedBytesMayHoldAnything) {

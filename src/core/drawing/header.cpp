@@ -35,31 +35,50 @@ const char* DescribeHeaderResult(HeaderResult result) {
   return "unknown header result";
 }
 
-HeaderResult CheckDrawingHeader(const std::string& path) {
+namespace {
+
+// The first bytes of the file at path, at most the header's size; false when it cannot be read.
+bool ReadHeaderBytes(const std::string& path, unsigned char (&header)[kDrawingHeaderSize],
+                     std::size_t* got) {
   // The C runtime opens "rb" without denying other readers or writers on Windows, and takes
   // the narrow path in the platform's encoding on both platforms.
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) {
-    return HeaderOpenFailed;
+    return false;
   }
   // Unbuffered, so that not one byte past the header is read from the file.
   std::setvbuf(f, nullptr, _IONBF, 0);
-  unsigned char header[kDrawingHeaderSize];
-  std::size_t got = 0;
-  while (got < sizeof header) {
-    const std::size_t n = std::fread(header + got, 1, sizeof header - got, f);
+  *got = 0;
+  while (*got < sizeof header) {
+    const std::size_t n = std::fread(header + *got, 1, sizeof header - *got, f);
     if (n == 0) {
       break;
     }
-    got += n;
+    *got += n;
   }
   // A folder opens on some systems but cannot be read: it is no drawing file at all.
-  const bool unreadable = got == 0 && std::ferror(f) != 0;
+  const bool unreadable = *got == 0 && std::ferror(f) != 0;
   std::fclose(f);
-  if (unreadable) {
+  return !unreadable;
+}
+
+}  // namespace
+
+HeaderResult CheckDrawingHeader(const std::string& path) {
+  unsigned char header[kDrawingHeaderSize];
+  std::size_t got = 0;
+  if (!ReadHeaderBytes(path, header, &got)) {
     return HeaderOpenFailed;
   }
   return JudgeDrawingHeader(header, got);
+}
+
+bool IsNewerDrawing(const std::string& path) {
+  unsigned char header[kDrawingHeaderSize];
+  std::size_t got = 0;
+  return ReadHeaderBytes(path, header, &got) &&
+         JudgeDrawingHeader(header, got) == HeaderBadVersion &&
+         header[kDrawingVersionOffset] > kNewestDrawingVersion;
 }
 
 }  // namespace plotxfer

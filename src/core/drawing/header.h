@@ -26,6 +26,10 @@ inline constexpr int kNewestDrawingVersion = 11;
 // and always closes it again.
 HeaderResult CheckDrawingHeader(const std::string& path);
 
+// True when the drawing at path is refused only for its version, and that version is above the
+// newest one read: a drawing saved by a newer VELLUMIX. Reads the same 32 bytes as the test.
+bool IsNewerDrawing(const std::string& path);
+
 // A short English reason for a result, for reports on the command line.
 const char* DescribeHeaderResult(HeaderResult result);
 

@@ -3,7 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <map>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "platform/codepage.h"
 #include "temp_files.h"
@@ -175,3 +182,158 @@ TEST(WildcardMatches, WindowsRules) {
     EXPECT_EQ(WildcardMatches(c.pattern, c.name, sjis), c.matches);
   }
 }
+
+TEST(ListDecoder, ListsAsPeopleWriteThem) {
+  using plotxfer::cli::ListDecoder;
+  using plotxfer::cli::ListEntry;
+  using plotxfer::cli::ListFileEntries;
+  const text::CodePage cp = plotxfer::platform::ActiveCodePage();
+  // 表紙.VX: UTF-8 in the file, the code page's bytes as a path.
+  const std::string cover_utf8 = "\xE8\xA1\xA8\xE7\xB4\x99.VX";
+  const std::string cover = cp == text::CodePage::ShiftJis ? "\x95\x5C\x8E\x86.VX" : cover_utf8;
+  const auto utf16 = [](const std::string& ascii_or_cover, bool big_endian) {
+    // The UTF-16 of the given ASCII text, with 表紙 where a '*' stands.
+    std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii_or_cover) {
+      const std::u16string units = c == '*' ? u"\u8868\u7D19" : std::u16string(1, char16_t(c));
+      for (const char16_t u : units) {
+        const char hi = static_cast<char>(u >> 8);
+        const char lo = static_cast<char>(u & 0xFF);
+        out += big_endian ? std::string{hi, lo} : std::string{lo, hi};
+      }
+    }
+    return out;
+  };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> paths;
+    std::size_t error_line = 0;  // the line given as a row error, if any
+  };
+  const std::vector<Case> cases = {
+      {"a UTF-8 byte order mark", "\xEF\xBB\xBF" + cover_utf8 + "\r\nb.VX\r\n", {cover, "b.VX"}},
+      {"UTF-16LE (older PowerShell >)", utf16("*.VX\r\nb.VX\r\n", false), {cover, "b.VX"}},
+      {"UTF-16BE", utf16("a.VX\n*.VX", true), {"a.VX", cover}},
+      {"UTF-8 without a mark (Notepad, current PowerShell)",
+       "a.VX\n" + cover_utf8 + "\n",
+       {"a.VX", cover}},
+      {"Explorer's copy as path, blanks at the ends, comments after blanks",
+       "\"C:\\x y\\a.VX\"\r\n  # not a path\r\n\t#nor this\nb.VX  \t\r\n   \r\n\"\"\n",
+       {"C:\\x y\\a.VX", "b.VX", ""}},
+      {"a lone surrogate in UTF-16 is a row error",
+       utf16("a.VX\n", false) + std::string("\x00\xD8\n\x00", 4),
+       {"a.VX", ""},
+       2},
+      {"a NUL byte is no part of a path", std::string("a.VX\0b\nc.VX\n", 12), {"", "c.VX"}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Fed whole and a byte at a time, as a pipe may deliver it.
+    std::vector<ListEntry> by_byte;
+    ListDecoder decoder;
+    for (const char b : c.bytes) {
+      ASSERT_TRUE(decoder.Feed(std::string_view(&b, 1), &by_byte));
+    }
+    decoder.Finish(&by_byte);
+    for (const auto& entries : {ListFileEntries(c.bytes), by_byte}) {
+      std::vector<std::string> paths;
+      std::size_t error_line = 0;
+      for (const ListEntry& e : entries) {
+        paths.push_back(e.path);
+        if (!e.error.empty()) {
+          error_line = e.line;
+        }
+      }
+      EXPECT_EQ(paths, c.paths);
+      EXPECT_EQ(error_line, c.error_line);
+    }
+  }
+  // A character the code page lacks is refused, never replaced by a look-alike.
+  const std::vector<ListEntry> accent = ListFileEntries(
+      "\xEF\xBB\xBF"
+      "caf\xC3\xA9.VX\n");
+  ASSERT_EQ(accent.size(), 1u);
+  EXPECT_EQ(accent[0].error.empty(), cp != text::CodePage::ShiftJis) << accent[0].error;
+}
+
+TEST_F(InputsTest, InputsThatAreNoDrawingsOrNeverEndAreBounded) {
+  std::filesystem::create_directory(Path("locked"));
+  WriteBytes(Path("long.txt"), std::string(100, 'x') + "\n");
+  WriteBytes(Path("many.txt"), "a\nb\nc\nd\n");
+  WriteBytes(Path("two.txt"), Path("A.vx") + "\n" + Path("b.VX") + "\n");
+  // A folder that cannot be read, whoever runs the test.
+  class Unreadable : public ExpandingFiles {
+   public:
+    explicit Unreadable(std::string folder) : folder_(std::move(folder)) {}
+    bool ListFolder(const std::string& f, std::vector<FolderEntry>* e) override {
+      return f != folder_ && ExpandingFiles::ListFolder(f, e);
+    }
+
+   private:
+    std::string folder_;
+  } unreadable(Path("locked"));
+  std::atomic<bool> stop{true};
+  struct Case {
+    const char* what;
+    std::vector<InputSource> sources;
+    const std::atomic<bool>* stop;
+    std::vector<std::string> drawings;
+    std::vector<std::string> refused;
+    const char* error = "";
+  };
+  std::vector<Case> cases = {
+      {"a subfolder of -r that cannot be read is a row; the rest is converted",
+       {Arg(dir.Path())},
+       nullptr,
+       {Path("A.vx"), Path("b.VX"), Path("c.Vx"), Path("locked"),
+        Path("sub") + kSep + "deeper" + kSep + "t.VX", Path("sub") + kSep + "s.VX"},
+       {Path("locked")}},
+      {"a line past the bound", {List(Path("long.txt"))}, nullptr, {}, {}, "longer than"},
+      {"more entries than the bound", {List(Path("many.txt"))}, nullptr, {}, {}, "more than 3"},
+      {"an interrupt ends the reading", {List(Path("two.txt"))}, &stop, {}, {}, "interrupted"},
+  };
+#ifndef _WIN32
+  TempFolder other;
+  const std::string fifo = other.File("fifo.VX");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  cases.push_back({"a FIFO, a device: rows never opened",
+                   {Arg(fifo), Arg("/dev/null"), Arg(Path("b.VX"))},
+                   nullptr,
+                   {fifo, "/dev/null", Path("b.VX")},
+                   {"/dev/null", fifo}});
+#endif
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InputRules rules{true, kStyle, plotxfer::platform::ActiveCodePage(), c.stop};
+    rules.max_list_line = 64;
+    rules.max_list_entries = 3;
+    const ExpandedInputs got = ExpandInputs(c.sources, rules, unreadable, nullptr);
+    EXPECT_NE(got.error.find(c.error), std::string::npos) << got.error;
+    EXPECT_EQ(got.error.empty(), *c.error == '\0') << got.error;
+    EXPECT_EQ(got.interrupted, c.stop != nullptr);
+    if (!got.ok()) {
+      continue;  // nothing runs then
+    }
+    EXPECT_EQ(got.drawings, c.drawings);
+    std::vector<std::string> refused;
+    for (const auto& [path, why] : got.refused) {
+      refused.push_back(path);
+    }
+    std::sort(refused.begin(), refused.end());
+    EXPECT_EQ(refused, c.refused);
+  }
+}
+
+#ifndef _WIN32
+TEST_F(InputsTest, OtherNamesOfADrawingGetRowsThatPointToIt) {
+  std::filesystem::create_symlink(Path("b.VX"), Path("soft.VX"));
+  std::filesystem::create_hard_link(Path("b.VX"), Path("hard.VX"));
+  const ExpandedInputs got =
+      Expand({Arg(Path("b.VX")), Arg(Path("soft.VX")), Arg(Path("hard.VX")), Arg(Path("b.VX"))});
+  EXPECT_EQ(got.drawings,
+            (std::vector<std::string>{Path("b.VX"), Path("soft.VX"), Path("hard.VX")}));
+  EXPECT_EQ(got.same_as, (std::map<std::string, std::string>{{Path("soft.VX"), Path("b.VX")},
+                                                             {Path("hard.VX"), Path("b.VX")}}));
+  EXPECT_EQ(got.notes.size(), 1u);  // the same name again
+}
+#endif

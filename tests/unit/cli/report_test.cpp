@@ -51,7 +51,7 @@ TEST(Report, HoldsTheRunTheRowsAndTheirSummary) {
   EXPECT_EQ(json["exit_status"], 130);
   EXPECT_EQ(json["summary"],
             nlohmann::json::parse(
-                R"({"converted": 2, "failed": 1, "not_reached": 1, "interrupted": 1})"));
+                R"({"converted": 2, "failed": 1, "not_reached": 1, "interrupted": 1, "same_as": 0})"));
 
   const auto& rows = json["drawings"];
   ASSERT_EQ(rows.size(), 5u);

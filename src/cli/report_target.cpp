@@ -1,0 +1,91 @@
+#include "cli/report_target.h"
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+namespace plotxfer::cli {
+
+namespace {
+
+std::string FolderOf(const std::string& path, text::PathStyle style, text::CodePage cp) {
+  const std::string folder = text::FolderOfPath(path, style, cp);
+  return folder.empty() ? "." : folder;
+}
+
+bool SameFolder(const std::string& a, const std::string& b, InputFiles& system,
+                text::PathStyle style, text::CodePage cp) {
+  const std::optional<FileFacts> fa = system.Facts(a);
+  const std::optional<FileFacts> fb = system.Facts(b);
+  if (fa && fb) {
+    return fa->SameFileAs(*fb);
+  }
+  const auto bare = [&](const std::string& p) {
+    std::string s = system.Absolute(p);
+    while (s.size() > 1 && (s.back() == '/' || (style == text::PathStyle::Windows &&
+                                                s.back() == '\\' && s[s.size() - 2] != ':'))) {
+      s.pop_back();
+    }
+    return s;
+  };
+  return text::SamePathText(bare(a), bare(b), style, cp);
+}
+
+}  // namespace
+
+std::string ReportPathRefusal(const std::string& report, const std::vector<RunFile>& files,
+                              const std::string& forbidden_folder, InputFiles& system,
+                              text::PathStyle style, text::CodePage cp) {
+  const std::string absolute = system.Absolute(report);
+  const std::optional<FileFacts> facts = system.Facts(report);
+  for (const RunFile& file : files) {
+    if (file.path.empty()) {
+      continue;
+    }
+    bool same = text::SamePathText(absolute, system.Absolute(file.path), style, cp);
+    if (!same && facts) {
+      const std::optional<FileFacts> other = system.Facts(file.path);
+      same = other && other->SameFileAs(*facts);
+    }
+    if (same) {
+      return "it is " + file.role + " (" + file.path + ")";
+    }
+  }
+  if (!forbidden_folder.empty() &&
+      SameFolder(FolderOf(report, style, cp), forbidden_folder, system, style, cp)) {
+    return "it is in the output utility's folder " + forbidden_folder;
+  }
+  return {};
+}
+
+std::string ReportFolderRefusal(const std::string& report, InputFiles& system,
+                                text::PathStyle style, text::CodePage cp) {
+  const std::string folder = FolderOf(report, style, cp);
+  const std::optional<FileFacts> facts = system.Facts(folder);
+  if (!facts || !facts->folder) {
+    return "no folder " + folder;
+  }
+  if (const std::optional<FileFacts> target = system.Facts(report); target && target->folder) {
+    return "it is a folder";
+  }
+  // The report replaces its file through a temporary one beside it; one made and removed now
+  // shows that the end of the run can.
+  const std::string probe =
+      text::WithTrailingSeparator(folder, style, cp) + ".plotxfer-report-" +
+      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".tmp";
+  if (std::FILE* f = std::fopen(probe.c_str(), "wb")) {
+    std::fclose(f);
+    std::remove(probe.c_str());
+    return {};
+  }
+  // Where nothing can be made beside it, an existing report is rewritten in place.
+  if (system.Facts(report)) {
+    if (std::FILE* f = std::fopen(report.c_str(), "ab")) {
+      std::fclose(f);
+      return {};
+    }
+  }
+  return "no file can be written in the folder " + folder;
+}
+
+}  // namespace plotxfer::cli
