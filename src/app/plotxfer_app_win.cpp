@@ -72,4 +72,14 @@ bool CPLOTXFERApp::InitInstance() {
   return false;
 }
 
+void CPLOTXFERApp::OnHelpUnavailable(const std::wstring& path) {
+  std::wstring text = wingui::LoadText(IDS_HELP_UNAVAILABLE);
+  const std::size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) {
+    text.replace(at, 2, path);
+  }
+  const std::wstring caption = wingui::LoadText(IDS_APP_TITLE);
+  MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
 }  // namespace plotxfer::app

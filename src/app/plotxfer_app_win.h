@@ -20,6 +20,11 @@ class CPLOTXFERApp : public wingui::ApplicationImpl<CPLOTXFERApp> {
   static std::span<const wingui::CommandEntry<CPLOTXFERApp>> CommandTable();
 
   ConversionOptions Options;
+
+ protected:
+  void OnHelpUnavailable(const std::wstring& path) override;
+
+ public:
   int CharVectorFont = kDefaultCharVectorFont;
   // Pen and line-type tables of the process; the line-type defaults are read once at start.
   params::ParamTables Tables;

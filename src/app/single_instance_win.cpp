@@ -1,6 +1,7 @@
 #include "app/single_instance_win.h"
 
 #include <cwchar>
+#include <string_view>
 
 namespace plotxfer::app {
 namespace {
@@ -68,12 +69,37 @@ void CreateMarkerWindow(HINSTANCE instance) {
                   nullptr, instance, nullptr);
 }
 
+struct MainDialogSearch {
+  DWORD process;
+  const std::wstring* title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<MainDialogSearch*>(lparam);
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  if (process != search->process || GetWindow(hwnd, GW_OWNER) || !IsWindowVisible(hwnd)) {
+    return TRUE;
+  }
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  // During a run the title goes on with the run's progress.
+  if (std::wstring_view(text).starts_with(*search->title)) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 InstanceClaim ClaimSingleInstance(HINSTANCE instance, const std::wstring& program_title) {
+  HWND marker = nullptr;
   {
     ClaimLock lock;
-    if (!FindWindowW(nullptr, kMarkerTitle)) {
+    marker = FindWindowW(nullptr, kMarkerTitle);
+    if (!marker) {
       WaitForTests();
       CreateMarkerWindow(instance);
       return InstanceClaim::kFirst;
@@ -82,13 +108,25 @@ InstanceClaim ClaimSingleInstance(HINSTANCE instance, const std::wstring& progra
   // The claim is released before the other copy is touched, and nothing below waits for that
   // copy: while it is busy (a conversion handles no messages), a further start must still end
   // at once instead of hanging, and every start after it behind the claim.
-  // The title is looked up as UTF-16 so that the Japanese title matches under any code page.
-  HWND other = FindWindowW(nullptr, program_title.c_str());
-  if (!other) {
+  // The main dialog is the marker's process's window without an owner whose title begins with
+  // the program title, compared as UTF-16 so that the Japanese title matches under any code page.
+  MainDialogSearch search{0, &program_title};
+  GetWindowThreadProcessId(marker, &search.process);
+  EnumWindows(&FindMainDialog, reinterpret_cast<LPARAM>(&search));
+  HWND main = search.found;
+  if (!main) {
     return InstanceClaim::kOtherNotActivated;
   }
-  SetForegroundWindow(other);
-  ShowWindowAsync(other, SW_RESTORE);
+  // While the dialog shows a modal window (the output sheet, a chooser, a message box), the
+  // dialog itself is disabled and only the modal window can be used: that is the one to bring
+  // forward, never the dialog over it.
+  if (IsIconic(main)) {
+    // Restored without taking the activation: done later on the other copy's thread, a restore
+    // that activated would put the disabled dialog over its modal window again.
+    ShowWindowAsync(main, SW_SHOWNOACTIVATE);
+  }
+  HWND usable = GetLastActivePopup(main);
+  SetForegroundWindow(usable ? usable : main);
   return InstanceClaim::kOtherActivated;
 }
 

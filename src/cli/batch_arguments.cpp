@@ -6,6 +6,7 @@
 
 #include "cli/batch_request.h"
 #include "cli/input_files.h"
+#include "core/convert/run.h"
 #include "core/convert/status_text.h"
 #include "core/text/path.h"
 #include "platform/codepage.h"
@@ -185,7 +186,8 @@ constexpr const char* kFooter =
     "Examples:\n"
     "  plotxfer-batch -r --output-dir D:\\out D:\\jobs\n"
     "  plotxfer-batch --list tonight.txt --skip-up-to-date --report run.json\n"
-    "  find . -name '*.VX' | plotxfer-batch --list - --combine\n";
+    "  find . -name '*.VX' | plotxfer-batch --list - --combine\n"
+    "  plotxfer-batch --shard 2/3 --report part2.json -r /share/archive\n";
 
 }  // namespace
 
@@ -319,6 +321,14 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
   app.add_flag("--require-drawings", req.require_drawings,
                "fail (exit status 1) when the arguments and lists give no drawing at all "
                "(without it such a run says \"no drawings\" and succeeds)");
+  std::string shard;
+  auto* shard_opt =
+      app.add_option("--shard", shard,
+                     "convert only part K of N of the drawings (K from 1 to N), for spreading "
+                     "one archive over N machines or tasks: the drawings are ordered by path and "
+                     "every Nth is taken from the Kth on, so every part computes the same split")
+          ->type_name("K/N")
+          ->excludes(combine);
   auto* no_progress =
       app.add_flag("--no-progress")->description("no progress line on a terminal's standard error");
   auto* quiet_flag = app.add_flag("-q,--quiet", req.quiet,
@@ -410,6 +420,19 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
         throw CLI::ValidationError("--dpi", "is for image output: add --image");
       }
       req.options.OutXdpi = dpi;
+    }
+    if (shard_opt->count() > 0) {
+      Shard part;
+      if (!ParseShard(shard, &part, &why)) {
+        throw CLI::ValidationError("--shard", shard + ": " + why);
+      }
+      // A combined PDF is named after its first drawing: each part would write a different one.
+      if (RunCombines(req.options, 2)) {
+        throw CLI::ValidationError("--shard",
+                                   "the stored settings combine the drawings into one PDF; give "
+                                   "--no-combine with --shard");
+      }
+      req.shard = part;
     }
     req.app_folder = text::WithTrailingSeparator(
         app_folder.empty() ? defaults.program_folder : SystemInputFiles().Absolute(app_folder),

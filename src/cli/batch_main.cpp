@@ -106,6 +106,15 @@ int main(int argc, char** argv) {
   request.drawings = inputs.drawings;
   request.refused = inputs.refused;
   request.same_as = inputs.same_as;
+  if (request.shard) {
+    request.all_drawings = request.drawings.size();
+    request.drawings = cli::ShardDrawings(request.drawings, request.same_as, *request.shard,
+                                          cli::SystemInputFiles());
+    if (request.drawings.empty() && !request.quiet) {
+      std::fprintf(stderr, "plotxfer-batch: part %zu of %zu holds none of the %zu drawings\n",
+                   request.shard->number, request.shard->count, request.all_drawings);
+    }
+  }
   if (RunCombines(request.options, request.drawings.size()) &&
       request.drawings.size() > cli::kMaxCombinedDrawings) {
     std::fprintf(stderr, "plotxfer-batch: a combined PDF takes at most %zu drawings, not %zu\n",

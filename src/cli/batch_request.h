@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct BatchRequest {
   double timeout_seconds = 0;  // 0: a tool is never stopped
   int wait_seconds = 0;  // --wait: how long a busy folder or utility is waited for; < 0: no limit
   bool skip_up_to_date = false;
+  std::optional<Shard> shard;    // --shard: this run converts only its part of the drawings
+  std::size_t all_drawings = 0;  // with --shard: the drawings of every part together
 };
 
 // Where the defaults come from: the options record before any argument is applied (the settings

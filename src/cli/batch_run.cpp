@@ -355,6 +355,11 @@ class ReportWriter {
     record_.skip_up_to_date = request.skip_up_to_date;
     record_.timeout_seconds = request.timeout_seconds;
     record_.settings_warning = request.settings_warning;
+    if (request.shard) {
+      record_.shard_number = request.shard->number;
+      record_.shard_count = request.shard->count;
+      record_.all_drawings = request.all_drawings;
+    }
   }
 
   // The status to exit with: a report that cannot be written fails a run that converted.

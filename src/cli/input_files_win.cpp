@@ -1,4 +1,7 @@
 #include <windows.h>
+#include <winternl.h>
+
+#include <map>
 
 #include "cli/input_files.h"
 
@@ -18,21 +21,28 @@ class WindowsInputFiles : public InputFiles {
     if (h == INVALID_HANDLE_VALUE) {
       return std::nullopt;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool special = GetFileType(h) != FILE_TYPE_DISK;  // a console, device or pipe
-    const BOOL ok = special || GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    if (!ok) {
-      return std::nullopt;
+    // A console, device or pipe has no identity to compare.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+      CloseHandle(h);
+      FileFacts facts;
+      facts.special = true;
+      return facts;
     }
-    FileFacts facts;
-    facts.special = special;
-    facts.folder = !special && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    facts.device = info.dwVolumeSerialNumber;
-    facts.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    facts.modified = static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-        info.ftLastWriteTime.dwLowDateTime);
+    FILE_BASIC_INFO basic{};
+    IO_STATUS_BLOCK io{};
+    FILE_INTERNAL_INFORMATION internal{};
+    std::optional<FileFacts> facts;
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
+        NtQueryInformationFile(h, &io, &internal, sizeof internal, FileInternalInformation) >= 0) {
+      facts.emplace();
+      facts->folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      facts->index = static_cast<std::uint64_t>(internal.IndexNumber.QuadPart);
+      facts->modified = basic.LastWriteTime.QuadPart;
+      if (!DeviceOf(h, path, facts->index, &facts->device)) {
+        facts.reset();
+      }
+    }
+    CloseHandle(h);
     return facts;
   }
 
@@ -73,6 +83,75 @@ class WindowsInputFiles : public InputFiles {
   }
 
   bool ExpandsWildcards() const override { return true; }
+
+ private:
+  // The device of a file is its volume's serial number, but Wine answers that through its
+  // mount manager in another process, a round trip that cost more than all the rest of a
+  // drawing's checks. Only files of equal index can be one file, so the first file of an index
+  // gets device 0 without asking, and volumes are asked only when a second file of that index
+  // comes: files of one index then share a device exactly when they share a volume.
+  bool DeviceOf(HANDLE h, const std::string& path, std::uint64_t index, std::uint64_t* device) {
+    std::vector<Volume>& volumes = volumes_by_index_[index];
+    if (volumes.empty()) {
+      volumes.push_back({std::nullopt, path, false});
+      *device = 0;
+      return true;
+    }
+    Volume& first = volumes.front();
+    // Asked again by the same path (an up-to-date test after the gathering): the same place.
+    if (path == first.path) {
+      *device = 0;
+      return true;
+    }
+    const std::optional<DWORD> serial = SerialOf(h);
+    if (!serial) {
+      return false;
+    }
+    if (!first.asked) {
+      first.serial = SerialOfFile(first.path, index);
+      first.asked = true;
+    }
+    for (std::size_t i = 0; i < volumes.size(); ++i) {
+      if (volumes[i].serial == serial) {
+        *device = i;
+        return true;
+      }
+    }
+    *device = volumes.size();
+    volumes.push_back({serial, std::string(), true});
+    return true;
+  }
+
+  static std::optional<DWORD> SerialOf(HANDLE h) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info)) {
+      return std::nullopt;
+    }
+    return info.dwVolumeSerialNumber;
+  }
+
+  // The volume of the file first seen at path, if path still names it; none otherwise, which
+  // makes it differ from every later file.
+  static std::optional<DWORD> SerialOfFile(const std::string& path, std::uint64_t index) {
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool same =
+        GetFileInformationByHandle(h, &info) &&
+        ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) == index;
+    CloseHandle(h);
+    return same ? std::optional<DWORD>(info.dwVolumeSerialNumber) : std::nullopt;
+  }
+
+  struct Volume {
+    std::optional<DWORD> serial;  // none: not asked yet, or no answer
+    std::string path;             // of the first file of the index
+    bool asked = false;
+  };
+  std::map<std::uint64_t, std::vector<Volume>> volumes_by_index_;
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <set>
+#include <utility>
 #include <unordered_map>
 
 #include "platform/shell_text.h"
@@ -400,6 +402,62 @@ std::vector<ListEntry> ListFileEntries(std::string_view bytes) {
   decoder.Feed(bytes, &entries);
   decoder.Finish(&entries);
   return entries;
+}
+
+bool ParseShard(std::string_view text, Shard* shard, std::string* why) {
+  const std::size_t slash = text.find('/');
+  std::size_t parts[2] = {0, 0};
+  const std::string_view digits[2] = {text.substr(0, slash), slash == std::string_view::npos
+                                                                 ? std::string_view()
+                                                                 : text.substr(slash + 1)};
+  for (int i = 0; i < 2; ++i) {
+    if (digits[i].empty() || digits[i].size() > 6 ||
+        digits[i].find_first_not_of("0123456789") != std::string_view::npos) {
+      *why = "expected K/N, as in 2/8";
+      return false;
+    }
+    for (const char c : digits[i]) {
+      parts[i] = parts[i] * 10 + static_cast<std::size_t>(c - '0');
+    }
+  }
+  if (parts[1] == 0 || parts[0] == 0 || parts[0] > parts[1]) {
+    *why = "K must be from 1 to N";
+    return false;
+  }
+  *shard = Shard{parts[0], parts[1]};
+  return true;
+}
+
+std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings,
+                                       const std::map<std::string, std::string>& same_as,
+                                       const Shard& shard, InputFiles& files) {
+  const auto first_name = [&](const std::string& drawing) -> const std::string& {
+    const std::string* name = &drawing;
+    for (auto other = same_as.find(*name); other != same_as.end() && other->second != *name;
+         other = same_as.find(*name)) {
+      name = &other->second;
+    }
+    return *name;
+  };
+  std::vector<std::pair<std::string, const std::string*>> ordered;
+  for (const std::string& drawing : drawings) {
+    if (same_as.count(drawing) == 0) {
+      ordered.emplace_back(files.Absolute(drawing), &drawing);
+    }
+  }
+  std::sort(ordered.begin(), ordered.end(),
+            [](const auto& a, const auto& b) { return text::NameBefore(a.first, b.first); });
+  std::set<std::string> mine;
+  for (std::size_t i = shard.number - 1; i < ordered.size(); i += shard.count) {
+    mine.insert(*ordered[i].second);
+  }
+  std::vector<std::string> part;
+  for (const std::string& drawing : drawings) {
+    if (mine.count(first_name(drawing)) != 0) {
+      part.push_back(drawing);
+    }
+  }
+  return part;
 }
 
 ExpandedInputs ExpandInputs(const std::vector<InputSource>& sources, const InputRules& rules,

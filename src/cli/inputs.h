@@ -59,6 +59,23 @@ struct ExpandedInputs {
 ExpandedInputs ExpandInputs(const std::vector<InputSource>& sources, const InputRules& rules,
                             InputFiles& files, std::FILE* standard_input);
 
+// One part of a run spread over N machines or tasks: the number-th of count, from 1.
+struct Shard {
+  std::size_t number = 1;
+  std::size_t count = 1;
+};
+
+// "K/N", 1 <= K <= N, in decimal digits only; false with a reason otherwise.
+bool ParseShard(std::string_view text, Shard* shard, std::string* why);
+
+// The drawings of one shard. The drawings are ordered by their absolute paths, so that every
+// shard of the same inputs computes the same split whatever order the arguments came in, and,
+// counting from 0, those whose position is number-1 modulo count are this shard's, in the order
+// they were given. A drawing that is another name of an earlier one (same_as) goes with it.
+std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings,
+                                       const std::map<std::string, std::string>& same_as,
+                                       const Shard& shard, InputFiles& files);
+
 // One path of a list file, in the narrow encoding; or why its line gives none.
 struct ListEntry {
   std::size_t line = 0;  // 1-based

@@ -99,6 +99,11 @@ std::string ReportJson(const RunRecord& record, std::string (*to_utf8)(const std
         {"same_as", counts.same_as}}},
       {"exit_status", record.exit_status},
   };
+  if (record.shard_count > 0) {
+    report["shard"] = {{"number", record.shard_number},
+                       {"count", record.shard_count},
+                       {"all_drawings", record.all_drawings}};
+  }
   return report.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 

@@ -36,6 +36,10 @@ struct RunRecord {
   std::vector<RowRecord> rows;
   int exit_status = 0;
   std::string settings_warning;  // the stored settings could not be read
+  // With --shard: which part of how many this run was, and the drawings of all parts together.
+  std::size_t shard_number = 0;  // 0: not a part
+  std::size_t shard_count = 0;
+  std::size_t all_drawings = 0;
 };
 
 struct RunCounts {

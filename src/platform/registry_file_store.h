@@ -7,10 +7,11 @@
 // lose nothing, and a crash leaves the old file or the new one. A group of writes (BeginWrites to
 // EndWrites) holds the lock throughout and puts the file back once, at its end. Readers take no
 // lock; they see the old file or the new one. A file that cannot be parsed is renamed aside
-// (".bad", or
-// ".bad.1" and on when that is taken) and read as empty, so defaults apply; it is never
-// overwritten while it is still in the way.
+// (".bad", or ".bad.1" and on when that is taken) and read as empty, so defaults apply; it is
+// never overwritten while it is still in the way. What the registry editor exports today (REGEDIT5,
+// UTF-16) is read as well; the next write puts it back as REGEDIT4 in UTF-8.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/settings/regedit_file.h"
@@ -21,6 +22,7 @@ namespace plotxfer::platform {
 class RegistryFileStore : public ValueStore {
  public:
   explicit RegistryFileStore(std::string path);
+  ~RegistryFileStore() override;
 
   StoreStatus Query(const std::string& key, const std::string& name, void* buffer,
                     std::uint32_t* size, std::uint32_t* type) override;
@@ -41,16 +43,21 @@ class RegistryFileStore : public ValueStore {
   // are used"); empty while every read found a good file or none.
   const std::string& fallback() const { return fallback_; }
 
+  // The file as read or written last, and what it holds (no bytes: there was no file), so that
+  // the same file is parsed once.
+  struct LoadCache {
+    std::optional<std::string> bytes;
+    std::optional<RegeditFile> parsed;
+  };
+
  private:
   struct Group;
-  static StoreStatus Lookup(const RegeditFile& file, const std::string& key,
-                            const std::string& name, void* buffer, std::uint32_t* size,
-                            std::uint32_t* type);
   void NoteFallback(const std::string& why, const std::string& outcome);
 
   std::string path_;
   bool keep_broken_file_ = false;
   std::string fallback_;
+  LoadCache cache_;
   int depth_ = 0;
   std::shared_ptr<Group> group_;
 };

@@ -101,38 +101,41 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes, bool* too_
 
 enum class LoadResult { kLoaded, kCorrupt, kError };
 
-// The file's keys; a missing file is an empty one. *why says what is wrong with a file that
-// gives no keys.
-LoadResult Load(const std::string& path, RegeditFile* file, std::string* why = nullptr) {
+// Reads the file into cache->parsed; a missing file is an empty one. *why says what is wrong
+// with a file that gives no keys. A file with the same bytes as the one read last is not parsed
+// again: start-up asks for a score of values, one query each.
+LoadResult Load(const std::string& path, std::string* why, RegistryFileStore::LoadCache* cache) {
   std::string bytes;
   bool too_large = false;
-  const auto say = [&](std::string text) {
-    if (why != nullptr) {
-      *why = std::move(text);
-    }
-  };
   switch (ReadWholeFile(path, &bytes, &too_large)) {
     case ReadResult::kMissing:
-      *file = RegeditFile();
+      cache->bytes.reset();
+      cache->parsed = RegeditFile();
       return LoadResult::kLoaded;
     case ReadResult::kError:
-      say(errno != 0 ? std::string("cannot be read (") + std::strerror(errno) + ")"
-                     : std::string("is no file that can be read"));
+      *why = errno != 0 ? std::string("cannot be read (") + std::strerror(errno) + ")"
+                        : std::string("is no file that can be read");
+      cache->parsed.reset();
       return LoadResult::kError;
     case ReadResult::kRead:
       break;
   }
   if (too_large) {
-    say("is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) +
-        " MiB: no settings file");
+    *why =
+        "is larger than " + std::to_string(kMaxFileSize / (1024 * 1024)) + " MiB: no settings file";
+    cache->parsed.reset();
     return LoadResult::kCorrupt;
   }
-  std::optional<RegeditFile> parsed = RegeditFile::Parse(bytes);
-  if (!parsed) {
-    say("cannot be parsed as a registry export");
+  if (cache->parsed && cache->bytes == bytes) {
+    return LoadResult::kLoaded;
+  }
+  std::string error;
+  cache->parsed = RegeditFile::Parse(bytes, &error);
+  if (!cache->parsed) {
+    *why = "cannot be parsed as a registry export (" + error + ")";
     return LoadResult::kCorrupt;
   }
-  *file = std::move(*parsed);
+  cache->bytes = std::move(bytes);
   return LoadResult::kLoaded;
 }
 
@@ -200,9 +203,12 @@ class FileLock {
 };
 
 // Takes the file for a change under lock: loads it, moving a corrupt one aside first.
-bool LoadForChange(const std::string& path, RegeditFile* file) {
-  switch (Load(path, file)) {
+bool LoadForChange(const std::string& path, RegistryFileStore::LoadCache* cache,
+                   RegeditFile* file) {
+  std::string why;
+  switch (Load(path, &why, cache)) {
     case LoadResult::kLoaded:
+      *file = *cache->parsed;
       return true;
     case LoadResult::kCorrupt:
       // Never write over a file that could not be read; start afresh once it is out of the way.
@@ -217,85 +223,9 @@ bool LoadForChange(const std::string& path, RegeditFile* file) {
   return false;
 }
 
-}  // namespace
-
-struct RegistryFileStore::Group {
-  explicit Group(const std::string& path) : lock(path) {}
-  FileLock lock;
-  RegeditFile file;
-  bool ok = false;
-};
-
-RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) {
-}
-
-void RegistryFileStore::BeginWrites() {
-  if (depth_++ > 0) {
-    return;
-  }
-  const bool folder = !path_.empty() && MakeFolders(FolderOf(path_));
-  group_ = std::make_shared<Group>(path_);
-  group_->ok = folder && group_->lock.held() && LoadForChange(path_, &group_->file);
-}
-
-bool RegistryFileStore::EndWrites() {
-  if (depth_ == 0 || --depth_ > 0) {
-    return depth_ >= 0 && (group_ == nullptr || group_->ok);
-  }
-  const bool stored =
-      group_ != nullptr && group_->ok && ReplaceFileContents(path_, group_->file.Serialize());
-  group_.reset();  // lets the lock go
-  return stored;
-}
-
-void RegistryFileStore::NoteFallback(const std::string& why, const std::string& outcome) {
-  if (fallback_.empty()) {
-    fallback_ = "the settings file " + path_ + " " + why + "; " + outcome +
-                " and the default settings are used";
-  }
-}
-
-StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& name, void* buffer,
-                                     std::uint32_t* size, std::uint32_t* type) {
-  if (path_.empty()) {
-    return StoreStatus::kFailed;
-  }
-  if (group_ != nullptr) {  // what the group has set so far; we hold the lock already
-    return group_->ok ? Lookup(group_->file, key, name, buffer, size, type) : StoreStatus::kFailed;
-  }
-  RegeditFile file;
-  std::string why;
-  LoadResult loaded = Load(path_, &file, &why);
-  if (loaded == LoadResult::kCorrupt && keep_broken_file_) {
-    NoteFallback(why, "it is left as it is");
-    return StoreStatus::kNotFound;
-  }
-  if (loaded == LoadResult::kCorrupt) {
-    // Look again under the lock: a writer may have replaced the file meanwhile.
-    FileLock lock(path_);
-    std::string aside;
-    if (lock.held()) {
-      loaded = Load(path_, &file, &why);
-      if (loaded == LoadResult::kCorrupt) {
-        NoteFallback(why, MoveAside(path_, &aside) ? "it was renamed to " + aside
-                                                   : "it could not be renamed aside");
-      }
-    }
-    if (loaded == LoadResult::kCorrupt) {
-      return StoreStatus::kNotFound;  // read as empty: the caller keeps its defaults
-    }
-  }
-  if (loaded == LoadResult::kError) {
-    NoteFallback(why, "it is left as it is");
-    return StoreStatus::kFailed;
-  }
-  return Lookup(file, key, name, buffer, size, type);
-}
-
-StoreStatus RegistryFileStore::Lookup(const RegeditFile& file, const std::string& key,
-                                      const std::string& name, void* buffer, std::uint32_t* size,
-                                      std::uint32_t* type) {
-  const RegeditValue* value = file.Find(FullKey(key), name);
+// A value's data into the caller's buffer, as the registry hands it over.
+StoreStatus CopyValue(const RegeditValue* value, void* buffer, std::uint32_t* size,
+                      std::uint32_t* type) {
   if (value == nullptr) {
     return StoreStatus::kNotFound;
   }
@@ -314,6 +244,91 @@ StoreStatus RegistryFileStore::Lookup(const RegeditFile& file, const std::string
   return StoreStatus::kOk;
 }
 
+}  // namespace
+
+// The file as read when the group took the lock, with every Set since; put back once.
+struct RegistryFileStore::Group {
+  explicit Group(const std::string& path) : lock(path) {}
+  FileLock lock;
+  RegeditFile file;
+  bool ok = false;
+};
+
+RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) {
+}
+
+RegistryFileStore::~RegistryFileStore() = default;
+
+void RegistryFileStore::BeginWrites() {
+  if (depth_++ > 0) {
+    return;
+  }
+  const bool folder = !path_.empty() && MakeFolders(FolderOf(path_));
+  group_ = std::make_shared<Group>(path_);
+  group_->ok = folder && group_->lock.held() && LoadForChange(path_, &cache_, &group_->file);
+}
+
+bool RegistryFileStore::EndWrites() {
+  if (depth_ == 0 || --depth_ > 0) {
+    return depth_ >= 0 && (group_ == nullptr || group_->ok);
+  }
+  bool stored = false;
+  if (group_ != nullptr && group_->ok) {
+    std::string written = group_->file.Serialize();
+    stored = ReplaceFileContents(path_, written);
+    if (stored) {
+      cache_.bytes = std::move(written);
+      cache_.parsed = std::move(group_->file);
+    }
+  }
+  group_.reset();  // lets the lock go
+  return stored;
+}
+
+void RegistryFileStore::NoteFallback(const std::string& why, const std::string& outcome) {
+  if (fallback_.empty()) {
+    fallback_ = "the settings file " + path_ + " " + why + "; " + outcome +
+                " and the default settings are used";
+  }
+}
+
+StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& name, void* buffer,
+                                     std::uint32_t* size, std::uint32_t* type) {
+  if (path_.empty()) {
+    return StoreStatus::kFailed;
+  }
+  if (group_ != nullptr) {  // what the group has set so far; we hold the lock already
+    return group_->ok ? CopyValue(group_->file.Find(FullKey(key), name), buffer, size, type)
+                      : StoreStatus::kFailed;
+  }
+  std::string why;
+  LoadResult loaded = Load(path_, &why, &cache_);
+  if (loaded == LoadResult::kCorrupt && keep_broken_file_) {
+    NoteFallback(why, "it is left as it is");
+    return StoreStatus::kNotFound;
+  }
+  if (loaded == LoadResult::kCorrupt) {
+    // Look again under the lock: a writer may have replaced the file meanwhile.
+    FileLock lock(path_);
+    std::string aside;
+    if (lock.held()) {
+      loaded = Load(path_, &why, &cache_);
+      if (loaded == LoadResult::kCorrupt) {
+        NoteFallback(why, MoveAside(path_, &aside) ? "it was renamed to " + aside
+                                                   : "it could not be renamed aside");
+      }
+    }
+    if (loaded == LoadResult::kCorrupt) {
+      return StoreStatus::kNotFound;  // read as empty: the caller keeps its defaults
+    }
+  }
+  if (loaded == LoadResult::kError) {
+    NoteFallback(why, "it is left as it is");
+    return StoreStatus::kFailed;
+  }
+  return CopyValue(cache_.parsed->Find(FullKey(key), name), buffer, size, type);
+}
+
 StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& name,
                                    std::uint32_t type, const void* data, std::uint32_t size) {
   if (path_.empty() || (data == nullptr && size > 0)) {
@@ -323,23 +338,27 @@ StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& na
       size > 0 ? std::string(static_cast<const char*>(data), size) : std::string();
   if (group_ != nullptr) {
     // Stored with the whole group at its end.
-    if (!group_->ok || !group_->file.Set(FullKey(key), name, type, bytes)) {
-      return StoreStatus::kFailed;
-    }
-    return StoreStatus::kOk;
+    return group_->ok && group_->file.Set(FullKey(key), name, type, bytes) ? StoreStatus::kOk
+                                                                           : StoreStatus::kFailed;
   }
   if (!MakeFolders(FolderOf(path_))) {
     return StoreStatus::kFailed;
   }
   FileLock lock(path_);
   RegeditFile file;
-  if (!lock.held() || !LoadForChange(path_, &file)) {
+  if (!lock.held() || !LoadForChange(path_, &cache_, &file)) {
     return StoreStatus::kFailed;
   }
   if (!file.Set(FullKey(key), name, type, bytes)) {
     return StoreStatus::kFailed;
   }
-  return ReplaceFileContents(path_, file.Serialize()) ? StoreStatus::kOk : StoreStatus::kFailed;
+  std::string written = file.Serialize();
+  if (!ReplaceFileContents(path_, written)) {
+    return StoreStatus::kFailed;
+  }
+  cache_.bytes = std::move(written);
+  cache_.parsed = std::move(file);
+  return StoreStatus::kOk;
 }
 
 std::string DefaultRegistryFilePath() {

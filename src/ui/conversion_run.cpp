@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/drawing/header.h"
+#include "core/convert/combined_pdf.h"
 #include "core/text/codepage.h"
 #include "ui/failure_reason.h"
 #include "ui/main_dialog.h"
@@ -28,16 +29,27 @@ int StatusTextId(RowStatus status) {
   return 0;
 }
 
+}  // namespace
+
 class DialogRunObserver : public RunObserver {
  public:
-  explicit DialogRunObserver(MainDialog& dialog, DialogView& view) : dialog_(dialog), view_(view) {}
+  DialogRunObserver(MainDialog& dialog, DialogView& view, const CommandContext& ctx,
+                    const std::vector<std::string>& drawings)
+      : dialog_(dialog), view_(view), ctx_(ctx), drawings_(drawings) {}
 
   bool prepared() const { return prepared_; }
 
   void RunPreparing() override {
     prepared_ = true;
+    // A stop asked for before this run belongs to no run; from here on one is kept until the
+    // run ends, however it arrives.
     dialog_.AbortFlag = 0;
+    dialog_.end_after_run_ = false;
+    dialog_.run_row_ = 0;
+    dialog_.run_total_ = drawings_.size();
     dialog_.EnableRunControls(false);
+    // Execute, which may have had the focus, is disabled now: Abort is what the user may want.
+    view_.Focus(IDC_ABORT);
     dialog_.CaptureOptions();
     // Failures are silent here: the run goes on with the options and parameter file there are.
     const DialogServices& s = dialog_.services();
@@ -53,9 +65,11 @@ class DialogRunObserver : public RunObserver {
 
   void RunStarted(std::size_t drawing_count) override {
     dialog_.ClearRowFailures();
+    dialog_.outputs_.clear();
     for (std::size_t row = 0; row < drawing_count; ++row) {
       view_.ListSetUiCell(static_cast<int>(row), 2, "");
     }
+    view_.ShowRunProgress(0, drawing_count, false);
     view_.Repaint();
   }
 
@@ -70,14 +84,56 @@ class DialogRunObserver : public RunObserver {
     view_.Repaint();
   }
 
-  void RowStarted(std::size_t, const std::string&) override {}
-  void RowFinished(std::size_t, const std::string&, ConversionResult, const std::string&) override {
+  void RowStarted(std::size_t row, const std::string&) override {
+    dialog_.run_row_ = row + 1;
+    dialog_.ShowRunTitle();
+  }
+
+  void RowFinished(std::size_t row, const std::string& drawing, ConversionResult result,
+                   const std::string&) override {
+    ++finished_;
+    if (result == Converted) {
+      dialog_.outputs_[drawing] = RunOutputPath(ctx_, drawings_, row);
+    } else {
+      failed_ = true;
+    }
+    view_.ShowRunProgress(finished_, drawings_.size(), failed_);
   }
 
  private:
   MainDialog& dialog_;
   DialogView& view_;
+  const CommandContext& ctx_;
+  const std::vector<std::string>& drawings_;
   bool prepared_ = false;
+  std::size_t finished_ = 0;
+  bool failed_ = false;
+};
+
+namespace {
+
+// Ends the run's look on every way out of OnExecute, an exception included: a dialog left with
+// every control disabled could only be killed.
+class RunEnd {
+ public:
+  RunEnd(MainDialog& dialog, const DialogRunObserver& observer)
+      : dialog_(dialog), observer_(observer) {}
+  ~RunEnd() {
+    if (!observer_.prepared()) {
+      return;
+    }
+    try {
+      dialog_.FinishRun();
+    } catch (...) {
+      // Nothing more can be given back; what was unlocked stays unlocked.
+    }
+  }
+  RunEnd(const RunEnd&) = delete;
+  RunEnd& operator=(const RunEnd&) = delete;
+
+ private:
+  MainDialog& dialog_;
+  const DialogRunObserver& observer_;
 };
 
 }  // namespace
@@ -128,12 +184,51 @@ std::string MainDialog::RowTip(int row) const {
 }
 
 bool MainDialog::PumpMessages() {
-  AbortFlag = 0;
+  // The flag is not cleared here: a click answered while a tool ran (a sent message) has set it
+  // already, and must stop the run as surely as one waiting in the queue.
   if (!view().ProcessPendingMessages()) {
     AbortFlag = 1;  // the quit message: the run ends as by Abort, and the program after it
     return true;
   }
   return AbortFlag != 0;
+}
+
+void MainDialog::OnAbort() {
+  AbortFlag = 1;
+  if (running_) {
+    LatchStop();
+  }
+}
+
+void MainDialog::LatchStop() {
+  AbortFlag = 1;
+  // Clicked once is enough: the button says so by going grey, the title says what comes next.
+  if (view().FocusedControl() == IDC_ABORT) {
+    view().Focus(IDC_DRAWING_LIST);
+  }
+  view().Enable(IDC_ABORT, false);
+  ShowRunTitle();
+}
+
+void MainDialog::ShowRunTitle() {
+  std::string title = view().LoadText(IDS_APP_TITLE);
+  if (run_row_ > 0) {
+    title += " (" + std::to_string(run_row_) + "/" + std::to_string(run_total_) + ")";
+  }
+  if (AbortFlag != 0) {
+    title += " - " + view().LoadText(IDS_RUN_STOPPING);
+  }
+  view().SetTitle(title);
+}
+
+void MainDialog::FinishRun() {
+  EnableRunControls(true);
+  UpdateRunButtons();
+  view().Focus(view().IsEnabled(IDC_EXECUTE) ? IDC_EXECUTE : IDC_DRAWING_LIST);
+  run_row_ = 0;
+  view().SetTitle(view().LoadText(IDS_APP_TITLE));
+  view().ShowRunProgress(0, 0, false);
+  view().FlashIfInBackground();
 }
 
 void MainDialog::OnExecute() {
@@ -146,15 +241,19 @@ void MainDialog::OnExecute() {
     return;
   }
   const CommandContext ctx{*s.record, s.char_vector_font, s.path_style, s.code_page};
-  DialogRunObserver observer(*this, view());
-  const RunOutcome outcome =
-      ExecuteRun(ctx, *s.conversion, *s.run_ports, AppFolder, DrawingPaths, observer);
+  DialogRunObserver observer(*this, view(), ctx, DrawingPaths);
+  const RunOutcome outcome = [&] {
+    const RunEnd end(*this, observer);
+    return ExecuteRun(ctx, *s.conversion, *s.run_ports, AppFolder, DrawingPaths, observer);
+  }();
 
   int message = 0;
   switch (outcome.refusal) {
     case RunRefusal::OutputUtilityRunning:
-    case RunRefusal::FolderInUse:  // another run renders through the same files right now
       message = IDS_UTILITY_BUSY;
+      break;
+    case RunRefusal::FolderInUse:  // another run renders through the same files right now
+      message = IDS_FOLDER_IN_USE;
       break;
     case RunRefusal::ProcessListUnavailable:
       message = IDS_UTILITY_FAILED;
@@ -170,9 +269,6 @@ void MainDialog::OnExecute() {
     refused.buttons = MessageButtons::Ok;
     refused.icon = MessageIcon::Error;
     view().ShowMessage(refused);
-  }
-  if (observer.prepared()) {
-    EnableRunControls(true);
   }
 }
 

@@ -6,6 +6,7 @@
 // Two encodings meet here. Paths (and list cells taken from paths) are narrow strings in the
 // platform's narrow encoding, the ANSI code page on Windows. The program's own texts from the
 // string table are UTF-8, so that they survive any ANSI code page on their way to the screen.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct MessageRequest {
   MessageButtons buttons = MessageButtons::Ok;
   MessageIcon icon = MessageIcon::Warning;
   bool task_modal = false;
+  bool default_no = false;  // Yes/No with No as the default button
 };
 
 struct FileRequest {
@@ -47,6 +49,13 @@ struct ShellName {
     name.held = false;
     return name;
   }
+};
+
+// One item of a popup menu.
+struct MenuItem {
+  int command;
+  std::string text;  // UTF-8
+  bool enabled = true;
 };
 
 struct FolderRequest {
@@ -111,6 +120,23 @@ class DialogView {
   // Whether files dropped on the dialog are taken; a window that takes none shows the no-drop
   // cursor.
   virtual void AcceptDrops(bool accept) = 0;
+
+  // What a run shows outside the list, and what the rows open.
+  // The control of the dialog that has the keyboard focus; 0 when none has.
+  virtual int FocusedControl() const = 0;
+  virtual void SetTitle(const std::string& utf8) = 0;
+  // The task-bar button's progress: done of total rows, in the error state once a row failed;
+  // total 0 takes the progress away.
+  virtual void ShowRunProgress(std::size_t done, std::size_t total, bool failed) = 0;
+  // Flashes the task-bar button until the dialog comes forward, when another window is in front.
+  virtual void FlashIfInBackground() = 0;
+  // Opens a file with the program associated with it.
+  virtual void OpenWithShell(const std::string& narrow_path) = 0;
+  // Opens the file's folder with the file selected.
+  virtual void ShowInFolder(const std::string& narrow_path) = 0;
+  // A popup menu at the pointer, or beside the list's focused row when opened from the keyboard;
+  // the chosen command, 0 when none.
+  virtual int TrackMenu(const std::vector<MenuItem>& items) = 0;
 };
 
 }  // namespace plotxfer::ui

@@ -115,10 +115,6 @@ void MainDialog::OnSelFolder() {
   FolderType = 1;
 }
 
-void MainDialog::OnAbort() {
-  AbortFlag = 1;
-}
-
 void MainDialog::CaptureOptions() {
   DialogView& v = view();
   PdfOrImage = v.IsChecked(IDC_PDF) ? 0 : 1;

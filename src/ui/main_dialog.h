@@ -4,6 +4,7 @@
 // paint handlers around it.
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,27 @@ class MainDialog {
   // quit message came.
   bool PumpMessages();
 
+  // A run's end, whatever ended it: the controls unlocked, the focus, title and task-bar button
+  // given back, the task-bar button flashed when another window is in front.
+  void FinishRun();
+
+  // Where Exit, Escape and the close box come from: they share the cancel command.
+  enum class CancelSource { ExitButton, EscapeKey, CloseBox };
+  // Each answers whether the dialog ends now. With drawings listed neither Enter nor Escape ends
+  // it; the close box during a run asks whether to stop after the drawing under way and end.
+  bool OnAccept();
+  bool OnCancelCommand(CancelSource source);
+  // A close confirmed during the run that has just ended: the dialog ends now.
+  bool end_requested() const { return end_after_run_; }
+
+  // What the rows made (row_output.cpp). A row's output, or empty when it made none (not
+  // converted, or not in a run since it was listed).
+  std::string RowOutput(int row) const;
+  // Double-click or Enter on a row: its output opens with the program associated with it.
+  void OnRowActivated(int row);
+  // Right-click on a row: open its output, its folder, or remove the selected rows.
+  void OnRowMenu(int row);
+
   // Reads the option controls into the working copy (the run does this at its start).
   void CaptureOptions();
   // The eight captured values, as the settings store saves them at run start.
@@ -173,6 +195,19 @@ class MainDialog {
   void NoteNotAdded(const ShellName& name, NotAddedReason reason);
   // One message about NotAddedFiles, when there are any.
   void ReportNotAdded();
+  // The title during a run: the drawing under way of the run's total, and that the run stops
+  // after it once a stop was asked for.
+  void ShowRunTitle();
+  // A stop asked for during a run (Abort, or a confirmed close): remembered until the next run
+  // starts, and shown at once.
+  void LatchStop();
+
+  friend class DialogRunObserver;
+  std::size_t run_row_ = 0;    // the drawing under way, counted from 1; 0 before the first
+  std::size_t run_total_ = 0;  // drawings in the run
+  bool end_after_run_ = false;
+  // The outputs of the last run's converted drawings, by drawing path.
+  std::map<std::string, std::string> outputs_;
 
   DialogView* view_ = nullptr;
   DialogServices services_;

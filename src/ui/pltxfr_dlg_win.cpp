@@ -1,5 +1,8 @@
 #include "ui/pltxfr_dlg_win.h"
 
+#include <commctrl.h>
+#include <windowsx.h>
+
 #include "platform/codepage.h"
 #include "platform/file_lock.h"
 #include "platform/files.h"
@@ -65,7 +68,7 @@ std::span<const wingui::CommandEntry<PLTXFRDlg>> PLTXFRDlg::CommandTable() {
       {IDC_ADD_FILE, BN_CLICKED, &PLTXFRDlg::OnAddFile},
       {IDC_DELETE_FILE, BN_CLICKED, &PLTXFRDlg::OnDeleteFile},
       {IDC_BROWSE_FOLDER, BN_CLICKED, &PLTXFRDlg::OnBrowseFolder},
-      {IDC_EXECUTE, BN_CLICKED, &PLTXFRDlg::OnExecute},
+      {IDC_EXECUTE, BN_CLICKED, &PLTXFRDlg::OnExecuteClicked},
       {IDC_OUTPUT_SETTINGS, BN_CLICKED, &PLTXFRDlg::OnOutputSettings},
   };
   return table;
@@ -85,30 +88,12 @@ BOOL PLTXFRDlg::OnInitDialog() {
   return default_focus ? TRUE : FALSE;
 }
 
-bool PLTXFRDlg::OnNotify(NMHDR* header, LRESULT* result) {
-  if (header->idFrom == IDC_DRAWING_LIST && header->code == LVN_GETINFOTIPW) {
-    FillRowTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
-    *result = 0;
-    return true;
-  }
-  return false;
-}
-
 void PLTXFRDlg::FillRowTip(NMLVGETINFOTIPW& tip) const {
   const std::string reason = RowTip(tip.iItem);
   if (reason.empty() || tip.pszText == nullptr || tip.cchTextMax <= 0) {
     return;
   }
   lstrcpynW(tip.pszText, wingui::Utf8ToWide(reason).c_str(), tip.cchTextMax);
-}
-
-bool PLTXFRDlg::HandleMessage(UINT msg, WPARAM wparam, LPARAM, INT_PTR* result) {
-  if (msg == WM_DROPFILES) {
-    TakeDrop(reinterpret_cast<HDROP>(wparam));
-    *result = TRUE;
-    return true;
-  }
-  return false;
 }
 
 void PLTXFRDlg::TakeDrop(HDROP drop) {
@@ -160,17 +145,91 @@ HICON PLTXFRDlg::OnQueryDragIcon() {
   return icon_;
 }
 
+void PLTXFRDlg::OnExecuteClicked() {
+  OnExecute();
+  if (end_requested()) {
+    EndDialog(IDCANCEL);
+  }
+}
+
 void PLTXFRDlg::OnOK() {
-  // Enter outside a push button ends the dialog like Exit, but never under a running conversion.
-  if (MayEnd()) {
+  // Enter outside a push button.
+  if (OnAccept()) {
     EndDialog(IDOK);
   }
 }
 
 void PLTXFRDlg::OnCancel() {
-  if (MayEnd()) {
-    Dialog::OnCancel();
+  // Escape and Exit both come as the cancel command of the Exit button; only the key's state
+  // tells them apart.
+  const bool escape = (GetKeyState(VK_ESCAPE) & 0x8000) != 0;
+  if (OnCancelCommand(escape ? CancelSource::EscapeKey : CancelSource::ExitButton)) {
+    EndDialog(IDCANCEL);
   }
+}
+
+void PLTXFRDlg::OnClose() {
+  if (OnCancelCommand(CancelSource::CloseBox)) {
+    EndDialog(IDCANCEL);
+  }
+}
+
+bool PLTXFRDlg::OnNotify(NMHDR* header, LRESULT* result) {
+  if (header->idFrom == IDC_DRAWING_LIST && header->code == LVN_GETINFOTIPW) {
+    FillRowTip(*reinterpret_cast<NMLVGETINFOTIPW*>(header));
+    *result = 0;
+    return true;
+  }
+  if (header->idFrom == IDC_DRAWING_LIST && header->code == NM_DBLCLK) {
+    const auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(header);
+    if (activate->iItem >= 0) {
+      OnRowActivated(activate->iItem);
+    }
+  }
+  return false;
+}
+
+void PLTXFRDlg::OnListContextMenu(LPARAM point) {
+  HWND list = GetDlgItem(hwnd(), IDC_DRAWING_LIST);
+  POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  int row = -1;
+  if (point == -1) {
+    row = static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED | LVNI_SELECTED));
+    RECT cell{};
+    cell.left = LVIR_LABEL;
+    if (row < 0 || !SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                                 reinterpret_cast<LPARAM>(&cell))) {
+      return;
+    }
+    at = {cell.left, cell.bottom};
+    ClientToScreen(list, &at);
+  } else {
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    ScreenToClient(list, &hit.pt);
+    row = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  }
+  if (row < 0) {
+    return;
+  }
+  view_.SetMenuPoint(at);
+  OnRowMenu(row);
+}
+
+bool PLTXFRDlg::HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, INT_PTR* result) {
+  HWND list = GetDlgItem(hwnd(), IDC_DRAWING_LIST);
+  if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wparam) == list) {
+    OnListContextMenu(lparam);
+    *result = TRUE;
+    return true;
+  }
+  if (msg == WM_DROPFILES) {
+    TakeDrop(reinterpret_cast<HDROP>(wparam));
+    *result = TRUE;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace plotxfer::ui

@@ -33,6 +33,8 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
     store_ = &store;
   }
   void OnOutputSettings();
+  // Execute: the run, then the end of the dialog when a close was confirmed during it.
+  void OnExecuteClicked();
 
  protected:
   BOOL OnInitDialog() override;
@@ -41,6 +43,7 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   HICON OnQueryDragIcon() override;
   void OnOK() override;
   void OnCancel() override;
+  void OnClose() override;
   bool OnNotify(NMHDR* header, LRESULT* result) override;
   bool HandleMessage(UINT msg, WPARAM wparam, LPARAM lparam, INT_PTR* result) override;
 
@@ -49,6 +52,9 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   void TakeDrop(HDROP drop);
   // A failed row's reason as the tip the list asks for.
   void FillRowTip(NMLVGETINFOTIPW& tip) const;
+  // The right-click menu of the row at a screen point, or of the focused row (point -1, -1: the
+  // keyboard's menu key).
+  void OnListContextMenu(LPARAM point);
 
   HICON icon_;
   HICON small_icon_;

@@ -5,6 +5,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include "platform/shell_text.h"
 #include "wingui/application.h"
@@ -267,6 +268,9 @@ MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   if (request.task_modal) {
     flags |= MB_TASKMODAL;
   }
+  if (request.default_no) {
+    flags |= MB_DEFBUTTON2;
+  }
   const std::wstring text = Utf8ToWide(request.text);
   const std::wstring caption = Utf8ToWide(request.caption);
   switch (MessageBoxW(dialog_.hwnd(), text.c_str(), caption.c_str(), flags)) {
@@ -351,6 +355,99 @@ std::optional<ShellName> Win32DialogView::ChooseFolder(const FolderRequest& requ
 
 void Win32DialogView::AcceptDrops(bool accept) {
   DragAcceptFiles(dialog_.hwnd(), accept ? TRUE : FALSE);
+}
+
+Win32DialogView::~Win32DialogView() {
+  if (taskbar_) {
+    taskbar_->Release();
+  }
+}
+
+int Win32DialogView::FocusedControl() const {
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(dialog_.hwnd(), focus)) {
+    return 0;  // another window has it (a modal window, another program)
+  }
+  // A control's own child (the list's header or label edit) counts as the control.
+  while (focus && GetParent(focus) != dialog_.hwnd()) {
+    focus = GetParent(focus);
+  }
+  return focus ? GetDlgCtrlID(focus) : 0;
+}
+
+void Win32DialogView::SetTitle(const std::string& utf8) {
+  SetWindowTextW(dialog_.hwnd(), Utf8ToWide(utf8).c_str());
+}
+
+void Win32DialogView::ShowRunProgress(std::size_t done, std::size_t total, bool failed) {
+  if (!taskbar_tried_) {
+    // Asked once: a shell without task-bar progress shows the run in the title only.
+    taskbar_tried_ = true;
+    void* list = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_ITaskbarList3, &list)) &&
+        list) {
+      taskbar_ = static_cast<ITaskbarList3*>(list);
+      if (FAILED(taskbar_->HrInit())) {
+        taskbar_->Release();
+        taskbar_ = nullptr;
+      }
+    }
+  }
+  if (!taskbar_) {
+    return;
+  }
+  if (total == 0) {
+    taskbar_->SetProgressState(dialog_.hwnd(), TBPF_NOPROGRESS);
+    return;
+  }
+  taskbar_->SetProgressState(dialog_.hwnd(), failed ? TBPF_ERROR : TBPF_NORMAL);
+  taskbar_->SetProgressValue(dialog_.hwnd(), done, total);
+}
+
+void Win32DialogView::FlashIfInBackground() {
+  if (GetForegroundWindow() == dialog_.hwnd()) {
+    return;
+  }
+  FLASHWINFO flash{};
+  flash.cbSize = sizeof flash;
+  flash.hwnd = dialog_.hwnd();
+  flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+  FlashWindowEx(&flash);
+}
+
+void Win32DialogView::OpenWithShell(const std::string& narrow_path) {
+  ShellExecuteW(dialog_.hwnd(), L"open", AnsiToWide(narrow_path).c_str(), nullptr, nullptr,
+                SW_SHOWNORMAL);
+}
+
+void Win32DialogView::ShowInFolder(const std::string& narrow_path) {
+  const std::wstring select = L"/select,\"" + AnsiToWide(narrow_path) + L"\"";
+  ShellExecuteW(dialog_.hwnd(), L"open", L"explorer.exe", select.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+int Win32DialogView::TrackMenu(const std::vector<MenuItem>& items) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) {
+    return 0;
+  }
+  for (const MenuItem& item : items) {
+    const std::wstring text = Utf8ToWide(item.text);
+    AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
+                static_cast<UINT_PTR>(item.command), text.c_str());
+  }
+  POINT at{};
+  if (menu_point_) {
+    at = *menu_point_;
+    menu_point_.reset();
+  } else {
+    GetCursorPos(&at);
+  }
+  const int chosen =
+      static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
+                                      at.y, 0, dialog_.hwnd(), nullptr));
+  DestroyMenu(menu);
+  return chosen;
 }
 
 }  // namespace plotxfer::ui

@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <string_view>
+#include <optional>
 
 #include "ui/dialog_view.h"
 #include "wingui/window.h"
+
+struct ITaskbarList3;
 
 namespace plotxfer::ui {
 
@@ -17,6 +20,9 @@ class Win32DialogView : public DialogView {
   // dialog: the dialog window (its handle may arrive later); list_id: the list view's id.
   Win32DialogView(const wingui::Window& dialog, int list_id, HICON large_icon, HICON small_icon)
       : dialog_(dialog), list_id_(list_id), large_icon_(large_icon), small_icon_(small_icon) {}
+  ~Win32DialogView() override;
+  Win32DialogView(const Win32DialogView&) = delete;
+  Win32DialogView& operator=(const Win32DialogView&) = delete;
 
   bool IsChecked(int id) const override;
   void SetCheck(int id, bool checked) override;
@@ -52,6 +58,17 @@ class Win32DialogView : public DialogView {
   std::optional<ShellName> ChooseFolder(const FolderRequest& request) override;
   void AcceptDrops(bool accept) override;
 
+  int FocusedControl() const override;
+  void SetTitle(const std::string& utf8) override;
+  void ShowRunProgress(std::size_t done, std::size_t total, bool failed) override;
+  void FlashIfInBackground() override;
+  void OpenWithShell(const std::string& narrow_path) override;
+  void ShowInFolder(const std::string& narrow_path) override;
+  int TrackMenu(const std::vector<MenuItem>& items) override;
+
+  // Where the next menu opens (screen coordinates); without it, at the pointer.
+  void SetMenuPoint(POINT at) { menu_point_ = at; }
+
  private:
   HWND Item(int id) const { return GetDlgItem(dialog_.hwnd(), id); }
   HWND List() const { return Item(list_id_); }
@@ -60,6 +77,9 @@ class Win32DialogView : public DialogView {
   int list_id_;
   HICON large_icon_;
   HICON small_icon_;
+  ::ITaskbarList3* taskbar_ = nullptr;
+  bool taskbar_tried_ = false;
+  std::optional<POINT> menu_point_;
 };
 
 }  // namespace plotxfer::ui

@@ -143,10 +143,13 @@ void Application::OnHelp() {
     return;
   }
   const DWORD attributes = GetFileAttributesW(help_file_path_.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      !OpenDocument(help_file_path_)) {
+    OnHelpUnavailable(help_file_path_);
   }
-  OpenDocument(help_file_path_);
+}
+
+void Application::OnHelpUnavailable(const std::wstring&) {
 }
 
 bool Application::OpenDocument(const std::wstring& path) {

@@ -44,7 +44,8 @@ class Application {
   // A command that no window took (the help command arrives here).
   bool ExecuteCommand(UINT id);
 
-  // The framework's help: opens the help page beside the program; a missing page does nothing.
+  // The framework's help: opens the help page beside the program; a page that is missing or that
+  // the shell cannot open goes to OnHelpUnavailable.
   void OnHelp();
   const std::wstring& help_file_path() const { return help_file_path_; }
   void set_help_file_path(std::wstring path) { help_file_path_ = std::move(path); }
@@ -59,6 +60,8 @@ class Application {
   virtual bool DispatchCommand(UINT id);
   // Hands a document to the shell; true when the shell took it.
   virtual bool OpenDocument(const std::wstring& path);
+  // The help page could not be shown; the application says so in its own words.
+  virtual void OnHelpUnavailable(const std::wstring& path);
 
  private:
   HINSTANCE instance_ = nullptr;

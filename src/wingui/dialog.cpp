@@ -186,6 +186,11 @@ void Dialog::OnCancel() {
   EndDialog(IDCANCEL);
 }
 
+void Dialog::OnClose() {
+  // The close box acts as the cancel command, with the same gate.
+  ExecuteCommand(IDCANCEL, BN_CLICKED);
+}
+
 bool Dialog::OnSysCommand(UINT, LPARAM) {
   return false;
 }
@@ -239,8 +244,7 @@ INT_PTR Dialog::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
       // One of the few messages whose answer a dialog procedure returns directly.
       return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
     case WM_CLOSE:
-      // The close box acts as the cancel command, with the same gate.
-      ExecuteCommand(IDCANCEL, BN_CLICKED);
+      OnClose();
       return TRUE;
     case WM_NOTIFY: {
       LRESULT result = 0;

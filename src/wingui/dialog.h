@@ -88,6 +88,9 @@ class Dialog : public Window {
   // Enter and the close box are shut off while a dialog must stay open.
   virtual void OnOK();
   virtual void OnCancel();
+  // The close box, Alt+F4 and the system menu's Close: the cancel command, unless a dialog
+  // answers them otherwise.
+  virtual void OnClose();
   // Each answers whether it handled the message; false leaves it to the default handling.
   virtual bool OnSysCommand(UINT id, LPARAM lparam);
   virtual bool OnPaint();

@@ -218,6 +218,8 @@ TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
   ExpectUsageError({"--output-dir", dir.File("missing"), "d.VX"}, "--output-dir");
   ExpectUsageError({"--app-folder", dir.File("missing"), "d.VX"}, "--app-folder");
   ExpectUsageError({"--frobnicate", "d.VX"}, "--frobnicate");
+  ExpectUsageError({"--shard", "1/3", "--combine", "d.VX"}, "--combine");
+  ExpectUsageError({"--shard", "0/3", "d.VX"}, "--shard");
   ExpectUsageError({}, "drawings");
 }
 
@@ -262,6 +264,15 @@ TEST_F(BatchArgumentsTest, StoredSettingsAreTheDefaultsAndArgumentsOverrideThem)
   EXPECT_EQ(o.request.options.VFontFlg, 0);
   EXPECT_EQ(o.request.options.FolderType, 0);
   EXPECT_TRUE(o.request.save);
+
+  // Each part would write a combined PDF of its own, under another drawing's name.
+  defaults.options.PdfOrImage = 0;
+  defaults.options.ConnectNum = 1;
+  ExpectUsageError({"--shard", "2/3", "d.VX"}, "--no-combine");
+  o = Parse({"--shard", "2/3", "--no-combine", "d.VX"});
+  ASSERT_TRUE(o.run) << err.Text();
+  EXPECT_EQ(o.request.shard->number, 2u);
+  EXPECT_EQ(o.request.shard->count, 3u);
 }
 
 TEST_F(BatchArgumentsTest, DpiGoesWithStoredImageOutputAndTheWarningOfBrokenSettingsIsKept) {

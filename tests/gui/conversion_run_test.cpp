@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 
 #include "../common/fake_value_store.h"
 #include "../unit/fake_services.h"
@@ -36,6 +37,9 @@ struct DialogRun {
         params{profile, screen,
                [this](const std::string&, std::string_view, std::string*) {
                  view.log.push_back("param file");
+                 if (param_file_throws) {
+                   throw std::runtime_error("no memory for the parameter file");
+                 }
                  return true;
                }},
         conversion{runner, files},
@@ -68,7 +72,8 @@ struct DialogRun {
     view.strings = {{IDS_APP_TITLE, "title"},         {IDS_STATUS_CONVERTING, "変換中..."},
                     {IDS_STATUS_ERROR, "エラー(%d)"}, {IDS_STATUS_DONE, "変換終了"},
                     {IDS_STATUS_ABORTED, "中断"},     {IDS_UTILITY_BUSY, "busy"},
-                    {IDS_UTILITY_FAILED, "no list"}};
+                    {IDS_UTILITY_FAILED, "no list"},  {IDS_FOLDER_IN_USE, "folder busy"},
+                    {IDS_RUN_STOPPING, "stopping"},   {IDS_CONFIRM_CLOSE_RUN, "close?"}};
     record.AppFolder = app + text::PathSeparator(kStyle);
     dialog.SetView(&view);
     DialogServices s;
@@ -137,6 +142,7 @@ struct DialogRun {
   MainDialog dialog;
   std::function<void()> during_export;
   int exports = 0;
+  bool param_file_throws = false;
 };
 
 class ConversionRunTest : public ::testing::Test, public DialogRun {};
@@ -156,7 +162,7 @@ TEST(DialogRunRefusal, ShowsItsMessageAndTouchesNothing) {
       {"an empty list", 0, ProcessPresence::Running, false, nullptr},
       {"the output utility runs", 2, ProcessPresence::Running, false, "busy"},
       {"no process list", 2, ProcessPresence::ListUnavailable, false, "no list"},
-      {"another run renders in this folder", 2, ProcessPresence::Absent, true, "busy"},
+      {"another run renders in this folder", 2, ProcessPresence::Absent, true, "folder busy"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -179,6 +185,7 @@ TEST(DialogRunRefusal, ShowsItsMessageAndTouchesNothing) {
 
 TEST_F(ConversionRunTest, SecondOfThreeWithABadHeaderFailsAloneAndTheControlsComeBack) {
   List(3);
+  view.focused = IDC_EXECUTE;  // clicked with Alt+C
   plotxfer::testing::WriteBytes(dialog.DrawingPaths[1], "not a drawing");
   std::vector<bool> locked_during_tools;
   during_export = [&] { locked_during_tools.push_back(!view.control(IDC_ADD_FILE).enabled); };
@@ -188,6 +195,8 @@ TEST_F(ConversionRunTest, SecondOfThreeWithABadHeaderFailsAloneAndTheControlsCom
   EXPECT_TRUE(view.control(IDC_ADD_FILE).enabled);
   EXPECT_TRUE(view.control(IDC_EXECUTE).enabled);
   EXPECT_TRUE(view.control(IDC_ABORT).enabled);
+  // Abort while Execute is disabled, Execute again at the end.
+  EXPECT_EQ(view.Calls("focus"), (std::vector<int>{IDC_ABORT, IDC_EXECUTE}));
   EXPECT_FALSE(dialog.run_in_progress());
   EXPECT_TRUE(view.messages.empty());
   // Options saved and the parameter file written once, before the first pump and drawing.
@@ -362,6 +371,236 @@ TEST(DialogRunRowTip, NamesWhyTheRowFailed) {
   plotxfer::testing::WriteBytes(t.dialog.DrawingPaths[0], plotxfer::testing::DrawingHeader());
   t.dialog.OnExecute();
   EXPECT_EQ(t.dialog.RowTip(0), "");
+}
+
+// A stop asked for while a tool runs arrives as a sent message, answered inside the wait: it is
+// kept until the next drawing is due, where the run stops, and it is shown at once (Abort greys
+// itself and hands the focus to the list, the title says what comes). The next run starts afresh.
+TEST(DialogRunStop, IsRememberedUntilTheNextRunStarts) {
+  struct Case {
+    const char* name;
+    int connect_num;
+    bool second_click;  // Abort clicked again, while the next drawing's tool would run
+    Texts statuses;
+  };
+  const Case cases[] = {
+      {"one drawing after the other", 0, false, {"変換終了", "", ""}},
+      {"clicked twice", 0, true, {"変換終了", "", ""}},
+      {"one PDF of all", 1, false, Texts(3, "中断")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.record.ConnectNum = c.connect_num;
+    t.List(3);
+    t.view.focused = IDC_EXECUTE;  // clicked with Alt+C
+    bool abort_enabled_after_click = true;
+    std::string title_after_click;
+    t.during_export = [&] {
+      if (++t.exports == 1 || c.second_click) {
+        t.dialog.OnAbort();  // answered inside the wait; nothing waits in the queue
+        abort_enabled_after_click = t.view.control(IDC_ABORT).enabled;
+        title_after_click = t.view.title;
+      }
+    };
+    t.dialog.OnExecute();
+    EXPECT_EQ(t.Statuses(), c.statuses);
+    EXPECT_EQ(t.Count("export"), 1);
+    EXPECT_FALSE(abort_enabled_after_click);
+    EXPECT_EQ(title_after_click, "title (1/3) - stopping");
+    EXPECT_TRUE(t.view.control(IDC_ABORT).enabled);
+    EXPECT_EQ(t.view.title, "title");
+    EXPECT_EQ(t.view.Calls("focus"), (std::vector<int>{IDC_ABORT, IDC_DRAWING_LIST, IDC_EXECUTE}));
+
+    // The stop belonged to that run: the next one converts everything.
+    t.during_export = nullptr;
+    t.dialog.OnExecute();
+    EXPECT_EQ(t.Statuses(), Texts(3, "変換終了"));
+  }
+}
+
+// Whatever ends a run, an exception included, the controls, Abort, the title and the task-bar
+// button come back.
+TEST(DialogRunEnd, UnlocksEverythingEvenWhenTheRunThrows) {
+  struct Case {
+    const char* name;
+    std::function<void(DialogRun&)> arrange;
+  };
+  const Case cases[] = {
+      {"the parameter file's writer throws", [](DialogRun& t) { t.param_file_throws = true; }},
+      {"a tool's wait throws after Abort",
+       [](DialogRun& t) {
+         t.during_export = [&t] {
+           t.dialog.OnAbort();
+           throw std::runtime_error("wait failed");
+         };
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.List(2);
+    c.arrange(t);
+    EXPECT_THROW(t.dialog.OnExecute(), std::runtime_error);
+    EXPECT_FALSE(t.dialog.run_in_progress());
+    for (const ControlRule& rule : kControlRules) {
+      if (rule.rule != EnableRule::Hidden) {
+        EXPECT_EQ(t.view.control(rule.id).enabled, EnabledBy(rule.rule, t.dialog.enable_state()))
+            << rule.id;
+      }
+    }
+    EXPECT_TRUE(t.view.control(IDC_ABORT).enabled);
+    EXPECT_EQ(t.view.title, "title");
+    ASSERT_FALSE(t.view.progress.empty());
+    EXPECT_EQ(t.view.progress.back(), (FakeDialogView::Progress{0, 0, false}));
+  }
+}
+
+// From elsewhere: the title counts the drawings, the task-bar button shows the rows done and
+// turns to the error state at the first failure, and flashes at the end.
+TEST_F(ConversionRunTest, TitleAndTaskBarShowTheRunsProgress) {
+  List(3);
+  plotxfer::testing::WriteBytes(dialog.DrawingPaths[1], "not a drawing");
+  dialog.OnExecute();
+  EXPECT_THAT(view.titles, ElementsAre("title (1/3)", "title (2/3)", "title (3/3)", "title"));
+  using P = FakeDialogView::Progress;
+  EXPECT_THAT(view.progress, ElementsAre(P{0, 3, false}, P{1, 3, false}, P{2, 3, true},
+                                         P{3, 3, true}, P{0, 0, false}));
+  EXPECT_EQ(view.flashes, 1);
+}
+
+// The close box during a run asks (No the default); Yes stops after the drawing under way and
+// ends the dialog after the run; No goes on. Outside a run it ends the dialog at once.
+TEST(DialogClose, DuringARunAsksFirst) {
+  struct Case {
+    const char* name;
+    bool in_run;
+    MessageAnswer answer;
+    int closes;
+    bool ends_at_once;
+    bool ends_after_run;
+    Texts statuses;
+  };
+  const Case cases[] = {
+      {"outside a run", false, MessageAnswer::Yes, 1, true, false, Texts(3, "")},
+      {"answered No", true, MessageAnswer::No, 1, false, false, Texts(3, "変換終了")},
+      {"answered Yes", true, MessageAnswer::Yes, 1, false, true, {"変換終了", "", ""}},
+      {"closed twice, Yes", true, MessageAnswer::Yes, 2, false, true, {"変換終了", "", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.List(3);
+    t.view.next_answer = c.answer;
+    bool ended = false;
+    const auto close = [&] {
+      for (int i = 0; i < c.closes; ++i) {
+        ended = t.dialog.OnCancelCommand(MainDialog::CancelSource::CloseBox) || ended;
+      }
+    };
+    if (c.in_run) {
+      t.during_export = [&] {
+        if (++t.exports == 1) {
+          close();
+        }
+      };
+      t.dialog.OnExecute();
+    } else {
+      close();
+    }
+    EXPECT_EQ(ended, c.ends_at_once);
+    EXPECT_EQ(t.dialog.end_requested(), c.ends_after_run);
+    EXPECT_EQ(t.Statuses(), c.statuses);
+    ExpectOneMessage(t.view, c.in_run ? "close?" : nullptr, MessageIcon::Question,
+                     MessageButtons::YesNo);
+    EXPECT_TRUE(t.view.messages.empty() || t.view.messages[0].default_no);
+  }
+}
+
+// Enter and Escape end the program only while the list is empty; with drawings listed Enter on
+// the list opens the selected row's output and Escape does nothing. Exit always ends it.
+TEST(DialogKeys, EndTheProgramOnlyWithAnEmptyList) {
+  using Source = MainDialog::CancelSource;
+  struct Case {
+    const char* name;
+    int rows;
+    int focus;
+    std::function<bool(MainDialog&)> press;
+    bool ends;
+    std::size_t opened;
+  };
+  const auto enter = [](MainDialog& d) { return d.OnAccept(); };
+  const auto cancel = [](Source s) { return [s](MainDialog& d) { return d.OnCancelCommand(s); }; };
+  const Case cases[] = {
+      {"Enter, empty list", 0, IDC_DRAWING_LIST, enter, true, 0},
+      {"Escape, empty list", 0, IDC_DRAWING_LIST, cancel(Source::EscapeKey), true, 0},
+      {"Enter on the list", 2, IDC_DRAWING_LIST, enter, false, 1},
+      {"Enter on a check box", 2, IDC_MONOCHROME, enter, false, 0},
+      {"Escape with drawings", 2, IDC_DRAWING_LIST, cancel(Source::EscapeKey), false, 0},
+      {"Exit with drawings", 2, IDC_EXIT, cancel(Source::ExitButton), true, 0},
+      {"close box with drawings", 2, IDC_DRAWING_LIST, cancel(Source::CloseBox), true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.List(c.rows);
+    if (c.rows > 0) {
+      t.dialog.OnExecute();
+      t.view.selected_rows = {1};
+    }
+    t.view.focused = c.focus;
+    EXPECT_EQ(c.press(t.dialog), c.ends);
+    ASSERT_EQ(t.view.opened.size(), c.opened);
+    if (c.opened) {
+      EXPECT_EQ(t.view.opened[0], t.work.File("d1.pdf"));
+    }
+    EXPECT_TRUE(t.view.messages.empty());
+  }
+}
+
+// A converted row opens what the run made (in a combining run, the one PDF, named after the
+// first drawing); a failed row, a row not reached and a row listed again after its removal
+// open nothing.
+TEST(DialogRowOutput, IsWhatTheRunMadeOfThatRow) {
+  struct Case {
+    const char* name;
+    int connect_num;
+    bool second_fails;
+    Texts outputs;
+  };
+  const Case cases[] = {
+      {"one by one", 0, false, {"d0.pdf", "d1.pdf", "d2.pdf"}},
+      {"one by one, the second fails", 0, true, {"d0.pdf", "", "d2.pdf"}},
+      {"one PDF of all", 1, false, {"d0.pdf", "d0.pdf", "d0.pdf"}},
+      {"one PDF of all, the second fails", 1, true, {"", "", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun t;
+    t.record.ConnectNum = c.connect_num;
+    t.List(3);
+    if (c.second_fails) {
+      plotxfer::testing::WriteBytes(t.dialog.DrawingPaths[1], "not a drawing");
+    }
+    t.dialog.OnExecute();
+    Texts outputs;
+    for (int row = 0; row < 3; ++row) {
+      const std::string out = t.dialog.RowOutput(row);
+      outputs.push_back(out.empty() ? "" : out.substr(out.find_last_of("/\\") + 1));
+      t.dialog.OnRowActivated(row);
+    }
+    EXPECT_EQ(outputs, c.outputs);
+    EXPECT_EQ(t.view.opened.size(),
+              static_cast<std::size_t>(std::count_if(outputs.begin(), outputs.end(),
+                                                     [](const auto& o) { return !o.empty(); })));
+  }
+  // Removed and listed again, a row shows no status and opens nothing.
+  DialogRun t;
+  t.List(1);
+  t.dialog.OnExecute();
+  ASSERT_FALSE(t.dialog.RowOutput(0).empty());
+  t.view.ListSetUiCell(0, 2, "");
+  EXPECT_EQ(t.dialog.RowOutput(0), "");
 }
 
 TEST(StatusTextField, FormatsIntoNineteenBytesWithoutCuttingACharacter) {

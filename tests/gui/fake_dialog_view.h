@@ -64,7 +64,10 @@ class FakeDialogView : public DialogView {
     Log("show", id);
     control(id).visible = shown;
   }
-  void Focus(int id) override { focused = id; }
+  void Focus(int id) override {
+    log.push_back("focus:" + std::to_string(id));
+    focused = id;
+  }
   std::string Text(int id) const override {
     Log("text", id);
     return control(id).text;
@@ -174,6 +177,28 @@ class FakeDialogView : public DialogView {
 
   bool accepts_drops = true;
   void AcceptDrops(bool accept) override { accepts_drops = accept; }
+  int FocusedControl() const override { return focused; }
+  std::string title;
+  void SetTitle(const std::string& utf8) override {
+    title = utf8;
+    titles.push_back(utf8);
+  }
+  std::vector<std::string> titles;  // every title shown, in order
+  struct Progress {
+    std::size_t done, total;
+    bool failed;
+    bool operator==(const Progress&) const = default;
+  };
+  std::vector<Progress> progress;
+  void ShowRunProgress(std::size_t done, std::size_t total, bool failed) override {
+    progress.push_back({done, total, failed});
+  }
+  int flashes = 0;
+  void FlashIfInBackground() override { ++flashes; }
+  std::vector<std::string> opened;  // files opened with the shell
+  void OpenWithShell(const std::string& narrow_path) override { opened.push_back(narrow_path); }
+  void ShowInFolder(const std::string&) override {}
+  int TrackMenu(const std::vector<MenuItem>&) override { return 0; }
 
   // The ids touched by calls of one kind, in order.
   std::vector<int> Calls(const std::string& kind) const {

@@ -94,7 +94,7 @@ bool TestApplication::OnIdle(long count) {
 
 bool TestApplication::OpenDocument(const std::wstring& path) {
   opened.push_back(path);
-  return true;
+  return shell_opens;
 }
 
 TestApplication& App() {

@@ -18,6 +18,9 @@ class TestApplication : public wingui::ApplicationImpl<TestApplication> {
 
   // Documents the framework's help handed to the shell (nothing is really opened).
   std::vector<std::wstring> opened;
+  // Whether the shell takes them, and the pages reported as unavailable.
+  bool shell_opens = true;
+  std::vector<std::wstring> unavailable;
   // How many more idle calls to want, and the counts seen.
   long idle_wanted = 0;
   std::vector<long> idle_counts;
@@ -26,6 +29,7 @@ class TestApplication : public wingui::ApplicationImpl<TestApplication> {
 
  protected:
   bool OpenDocument(const std::wstring& path) override;
+  void OnHelpUnavailable(const std::wstring& path) override { unavailable.push_back(path); }
 };
 
 TestApplication& App();

@@ -259,15 +259,32 @@ TEST_F(PltxfrDlgTest, RunLocksAndUnlocksTheControlsForBothOutputKinds) {
   }
 }
 
-TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARun) {
+// During a run Enter and Escape do nothing, and the close box asks first, No being the default.
+TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARunWithoutAQuestion) {
   Open();
   GiveRows(1);
   dialog->EnableRunControls(false);
+  std::wstring question;
+  LONG default_button = 0;
+  guitest::WhenReady([&] {
+    HWND box = guitest::FindOwnedDialog(dialog->hwnd());
+    if (!box) {
+      return false;
+    }
+    question = guitest::ItemText(box, 0xFFFF);
+    default_button = GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    return true;
+  });
   SendMessageW(dialog->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(question, L"変換中です。現在の図面の変換が終わったところで中止して終了しますか?");
+  EXPECT_EQ(default_button, BS_DEFPUSHBUTTON);
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_FALSE(dialog->has_ended());
+  EXPECT_FALSE(dialog->end_requested());
   dialog->EnableRunControls(true);
+  dialog->RowCount = 0;
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(dialog->has_ended());
 }
@@ -280,6 +297,44 @@ TEST_F(PltxfrDlgTest, ExitAndTheCloseBoxEndTheDialog) {
   Open();
   SendMessageW(dialog->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(dialog->has_ended());
+}
+
+// Keys as the dialog manager delivers them: Escape comes as the Exit button's command and is told
+// apart by the key's state; Enter on the list is the accept command even after a push button
+// (Execute, at the end of a run) had the focus and became the default button.
+TEST_F(PltxfrDlgTest, EnterAndEscapeEndTheDialogOnlyWithAnEmptyList) {
+  struct Case {
+    const char* name;
+    int rows;
+    WPARAM key;
+    bool ends;
+  };
+  const Case cases[] = {
+      {"Escape with drawings listed", 2, VK_ESCAPE, false},
+      {"Escape with an empty list", 0, VK_ESCAPE, true},
+      {"Enter on the list with drawings listed", 2, VK_RETURN, false},
+      {"Enter on the empty list after Execute had the focus", 0, VK_RETURN, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    GiveRows(1);
+    dialog->dialog_view().Focus(IDC_EXECUTE);
+    dialog->DrawingPaths.resize(static_cast<std::size_t>(c.rows));
+    dialog->RowCount = c.rows;
+    dialog->UpdateRunButtons();
+    dialog->dialog_view().Focus(IDC_DRAWING_LIST);
+    ASSERT_EQ(GetFocus(), Item(IDC_DRAWING_LIST));
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[c.key] = 0x80;
+    SetKeyboardState(keys);
+    MSG press{Item(IDC_DRAWING_LIST), WM_KEYDOWN, c.key, 0, 0, {}};
+    EXPECT_TRUE(IsDialogMessageW(dialog->hwnd(), &press));
+    keys[c.key] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(dialog->has_ended(), c.ends);
+  }
 }
 
 TEST_F(PltxfrDlgTest, AbortOutsideARunOnlySetsTheFlag) {
@@ -363,8 +418,9 @@ TEST_F(PltxfrDlgTest, PumpingDispatchesClicksRunsIdleWorkAndKeepsTheQuitMessage)
   PostMessageW(Item(IDC_ABORT), BM_CLICK, 0, 0);
   EXPECT_TRUE(dialog->PumpMessages());  // the Abort click waited in the queue
   EXPECT_EQ(App().idle_counts, (std::vector<long>{0, 1, 2}));
-  EXPECT_FALSE(dialog->PumpMessages());  // a pump clears what an earlier click set
+  EXPECT_TRUE(dialog->PumpMessages());  // kept until the next run starts
 
+  dialog->AbortFlag = 0;
   PostQuitMessage(7);
   EXPECT_TRUE(dialog->PumpMessages());
   EXPECT_EQ(dialog->AbortFlag, 1);

@@ -96,38 +96,57 @@ class RunDialogTest : public plotxfer::testing::SystemStoreTest {
   std::unique_ptr<PLTXFRDlg> dialog_;
 };
 
-// The first drawing fails at once; Abort is clicked while the second one's export tool runs.
+// The first drawing fails at once; Abort is clicked while the second one's export tool runs,
+// either as input waiting in the queue or as a message sent from another thread, which the window
+// answers during the wait: both stop the run after that drawing.
 TEST_F(RunDialogTest, AbortClickedWhileAToolRunsStopsTheRunAndTheWindowKeepsAnswering) {
-  List(3);
-  WriteBytes(dialog_->DrawingPaths[0], "not a drawing at all, far too short");
-  SetEnv("PLOTXFER_STANDIN_ONLY", "VXCVPX");
-  SetEnv("PLOTXFER_STANDIN_SLEEP_MS", "1500");
-  HWND dialog = dialog_->hwnd();
-  HWND list = Item(IDC_DRAWING_LIST);
-  HWND abort = Item(IDC_ABORT);
-  std::atomic<bool> answered{false};
-  std::string seen_status;
-  bool abort_enabled = false;
-  std::thread user([&] {
-    Sleep(600);  // the second drawing's export tool sleeps now
-    DWORD_PTR result = 0;
-    answered = SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
-    // Read through the list's own thread: it serves messages sent to it while the tool runs.
-    seen_status = ListCell(list, 1, 2);
-    abort_enabled = IsWindowEnabled(abort) != FALSE;
-    PostMessageW(abort, BM_CLICK, 0, 0);
-  });
-  Click(IDC_EXECUTE);
-  user.join();
-  EXPECT_TRUE(answered);
-  EXPECT_EQ(seen_status, kConverting);
-  EXPECT_TRUE(abort_enabled);
-  EXPECT_EQ(Status(0), kError1);
-  EXPECT_EQ(Status(1), kConverted);
-  EXPECT_EQ(Status(2), "");
-  EXPECT_NE(GetFileAttributesA(work_.File("d1.pdf").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_TRUE(IsWindowEnabled(Item(IDC_EXECUTE)));
-  EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD_FILE)));
+  for (const bool sent : {false, true}) {
+    SCOPED_TRACE(sent ? "sent" : "posted");
+    if (sent) {  // a fresh dialog, application folder and settings key
+      TearDown();
+      SetUp();
+    }
+    List(3);
+    WriteBytes(dialog_->DrawingPaths[0], "not a drawing at all, far too short");
+    SetEnv("PLOTXFER_STANDIN_ONLY", "VXCVPX");
+    SetEnv("PLOTXFER_STANDIN_SLEEP_MS", "1500");
+    HWND dialog = dialog_->hwnd();
+    HWND list = Item(IDC_DRAWING_LIST);
+    HWND abort = Item(IDC_ABORT);
+    std::atomic<bool> answered{false};
+    std::string seen_status;
+    bool abort_enabled = false;
+    bool abort_enabled_after_click = true;
+    std::thread user([&] {
+      Sleep(600);  // the second drawing's export tool sleeps now
+      DWORD_PTR result = 0;
+      answered = SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
+      // Read through the list's own thread: it serves messages sent to it while the tool runs.
+      seen_status = ListCell(list, 1, 2);
+      abort_enabled = IsWindowEnabled(abort) != FALSE;
+      if (sent) {
+        SendMessageTimeoutW(abort, BM_CLICK, 0, 0, SMTO_NORMAL, 1000, &result);
+        abort_enabled_after_click = IsWindowEnabled(abort) != FALSE;
+      } else {
+        PostMessageW(abort, BM_CLICK, 0, 0);
+      }
+    });
+    Click(IDC_EXECUTE);
+    user.join();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(seen_status, kConverting);
+    EXPECT_TRUE(abort_enabled);
+    if (sent) {
+      EXPECT_FALSE(abort_enabled_after_click);  // greyed at once, while the tool still runs
+    }
+    EXPECT_EQ(Status(0), kError1);
+    EXPECT_EQ(Status(1), kConverted);
+    EXPECT_EQ(Status(2), "");
+    EXPECT_NE(GetFileAttributesA(work_.File("d1.pdf").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_EXECUTE)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD_FILE)));
+    EXPECT_TRUE(IsWindowEnabled(abort));
+  }
 }
 
 // The list asks its owner for a row's tip: a failed row's says why in the program's own words,

@@ -12,6 +12,13 @@
 //                                         named files in the folder its file dialog opens on
 //   window_probe refuse-dpi               puts 1000 into the open sheet's resolution and turns to
 //                                         the PDF tab, which the image page refuses
+//   window_probe row-menu                 opens the list's menu of the focused row, as the
+//                                         keyboard's menu key does
+//   window_probe second-start PROGRAM [minimised]
+//                                         opens the running copy's output settings sheet, puts
+//                                         a window of its own in front (or minimises the main
+//                                         dialog), starts PROGRAM again and prints how long it
+//                                         took until the sheet was in front and answering
 //   window_probe press setup|uninstall ID clicks control ID of the installer's or uninstaller's
 //                                         window or of its current page (posted)
 // The main dialog is found by the program title (string 200), the About box and the sheet by
@@ -23,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include <commctrl.h>
 
@@ -33,6 +41,25 @@
 #include "wingui/strings.h"
 
 namespace {
+
+BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM lparam) {
+  auto* found = reinterpret_cast<HWND*>(lparam);
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  // During a run the title goes on with the run's progress.
+  const std::wstring title = plotxfer::wingui::LoadText(IDS_APP_TITLE);
+  const std::wstring_view shown(text);
+  const bool titled =
+      shown == title || (shown.starts_with(title + L" (") && shown.size() > title.size() + 2 &&
+                         iswdigit(shown[title.size() + 2]));
+  if (std::wstring_view(cls) == L"#32770" && !GetWindow(hwnd, GW_OWNER) && titled) {
+    *found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
 
 // The installer's and the uninstaller's captions begin with the program's display name and end
 // in "セットアップ" or "Setup", "アンインストール" or "Uninstall".
@@ -85,7 +112,9 @@ HWND Find(const char* which) {
   if (std::strcmp(which, "sheet") == 0) {
     return FindWindowW(L"#32770", plotxfer::wingui::LoadText(IDS_OUTPUT_SETTINGS).c_str());
   }
-  return FindWindowW(L"#32770", plotxfer::wingui::LoadText(IDS_APP_TITLE).c_str());
+  HWND main = nullptr;
+  EnumWindows(&FindMainDialog, reinterpret_cast<LPARAM>(&main));
+  return main;
 }
 
 void CALLBACK ShowImageTab(HWND, UINT, UINT_PTR id, DWORD) {
@@ -159,6 +188,94 @@ int AddFiles() {
   return IsWindow(chooser) ? 1 : 0;
 }
 
+long long MillisecondsSince(LARGE_INTEGER start) {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+}
+
+// A second start while the running copy shows its output settings sheet: the sheet, not the
+// disabled main dialog, must come to the front, and answer.
+int SecondStart(const char* program, bool minimise) {
+  HWND main = Find("main");
+  if (!main) {
+    std::fprintf(stderr, "window_probe: no main dialog\n");
+    return 1;
+  }
+  PostMessageW(GetDlgItem(main, IDC_OUTPUT_SETTINGS), BM_CLICK, 0, 0);
+  HWND sheet = nullptr;
+  for (int i = 0; i < 300 && !(sheet && IsWindowVisible(sheet)); ++i) {
+    Sleep(100);
+    sheet = Find("sheet");
+  }
+  if (!sheet || GetLastActivePopup(main) != sheet) {
+    std::fprintf(stderr, "window_probe: the output settings sheet did not open\n");
+    return 1;
+  }
+  HWND other = nullptr;
+  if (minimise) {
+    ShowWindow(main, SW_MINIMIZE);
+  } else {
+    // Another program's window in front of both, as when the user went elsewhere.
+    other = CreateWindowExW(0, L"Static", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                            0, 640, 480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(other);
+  }
+  Sleep(1000);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    DispatchMessageW(&msg);
+  }
+  const bool usable_before = GetForegroundWindow() == sheet && IsWindowVisible(sheet);
+  if (minimise ? !IsIconic(main) : usable_before) {
+    std::fprintf(stderr, "window_probe: the sheet was in front before the second start\n");
+    return 1;
+  }
+
+  std::wstring command = L"\"" + plotxfer::wingui::AnsiToWide(program) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  LARGE_INTEGER start;
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    std::fprintf(stderr, "window_probe: the second copy did not start\n");
+    return 1;
+  }
+  long long in_front = -1;
+  long long ended = -1;
+  while (MillisecondsSince(start) < 10000 && (in_front < 0 || ended < 0)) {
+    if (ended < 0 && WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+      ended = MillisecondsSince(start);
+    }
+    if (in_front < 0 && GetForegroundWindow() == sheet && IsWindowVisible(sheet) &&
+        !IsIconic(main)) {
+      in_front = MillisecondsSince(start);
+    }
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  }
+  DWORD exit_code = 0;
+  GetExitCodeProcess(pi.hProcess, &exit_code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  DWORD_PTR answer = 0;
+  const bool answers = SendMessageTimeoutW(sheet, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) != 0;
+  std::printf(
+      "second start (%s): the sheet was in front and %s after %lld ms; "
+      "the second copy ended after %lld ms with exit code %lu\n",
+      minimise ? "main dialog minimised" : "another window in front",
+      answers ? "answering" : "NOT answering", in_front, ended, exit_code);
+  if (other) {
+    DestroyWindow(other);
+  }
+  return in_front >= 0 && answers ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +334,18 @@ int main(int argc, char** argv) {
     SendMessageW(dpi, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1000"));
     PostMessageW(sheet, PSM_SETCURSEL, 0, 0);
     return 0;
+  }
+  if (std::strcmp(verb, "row-menu") == 0) {
+    HWND main = Find("main");
+    if (!main) {
+      return 1;
+    }
+    PostMessageW(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(main, IDC_DRAWING_LIST)),
+                 static_cast<LPARAM>(-1));
+    return 0;
+  }
+  if (std::strcmp(verb, "second-start") == 0 && argc > 2) {
+    return SecondStart(argv[2], argc > 3 && std::strcmp(argv[3], "minimised") == 0);
   }
   if (std::strcmp(verb, "show-about") == 0) {
     plotxfer::ui::CAboutDlg about;

@@ -198,21 +198,32 @@ TEST_F(FrameworkTest, DisabledExitShutsOffEscapeAndTheCloseBox) {
   EXPECT_EQ(attempts, 2);
 }
 
-TEST_F(FrameworkTest, HelpCommandGoesToTheApplicationWhichOpensAnExistingPage) {
+// The help command reaches the application, which opens the page; a page that is missing, or
+// that the shell does not take, is reported with its path.
+TEST_F(FrameworkTest, HelpCommandGoesToTheApplicationWhichOpensThePageOrSaysItCannot) {
   const std::wstring page = guitest::TempPath(L"plotxfer-help-test.html");
   { std::ofstream(page.c_str()) << "<html></html>"; }
   App().set_help_file_path(page);
   App().opened.clear();
+  App().unavailable.clear();
 
   TableDialog d;
   ASSERT_TRUE(d.Create());
   Click(d.hwnd(), ID_HELP);
   ASSERT_EQ(App().opened.size(), 1u);
   EXPECT_EQ(App().opened[0], page);
+  EXPECT_TRUE(App().unavailable.empty());
+
+  App().shell_opens = false;
+  Click(d.hwnd(), ID_HELP);
+  App().shell_opens = true;
+  EXPECT_EQ(App().opened.size(), 2u);
+  EXPECT_EQ(App().unavailable, std::vector<std::wstring>{page});
 
   DeleteFileW(page.c_str());
   Click(d.hwnd(), ID_HELP);
-  EXPECT_EQ(App().opened.size(), 1u);  // a missing page does nothing
+  EXPECT_EQ(App().opened.size(), 2u);  // a missing page is not handed to the shell
+  EXPECT_EQ(App().unavailable, (std::vector<std::wstring>{page, page}));
   EXPECT_FALSE(d.has_ended());
 }
 

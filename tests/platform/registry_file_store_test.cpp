@@ -154,6 +154,16 @@ TEST_F(RegistryFile, AnUnparseableFileIsKeptAsideAndReadAsEmpty) {
   EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);  // it was in the broken file
 }
 
+// UTF-16LE with a byte-order mark, as the registry editor exports.
+std::string Utf16Le(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
 TEST_F(RegistryFile, ABrokenFileIsNamedWithWhatBecameOfItAndADryRunMovesNothing) {
   const std::string good =
       "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\n"
@@ -172,6 +182,8 @@ TEST_F(RegistryFile, ABrokenFileIsNamedWithWhatBecameOfItAndADryRunMovesNothing)
        ""},
       {"over the size cap", std::string(5 * 1024 * 1024, 'x'), "larger than 4 MiB"},
       {"no file that can be read", "", "read"},
+      {"UTF-16 with a lone surrogate", Utf16Le(u"Windows Registry Editor Version 5.00\r\n\xD800"),
+       "not valid UTF-16"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -202,6 +214,26 @@ TEST_F(RegistryFile, ABrokenFileIsNamedWithWhatBecameOfItAndADryRunMovesNothing)
           << note;
     }
   }
+}
+
+// What the registry editor exports today is read, texts in UTF-8, and the next write puts it
+// back in the form the store writes.
+TEST_F(RegistryFile, ARegistryEditorExportIsReadAndWrittenBackAsRegedit4) {
+  Spit(file_, Utf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                      u"[HKEY_CURRENT_USER\\SOFTWARE\\MORVA\\PLOTXFER\\BootData]\r\n"
+                      u"\"PdfOrImage\"=dword:00000001\r\n"
+                      u"\"SelFolder\"=\"/home/a/\u56F3\u9762\"\r\n"));
+  RegistryFileStore store(file_.string());
+  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), 1u);
+  char text[64] = {};
+  std::uint32_t size = sizeof text;
+  ASSERT_EQ(store.Query(kBoot, "SelFolder", text, &size, nullptr), StoreStatus::kOk);
+  EXPECT_EQ(std::string(text, size), std::string("/home/a/\xE5\x9B\xB3\xE9\x9D\xA2\0", 15));
+  EXPECT_EQ(store.fallback(), "");
+  ASSERT_EQ(SetDword(store, kBoot, "ImageType", 2), StoreStatus::kOk);
+  EXPECT_EQ(Slurp(file_).substr(0, 10), "REGEDIT4\n\n");
+  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), 1u);
+  EXPECT_EQ(GetDword(store, kBoot, "ImageType"), 2u);
 }
 
 TEST_F(RegistryFile, AWriteThatFailsPartWayLeavesTheOldFileWhole) {

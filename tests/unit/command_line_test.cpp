@@ -81,13 +81,20 @@ TEST(CommandLineQuoting, RefusesTextThatWouldChangeTheTokens) {
   EXPECT_EQ(WhyNotQuotable("/home/u/my plan.VX", CodePage::Utf8), "");
   EXPECT_EQ(WhyNotQuotable("", CodePage::Utf8), "");
   EXPECT_NE(WhyNotQuotable("/tmp/a\" /s \"b.VX", CodePage::Utf8), "");
-  EXPECT_NE(WhyNotQuotable("/tmp/a\nb.VX", CodePage::Utf8), "");
-  EXPECT_NE(WhyNotQuotable("/tmp/a\tb.VX", CodePage::Utf8), "");
+  // Between quotes, control characters come back as they were; only space and tab separate.
+  EXPECT_EQ(WhyNotQuotable("/tmp/a\nb.VX", CodePage::Utf8), "");
+  EXPECT_EQ(WhyNotQuotable("/tmp/a\tb.VX", CodePage::Utf8), "");
+  EXPECT_EQ(WhyNotQuotable("/tmp/a\x7F", CodePage::Utf8), "");
   // A lone lead byte at the end would swallow the closing quote.
   EXPECT_NE(WhyNotQuotable("C:\\\x94\x94\x94", CodePage::ShiftJis), "");
   EXPECT_EQ(WhyNotQuotable("C:\\\x94\x94\x94", CodePage::SingleByte), "");
+  // A lead byte before a byte that cannot follow it: Windows makes one other character of the
+  // pair, quote or blank included.
+  EXPECT_NE(WhyNotQuotable("C:\\\x81\" /s \"x", CodePage::ShiftJis), "");
+  EXPECT_NE(WhyNotQuotable("C:\\\xE5\x1B.VX", CodePage::ShiftJis), "");
+  EXPECT_NE(WhyNotQuotable("C:\\\x81\x7F.VX", CodePage::ShiftJis), "");
+  EXPECT_EQ(WhyNotQuotable("C:\\\x81\x40\x81\x7E\x81\x80\x81\xFC", CodePage::ShiftJis), "");
   EXPECT_NE(WhyNotQuotable(std::string("/tmp/a\0b", 8), CodePage::Utf8), "");
-  EXPECT_NE(WhyNotQuotable("/tmp/a\x7F", CodePage::Utf8), "");
   EXPECT_NE(WhyNotQuotable("C:\\dir\\", CodePage::ShiftJis), "");
   // 表 ends in byte 0x5C but is no backslash in Shift-JIS; it is in a single-byte code page.
   EXPECT_EQ(WhyNotQuotable("C:\\\x95\x5C", CodePage::ShiftJis), "");

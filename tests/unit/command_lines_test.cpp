@@ -271,12 +271,15 @@ TEST(CommandLineLimits, UnquotablePathsAreRefused) {
   const auto quote = BuildExportCommandLine(Posix(o), "/vx/", "/w/a\" -m import \"b.VX", "/c");
   EXPECT_FALSE(quote.ok());
   EXPECT_NE(quote.refusal.find("drawing path"), std::string::npos);
-  EXPECT_FALSE(BuildExportCommandLine(Posix(o), "/vx/", "/w/a\nb.VX", "/c").ok());
+  EXPECT_FALSE(BuildExportCommandLine(Posix(o), "/vx/", std::string("/w/a\0b.VX", 9), "/c").ok());
   EXPECT_FALSE(BuildPdfCommandLine(Posix(o), "/v\"x/", "/c", "/o.pdf").ok());
-  EXPECT_FALSE(BuildPdfCommandLine(Posix(o), "/vx/", "/c", "/o\t.pdf").ok());
+  EXPECT_FALSE(BuildPdfCommandLine(Posix(o), "/vx/", "/c", "/o\\").ok());
+  // Control characters come back as they were between quotes.
+  EXPECT_TRUE(BuildPdfCommandLine(Posix(o), "/vx/", "/c", "/o\t.pdf").ok());
   ConversionOptions image;
   image.PdfOrImage = 1;
-  EXPECT_FALSE(BuildImageCommandLine(Posix(image), "/vx/", "/c", "/o\x01.bmp").ok());
+  EXPECT_FALSE(
+      BuildImageCommandLine(Windows(image), "C:\\vx\\", "C:\\c", "C:\\o\x81\x22.bmp").ok());
   // A Shift-JIS name ending in 表 (trail byte 0x5C) is quoted safely.
   EXPECT_TRUE(BuildExportCommandLine(Windows(o), "C:\\VX\\", "D:\\\x95\x5C", kCsd).ok());
 }

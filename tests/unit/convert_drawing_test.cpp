@@ -235,13 +235,18 @@ TEST_F(ConvertDrawingTest, AnOutputOrCsdSpeltOtherwiseButTheDrawingItselfIsRefus
 TEST_F(ConvertDrawingTest, DrawingNamesThatCouldInjectTokensAreRefused) {
   // Possible file names on Linux; the header is valid, so only the name is at fault.
   ToolsWork();
-  for (const char* name : {"a\" -m import \"b.VX", "line\nbreak.VX", "ends\\"}) {
+  for (const char* name : {"a\" -m import \"b.VX", "ends\\"}) {
     const std::string path = work.File(name);
     WriteBytes(path, DrawingHeader());
     EXPECT_EQ(Convert(path), PathRefused) << name;
   }
   EXPECT_TRUE(runner.calls.empty());
   EXPECT_TRUE(files.removed.empty());
+  // A line break between quotes comes back as it was: the tools are started for such a name.
+  const std::string line_break = work.File("line\nbreak.VX");
+  WriteBytes(line_break, DrawingHeader());
+  EXPECT_NE(Convert(line_break), PathRefused) << detail;
+  EXPECT_FALSE(runner.calls.empty());
 }
 #endif
 

@@ -98,6 +98,7 @@ TEST(RegeditWriting, EveryTypeAndShapeOfDataComesBackAsItWas) {
       {"text with two zeros at its end", 1, std::string("ab\0\0", 4)},
       {"Shift-JIS text", 1, std::string("\x95\x5C\x83\x5C\0", 5)},
       {"UTF-8 text", 1, std::string("\xE8\xA1\xA8\xE3\x82\xBD/\0", 8)},
+      {"UTF-8 text before a quote", 1, std::string("\xE8\xA1\xA8\"\0", 5)},
       {"expandable text", 2, std::string("%HOME%\0", 7)},
       {"multi text", 7, std::string("a\0b\0\0", 5)},
       {"binary", 3, long_binary},
@@ -194,7 +195,7 @@ TEST(RegeditReading, RefusesWhatItCannotReadAndSaysWhere) {
   };
   const Case cases[] = {
       {"empty file", "", "line 0"},
-      {"another header", "Windows Registry Editor Version 5.00\n", "line 1"},
+      {"another header", "Windows Registry Editor Version 6.00\n", "line 1"},
       {"value before any key", "REGEDIT4\n\"a\"=dword:1\n", "line 2"},
       {"unknown root", "REGEDIT4\n[HKEY_NOWHERE\\A]\n", "line 2"},
       {"root name only in part", "REGEDIT4\n[HKEY_CURRENT_USERS\\A]\n", "line 2"},
@@ -216,6 +217,11 @@ TEST(RegeditReading, RefusesWhatItCannotReadAndSaysWhere) {
       {"value of a removed key", "REGEDIT4\n[-HKEY_CURRENT_USER\\A]\n\"a\"=dword:1\n", "line 3"},
       {"line break in a name", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"a\\nb\"=dword:1\n", "line 3"},
       {"binary garbage", std::string("\x00\x01\xFF\xFE garbage", 12), "line 1"},
+      {"UTF-16 cut in half a unit", std::string("\xFF\xFEW\0i", 5), "UTF-16"},
+      {"UTF-16 with a lone surrogate", std::string("\xFF\xFEW\0\x00\xDC", 6), "UTF-16"},
+      {"UTF-16 text of hex(1) cut in half a unit",
+       "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"a\"=hex(1):41,00,42\n",
+       "line 3"},
   };
   for (const Case& c : cases) {
     std::string error;
@@ -232,6 +238,12 @@ TEST(RegeditWriting, RefusesNamesThatCouldNotBeReadBack) {
   EXPECT_FALSE(file.Set("HKEY_CURRENT_USER\\A", "line\nbreak", 4, ""));
   EXPECT_FALSE(file.Set("HKEY_CURRENT_USER\\A\nB", "a", 4, ""));
   EXPECT_FALSE(file.Set("HKEY_CURRENT_USER\\A", "\x95\x5C", 4, ""));  // not UTF-8
+  // The registry editor reads the file in the ANSI code page, where the last byte of 表 may take
+  // the closing quote, a backslash or a bracket along as its second byte.
+  EXPECT_FALSE(file.Set("HKEY_CURRENT_USER\\A", "\xE8\xA1\xA8", 4, ""));
+  EXPECT_FALSE(file.Set("HKEY_CURRENT_USER\\A", "\xE8\xA1\xA8\"x", 4, ""));
+  EXPECT_FALSE(file.Set("HKEY_CURRENT_USER\\\xE8\xA1\xA8\\B", "a", 4, ""));
+  EXPECT_FALSE(file.Set("HKEY_CURRENT_USER\\A\xE8\xA1\xA8", "a", 4, ""));
   EXPECT_TRUE(file.keys().empty());
 
   ASSERT_TRUE(file.Set("HKEY_CURRENT_USER\\A", "Name", 4, Bytes({1, 0, 0, 0})));
@@ -264,9 +276,26 @@ class Random {
 };
 
 std::string RandomName(Random& r) {
-  static const std::string kPieces[] = {"a", "Z",   "\\", "\"",           " ",        "=", "@",
-                                        "[", "]",   ";",  "\xE8\xA1\xA8", "\xC3\xA9", "-", "0",
-                                        ",", "hex:"};
+  // Non-ASCII characters come with a letter after them: the form refuses a name where one stands
+  // before a quote, a backslash or the end.
+  static const std::string kPieces[] = {"a",
+                                        "Z",
+                                        "\\",
+                                        "\"",
+                                        " ",
+                                        "=",
+                                        "@",
+                                        "[",
+                                        "]",
+                                        ";",
+                                        "\xE8\xA1\xA8"
+                                        "a",
+                                        "\xC3\xA9"
+                                        "z",
+                                        "-",
+                                        "0",
+                                        ",",
+                                        "hex:"};
   std::string name;
   const std::size_t n = r.Below(6);
   for (std::size_t i = 0; i < n; ++i) {

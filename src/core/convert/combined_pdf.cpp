@@ -97,6 +97,10 @@ std::string CombinedListPath(std::string_view app_folder, text::PathStyle style,
   return paths.utility_folder + text::PathSeparator(style) + kCombinedListName;
 }
 
+std::string CombinedPdfPath(const CommandContext& ctx, const std::vector<std::string>& drawings) {
+  return MakeOutputPath(ctx, drawings.front(), ".pdf");
+}
+
 std::string CombinedListText(const std::vector<std::string>& csd_paths) {
   std::string text;
   for (const std::string& path : csd_paths) {
@@ -134,7 +138,7 @@ CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionSer
   CombinedRows rows(drawings, observer, summary);
   const std::size_t n = drawings.size();
   const std::string list_path = CombinedListPath(app_folder, ctx.style, ctx.code_page);
-  const std::string output_path = MakeOutputPath(ctx, drawings.front(), ".pdf");
+  const std::string output_path = CombinedPdfPath(ctx, drawings);
   // A line the utility would refuse is known before anything is touched; nothing is exported for
   // a PDF that can never be written.
   const BuiltCommand output =

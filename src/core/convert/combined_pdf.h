@@ -19,6 +19,9 @@ std::string NumberedCsdPath(std::string_view app_folder, std::size_t index, text
                             text::CodePage cp);
 std::string CombinedListPath(std::string_view app_folder, text::PathStyle style, text::CodePage cp);
 
+// The one PDF of a combining run: named after the first drawing.
+std::string CombinedPdfPath(const CommandContext& ctx, const std::vector<std::string>& drawings);
+
 // The list file's bytes: each path followed by CR LF, nothing else.
 std::string CombinedListText(const std::vector<std::string>& csd_paths);
 

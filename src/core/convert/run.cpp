@@ -81,6 +81,14 @@ std::vector<std::string> RunTemporaryFiles(std::string_view app_folder, text::Pa
   return files;
 }
 
+std::string RunOutputPath(const CommandContext& ctx, const std::vector<std::string>& drawings,
+                          std::size_t row) {
+  if (RunCombines(ctx.options, drawings.size())) {
+    return CombinedPdfPath(ctx, drawings);
+  }
+  return MakeOutputPath(ctx, drawings.at(row), OutputExtension(ctx.options));
+}
+
 RunSummary RunConversions(const CommandContext& ctx, const ConversionServices& services,
                           std::string_view app_folder, const std::vector<std::string>& drawings,
                           RunObserver& observer, const RunPorts* ports) {

@@ -74,6 +74,10 @@ struct RunPorts;
 // ConnectNum 1. Otherwise each drawing is converted on its own.
 bool RunCombines(const ConversionOptions& options, std::size_t drawing_count);
 
+// The file a row's conversion makes: its own output, or in a run that combines, the one PDF.
+std::string RunOutputPath(const CommandContext& ctx, const std::vector<std::string>& drawings,
+                          std::size_t row);
+
 // Clears every row's status, then converts the drawings in list order (a failed drawing does
 // not stop the run) or combines them (ConvertCombinedPdf). Takes no lock: that is ExecuteRun's
 // part. With ports that wait (wait_seconds not 0), an output utility started by another program

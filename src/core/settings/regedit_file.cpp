@@ -12,7 +12,12 @@ constexpr std::uint32_t kText = 1;
 constexpr std::uint32_t kBinary = 3;
 constexpr std::uint32_t kDword = 4;
 
+constexpr std::uint32_t kExpandText = 2;
+constexpr std::uint32_t kMultiText = 7;
+
 constexpr std::string_view kHeader = "REGEDIT4";
+// What the registry editor writes today, in UTF-16LE with a byte-order mark.
+constexpr std::string_view kUnicodeHeader = "Windows Registry Editor Version 5.00";
 constexpr std::array<std::string_view, 5> kRootNames = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                                         "HKEY_USERS", "HKEY_CLASSES_ROOT",
                                                         "HKEY_CURRENT_CONFIG"};
@@ -98,8 +103,22 @@ bool HasControlChar(std::string_view s) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
+// Windows' registry editor reads a REGEDIT4 file in the ANSI code page, where a byte from 0x80 up
+// may start a double-byte character and take the next byte along: a backslash, a quote or a
+// bracket right after one, or the closing quote after the last one, would be read as part of a
+// character. Text is written between quotes or brackets only where no such byte stands there.
+bool ReadsTheSameInDoubleByteCodePages(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (static_cast<unsigned char>(s[i]) >= 0x80 &&
+        (i + 1 == s.size() || s[i + 1] == '\\' || s[i + 1] == '"' || s[i + 1] == ']')) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool IsWritableName(std::string_view name) {
-  return IsValidUtf8(name) && !HasControlChar(name);
+  return IsValidUtf8(name) && !HasControlChar(name) && ReadsTheSameInDoubleByteCodePages(name);
 }
 
 // The root name a path starts with, followed by the end or a backslash; empty when none.
@@ -155,7 +174,8 @@ bool FitsQuotedText(const RegeditValue& v) {
   }
   const std::string_view text(v.data.data(), v.data.size() - 1);
   return text.find('\0') == std::string_view::npos &&
-         text.find_first_of("\r\n") == std::string_view::npos && IsValidUtf8(text);
+         text.find_first_of("\r\n") == std::string_view::npos && IsValidUtf8(text) &&
+         ReadsTheSameInDoubleByteCodePages(text);
 }
 
 void AppendHexData(std::string& out, std::size_t line_start, std::string_view data) {
@@ -216,18 +236,76 @@ void AppendValue(std::string& out, const RegeditValue& v) {
   out += '\n';
 }
 
+// Appends code point cp to out as UTF-8.
+void AppendUtf8(std::uint32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// UTF-16LE bytes to UTF-8; false for an odd number of bytes or a lone surrogate.
+bool Utf8FromUtf16Le(std::string_view bytes, std::string* out) {
+  if (bytes.size() % 2 != 0) {
+    return false;
+  }
+  out->clear();
+  out->reserve(bytes.size());
+  const auto unit = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
+           (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+  };
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    std::uint32_t cp = unit(i);
+    if (cp >= 0xDC00 && cp <= 0xDFFF) {
+      return false;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 3 >= bytes.size()) {
+        return false;
+      }
+      const std::uint32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) {
+        return false;
+      }
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    AppendUtf8(cp, out);
+  }
+  return true;
+}
+
 }  // namespace
 
 // Reads the file line by line, joining continued hex lines.
 class RegeditParser {
  public:
-  explicit RegeditParser(std::string_view text) : text_(text) {
+  RegeditParser(std::string_view text, RegeditFile::Narrowing narrow)
+      : text_(text), narrow_(narrow) {
     if (text_.substr(0, 3) == "\xEF\xBB\xBF") {
       text_.remove_prefix(3);
     }
   }
 
   std::optional<RegeditFile> Run(std::string* error) {
+    if (text_.substr(0, 2) == "\xFF\xFE") {
+      if (!Utf8FromUtf16Le(text_.substr(2), &decoded_)) {
+        return Fail(error, "the file is not valid UTF-16");
+      }
+      text_ = decoded_;
+    }
     RegeditFile file;
     bool header_seen = false;
     bool in_removed_key = false;
@@ -239,7 +317,9 @@ class RegeditParser {
         continue;
       }
       if (!header_seen) {
-        if (trimmed != kHeader) {
+        if (trimmed == kUnicodeHeader) {
+          unicode_ = true;
+        } else if (trimmed != kHeader) {
           return Fail(error, "the file does not start with REGEDIT4");
         }
         header_seen = true;
@@ -260,6 +340,11 @@ class RegeditParser {
         if (RootOf(path).empty()) {
           return Fail(error, "the key does not start with a root name such as HKEY_CURRENT_USER");
         }
+        std::string narrow_path;
+        if (!Narrow(path, &narrow_path)) {
+          return Fail(error, kNotNarrow);
+        }
+        path = narrow_path;
         if (remove) {
           file.RemoveTree(path);
           in_removed_key = true;
@@ -301,6 +386,29 @@ class RegeditParser {
     pos_ = end == std::string_view::npos ? text_.size() : end + 1;
     ++line_number_;
     return true;
+  }
+
+  static constexpr std::string_view kNotNarrow =
+      "the text holds a character the narrow code page cannot hold";
+
+  // Text of a Unicode file (UTF-8 here) in the narrow encoding; text of a REGEDIT4 file is taken
+  // byte for byte.
+  bool Narrow(std::string_view utf8, std::string* out) const {
+    if (!unicode_ || narrow_ == nullptr) {
+      out->assign(utf8);
+      return true;
+    }
+    return narrow_(utf8, out);
+  }
+
+  // The data of a text type in a Unicode file are UTF-16LE; the registry's narrow side reads
+  // them in the narrow encoding, and so do we.
+  bool NarrowData(std::uint32_t type, std::string* data) const {
+    if (!unicode_ || (type != kText && type != kExpandText && type != kMultiText)) {
+      return true;
+    }
+    std::string utf8;
+    return Utf8FromUtf16Le(*data, &utf8) && Narrow(utf8, data);
   }
 
   std::nullopt_t Fail(std::string* error, std::string_view why) const {
@@ -411,6 +519,10 @@ class RegeditParser {
       return FailValue(error, "the value name has no closing quote");
     } else if (name.find('\n') != std::string::npos) {
       return FailValue(error, "a value name cannot hold a line break");
+    } else if (std::string narrow_name; !Narrow(name, &narrow_name)) {
+      return FailValue(error, kNotNarrow);
+    } else {
+      name = std::move(narrow_name);
     }
     line = TrimBlanks(line);
     if (line.empty() || line.front() != '=') {
@@ -428,6 +540,11 @@ class RegeditParser {
       }
       if (!TrimBlanks(line).empty()) {
         return FailValue(error, "there is more after the closing quote");
+      }
+      if (std::string narrow_text; !Narrow(text, &narrow_text)) {
+        return FailValue(error, kNotNarrow);
+      } else {
+        text = std::move(narrow_text);
       }
       text.push_back('\0');
       file.Put(key, std::move(name), kText, std::move(text));
@@ -481,11 +598,17 @@ class RegeditParser {
     if (!ReadHexBytes(rest, &data, error)) {
       return false;
     }
+    if (!NarrowData(type, &data)) {
+      return FailValue(error, "the text data are not UTF-16 the narrow code page can hold");
+    }
     file.Put(key, std::move(name), type, std::move(data));
     return true;
   }
 
   std::string_view text_;
+  RegeditFile::Narrowing narrow_;
+  std::string decoded_;  // the text of a UTF-16 file, as UTF-8
+  bool unicode_ = false;
   std::size_t pos_ = 0;
   int line_number_ = 0;
 };
@@ -502,8 +625,9 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::optional<RegeditFile> RegeditFile::Parse(std::string_view text, std::string* error) {
-  return RegeditParser(text).Run(error);
+std::optional<RegeditFile> RegeditFile::Parse(std::string_view text, std::string* error,
+                                              Narrowing narrow) {
+  return RegeditParser(text, narrow).Run(error);
 }
 
 std::string RegeditFile::Serialize() const {
@@ -522,17 +646,13 @@ std::string RegeditFile::Serialize() const {
 }
 
 const RegeditValue* RegeditFile::Find(std::string_view path, std::string_view name) const {
-  for (const RegeditKey& key : keys_) {
-    if (EqualsIgnoringAsciiCase(key.path, path)) {
-      for (const RegeditValue& v : key.values) {
-        if (EqualsIgnoringAsciiCase(v.name, name)) {
-          return &v;
-        }
-      }
-      return nullptr;
-    }
+  const auto key = key_index_.find(Folded(path));
+  if (key == key_index_.end()) {
+    return nullptr;
   }
-  return nullptr;
+  const auto& names = value_index_[key->second];
+  const auto value = names.find(Folded(name));
+  return value == names.end() ? nullptr : &keys_[key->second].values[value->second];
 }
 
 bool RegeditFile::Set(std::string_view path, std::string_view name, std::uint32_t type,
@@ -547,43 +667,57 @@ bool RegeditFile::Set(std::string_view path, std::string_view name, std::uint32_
 // The parser adds what it read without Set's checks on names: what was read can be written back.
 void RegeditFile::Put(std::string_view path, std::string name, std::uint32_t type,
                       std::string data) {
-  RegeditKey& key = AddKey(path);
-  for (RegeditValue& v : key.values) {
-    if (EqualsIgnoringAsciiCase(v.name, name)) {
-      v.type = type;
-      v.data = std::move(data);
-      return;
-    }
+  const std::size_t k = AddKey(path);
+  auto [it, added] = value_index_[k].try_emplace(Folded(name), keys_[k].values.size());
+  if (!added) {
+    RegeditValue& v = keys_[k].values[it->second];
+    v.type = type;
+    v.data = std::move(data);
+    return;
   }
-  key.values.push_back(RegeditValue{std::move(name), type, std::move(data)});
+  keys_[k].values.push_back(RegeditValue{std::move(name), type, std::move(data)});
 }
 
-RegeditKey* RegeditFile::FindKey(std::string_view path) {
-  for (RegeditKey& key : keys_) {
-    if (EqualsIgnoringAsciiCase(key.path, path)) {
-      return &key;
-    }
+std::size_t RegeditFile::AddKey(std::string_view path) {
+  const auto [it, added] = key_index_.try_emplace(Folded(path), keys_.size());
+  if (added) {
+    keys_.push_back(RegeditKey{std::string(path), {}});
+    value_index_.emplace_back();
   }
-  return nullptr;
-}
-
-RegeditKey& RegeditFile::AddKey(std::string_view path) {
-  if (RegeditKey* key = FindKey(path)) {
-    return *key;
-  }
-  keys_.push_back(RegeditKey{std::string(path), {}});
-  return keys_.back();
+  return it->second;
 }
 
 void RegeditFile::RemoveTree(std::string_view path) {
   std::erase_if(keys_, [path](const RegeditKey& key) { return IsWithin(key.path, path); });
+  Reindex();
 }
 
 void RegeditFile::EraseValue(std::string_view path, std::string_view name) {
-  if (RegeditKey* key = FindKey(path)) {
-    std::erase_if(key->values,
+  const auto key = key_index_.find(Folded(path));
+  if (key != key_index_.end()) {
+    std::erase_if(keys_[key->second].values,
                   [name](const RegeditValue& v) { return EqualsIgnoringAsciiCase(v.name, name); });
+    Reindex();
   }
+}
+
+void RegeditFile::Reindex() {
+  key_index_.clear();
+  value_index_.assign(keys_.size(), {});
+  for (std::size_t k = 0; k < keys_.size(); ++k) {
+    key_index_.emplace(Folded(keys_[k].path), k);
+    for (std::size_t v = 0; v < keys_[k].values.size(); ++v) {
+      value_index_[k].emplace(Folded(keys_[k].values[v].name), v);
+    }
+  }
+}
+
+std::string RegeditFile::Folded(std::string_view s) {
+  std::string folded(s);
+  for (char& c : folded) {
+    c = LowerAscii(c);
+  }
+  return folded;
 }
 
 }  // namespace plotxfer

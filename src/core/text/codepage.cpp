@@ -34,6 +34,10 @@ bool IsLeadByte(unsigned char b, CodePage cp) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+bool IsTrailByte(unsigned char b, CodePage cp) {
+  return cp == CodePage::ShiftJis && b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
 std::size_t CharLength(std::string_view s, std::size_t pos, CodePage cp) {
   if (pos >= s.size()) {
     return 1;

@@ -21,6 +21,10 @@ inline constexpr std::size_t npos = std::string_view::npos;
 // True when b starts a double-byte character in the code page (Shift-JIS only).
 bool IsLeadByte(unsigned char b, CodePage cp);
 
+// True when b can be the second byte of a double-byte character (Shift-JIS: 0x40-0x7E and
+// 0x80-0xFC); false in code pages without double-byte characters.
+bool IsTrailByte(unsigned char b, CodePage cp);
+
 // Number of bytes of the character that starts at pos (1 at least, never past the end).
 // A lead byte without its trail byte, or a broken UTF-8 sequence, counts as one byte.
 std::size_t CharLength(std::string_view s, std::size_t pos, CodePage cp);

@@ -82,8 +82,13 @@ std::string WhyNotQuotable(std::string_view text, CodePage cp) {
     if (c == '"') {
       return "it holds a double quote";
     }
-    if (c < 0x20 || c == 0x7F) {
-      return "it holds a control character";
+    if (c == '\0') {
+      return "it holds a zero byte";  // the line would end there
+    }
+    // A lead byte whose next byte cannot be its second one: Windows turns the pair into another
+    // character on its way to the tool, and may take a quote or a blank along with it.
+    if (CharLength(text, i, cp) == 2 && !IsTrailByte(static_cast<unsigned char>(text[i + 1]), cp)) {
+      return "it holds half a double-byte character";
     }
   }
   if (EndsWithBackslash(text, cp)) {

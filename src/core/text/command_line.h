@@ -24,9 +24,10 @@ namespace plotxfer::text {
 std::vector<std::string> SplitCommandLine(std::string_view line, CodePage cp);
 
 // Why text cannot stand between double quotes so that it comes back unchanged as one argument,
-// or empty when it can: a double quote, a control character, or a backslash or a lone lead byte
-// as the last character (either would take the closing quote) would each change the tokens a
-// tool receives.
+// or empty when it can: a double quote, a zero byte, a lead byte without a valid second byte, or
+// a backslash or a lone lead byte as the last character (either would take the closing quote)
+// would each change the tokens a tool receives. Blanks and other control characters come back
+// as they were.
 std::string WhyNotQuotable(std::string_view text, CodePage cp);
 
 }  // namespace plotxfer::text

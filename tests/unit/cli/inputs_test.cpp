@@ -22,6 +22,8 @@ using plotxfer::cli::FolderEntry;
 using plotxfer::cli::InputFiles;
 using plotxfer::cli::InputRules;
 using plotxfer::cli::InputSource;
+using plotxfer::cli::ParseShard;
+using plotxfer::cli::ShardDrawings;
 using plotxfer::cli::SystemInputFiles;
 using plotxfer::testing::TempFolder;
 using plotxfer::testing::WriteBytes;
@@ -141,6 +143,31 @@ TEST_F(InputsTest, TheSameFileNamedTwiceIsConvertedOnce) {
   EXPECT_NE(got.notes[0].find("row 1"), std::string::npos) << got.notes[0];
 }
 
+// One file is one file however it is reached, also when it is asked again by another path
+// after its first answer.
+TEST_F(InputsTest, FactsTellOneFileFromAnother) {
+  struct Case {
+    std::string title, a, b;
+    bool same;
+  };
+  std::vector<Case> cases = {
+      {"the same spelling", Path("b.VX"), Path("b.VX"), true},
+      {"through a subfolder and back", Path("b.VX"), Path("sub") + kSep + ".." + kSep + "b.VX",
+       true},
+      {"another file", Path("b.VX"), Path("c.Vx"), false},
+      {"a folder and a file in it", dir.Path(), Path("b.VX"), false},
+  };
+#ifdef _WIN32
+  cases.push_back({"another letter case", Path("b.VX"), Path("B.vx"), true});
+#endif
+  for (const Case& c : cases) {
+    const auto a = SystemInputFiles().Facts(c.a);
+    const auto b = SystemInputFiles().Facts(c.b);
+    ASSERT_TRUE(a && b) << c.title;
+    EXPECT_EQ(a->SameFileAs(*b), c.same) << c.title;
+  }
+}
+
 TEST_F(InputsTest, AListOnStandardInputAndListsThatCannotBeRead) {
   const std::string stdin_file = Path("stdin.txt");
   WriteBytes(stdin_file, "\xEF\xBB\xBF" + Path("A.vx") + "\n#" + Path("b.VX") + "\n");
@@ -183,6 +210,97 @@ TEST(WildcardMatches, WindowsRules) {
   }
 }
 
+namespace {
+
+// Paths relative to a fixed current folder; nothing on disk is asked.
+class FolderOfNames : public InputFiles {
+ public:
+  std::optional<FileFacts> Facts(const std::string&) override { return std::nullopt; }
+  bool ListFolder(const std::string&, std::vector<FolderEntry>*) override { return false; }
+  std::string Absolute(const std::string& p) override { return p[0] == '/' ? p : "/w/" + p; }
+  bool ExpandsWildcards() const override { return false; }
+};
+
+}  // namespace
+
+TEST(ShardDrawings, EachPartTakesEveryNthOfThePathOrderWhateverTheArgumentOrder) {
+  using plotxfer::cli::Shard;
+  // A relative and an absolute spelling sort as the same folder; letters regardless of case.
+  // "link.VX" is another name of c.VX: it goes with c.VX and takes no position of its own.
+  const std::vector<std::string> sorted = {"a.VX",      "/w/B.VX", "c.VX",    "d/e.VX",
+                                           "/w/d/F.VX", "g.VX",    "link.VX", "/x/a.VX"};
+  const std::map<std::string, std::string> same_as = {{"link.VX", "c.VX"}};
+  struct Case {
+    Shard shard;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {{1, 1}, sorted},
+      {{1, 3}, {"a.VX", "d/e.VX", "/x/a.VX"}},
+      {{2, 3}, {"/w/B.VX", "/w/d/F.VX"}},
+      {{3, 3}, {"c.VX", "g.VX", "link.VX"}},
+      {{7, 7}, {"/x/a.VX"}},
+      {{5, 9}, {"/w/d/F.VX"}},
+      {{8, 9}, {}},
+  };
+  FolderOfNames files;
+  const std::vector<std::string> reversed(sorted.rbegin(), sorted.rend());
+  const std::vector<std::string> shuffled = {"d/e.VX", "/x/a.VX",   "a.VX",    "g.VX",
+                                             "c.VX",   "/w/d/F.VX", "link.VX", "/w/B.VX"};
+  const auto split = [&](const std::vector<std::string>& order, Shard shard) {
+    std::vector<std::string> part = ShardDrawings(order, same_as, shard, files);
+    std::sort(part.begin(), part.end());
+    return part;
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.shard.number) + "/" + std::to_string(c.shard.count));
+    std::sort(c.expected.begin(), c.expected.end());
+    for (const std::vector<std::string>* order : {&sorted, &reversed, &shuffled}) {
+      EXPECT_EQ(split(*order, c.shard), c.expected);
+    }
+  }
+  // The part keeps the order the drawings were given in.
+  EXPECT_EQ(ShardDrawings(shuffled, same_as, Shard{3, 3}, files),
+            (std::vector<std::string>{"g.VX", "c.VX", "link.VX"}));
+  // Whatever N, the N parts together hold each drawing exactly once.
+  std::vector<std::string> all = sorted;
+  std::sort(all.begin(), all.end());
+  for (std::size_t n = 1; n <= sorted.size() + 2; ++n) {
+    std::vector<std::string> together;
+    for (std::size_t k = 1; k <= n; ++k) {
+      const std::vector<std::string> part = split(shuffled, Shard{k, n});
+      together.insert(together.end(), part.begin(), part.end());
+    }
+    std::sort(together.begin(), together.end());
+    EXPECT_EQ(together, all) << "N = " << n;
+  }
+}
+
+TEST(ParseShard, KOfNFromOneToN) {
+  using plotxfer::cli::Shard;
+  struct Case {
+    const char* text;
+    bool ok;
+    std::size_t number, count;
+  } cases[] = {
+      {"1/3", true, 1, 3},       {"3/3", true, 3, 3},    {"1/1", true, 1, 1},
+      {"12/400", true, 12, 400}, {"0/3", false, 0, 0},   {"4/3", false, 0, 0},
+      {"1/0", false, 0, 0},      {"3", false, 0, 0},     {"/3", false, 0, 0},
+      {"1/", false, 0, 0},       {"-1/3", false, 0, 0},  {"1/3x", false, 0, 0},
+      {" 1/3", false, 0, 0},     {"1/3/5", false, 0, 0}, {"1/9999999", false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Shard shard{99, 99};
+    std::string why;
+    EXPECT_EQ(ParseShard(c.text, &shard, &why), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(shard.number, c.number);
+      EXPECT_EQ(shard.count, c.count);
+    } else {
+      EXPECT_FALSE(why.empty());
+    }
+  }
+}
 TEST(ListDecoder, ListsAsPeopleWriteThem) {
   using plotxfer::cli::ListDecoder;
   using plotxfer::cli::ListEntry;

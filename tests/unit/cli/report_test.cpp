@@ -49,6 +49,12 @@ TEST(Report, HoldsTheRunTheRowsAndTheirSummary) {
   EXPECT_EQ(json["timeout_seconds"], 2.5);
   EXPECT_EQ(json["combined"], false);
   EXPECT_EQ(json["exit_status"], 130);
+  EXPECT_FALSE(json.contains("shard"));
+  record.shard_number = 2;
+  record.shard_count = 3;
+  record.all_drawings = 14;
+  EXPECT_EQ(nlohmann::json::parse(ReportJson(record, Marked))["shard"],
+            nlohmann::json::parse(R"({"number": 2, "count": 3, "all_drawings": 14})"));
   EXPECT_EQ(json["summary"],
             nlohmann::json::parse(
                 R"({"converted": 2, "failed": 1, "not_reached": 1, "interrupted": 1, "same_as": 0})"));
