@@ -163,15 +163,16 @@ constexpr const char* kFooter =
     "paper size, output beside each drawing, one PDF per drawing. --save stores what this "
     "command line set; --help and --version read and write no file.\n\n"
     "Result of a drawing (the n of its error status): 1 the drawing is not valid (its header was "
-    "refused, or it cannot be opened), 2 the export tool could not be started or ran out of "
-    "time, 3 the output utility could not be started, ran out of time or wrote no output file "
-    "(in a combined PDF: on every row), 4 refused before "
+    "refused, or it cannot be opened), 2 the export tool could not be started, crashed or ran "
+    "out of time, 3 the output utility could not be started, ran out of time or wrote no output "
+    "file (in a combined PDF: on every row; an earlier output is kept), 4 refused before "
     "any tool ran (a path too long for the tools or unsafe on their command line, or an output "
     "that another row of the run writes).\n\n"
     "Exit status: 0 every drawing converted (up-to-date drawings skipped included); 1 any "
     "drawing failed; 2 wrong usage (also a list file or folder that cannot be read); 3 the run "
-    "was refused before any drawing: the application folder is in use by another run, a "
-    "process named RASTRON.EXE runs, or VXCVPX.exe or RSTKIT/RASTRON.EXE is missing, and "
+    "was refused before any drawing: the application folder is in use by another run (or its "
+    "VXCVPX.exe still runs), a process named RASTRON.EXE runs (after --wait SECONDS: for that "
+    "long; then also between drawings), or VXCVPX.exe or RSTKIT/RASTRON.EXE is missing, and "
     "nothing was saved or written; 130 interrupted. --dry-run checks none of that and starts "
     "nothing.\n\n"
     "Interrupts: the first Ctrl-C (or SIGTERM; on Windows also Ctrl-Break or closing the "
@@ -324,6 +325,12 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                  "its drawing (default: no limit)")
       ->type_name("SECONDS")
       ->check(seconds);
+  app.add_option("--wait", req.wait_seconds,
+                 "when the application folder is in use or the output utility runs, wait up to "
+                 "this long for the turn, looking once a second, before refusing (also between "
+                 "drawings, for an output utility started by another program)")
+      ->type_name("SECONDS")
+      ->check(quiet(CLI::Range(0, 31536000)));
   app.add_option("--report", req.report,
                  "write a JSON record of the run (UTF-8) to FILE when it ends, also after an "
                  "interrupt; - is standard output (the rows then go to standard error). FILE "

@@ -44,6 +44,7 @@ struct BatchRequest {
   bool progress = true;  // the progress line, when standard error is a terminal
   bool quiet = false;    // errors only
   double timeout_seconds = 0;  // 0: a tool is never stopped
+  int wait_seconds = 0;  // --wait: how long a busy folder or utility is waited for; < 0: no limit
   bool skip_up_to_date = false;
   std::optional<Shard> shard;    // --shard: this run converts only its part of the drawings
   std::size_t all_drawings = 0;  // with --shard: the drawings of every part together

@@ -38,6 +38,7 @@ class EchoingRunner : public platform::ProcessRunner {
     Echo(command_line);
     return inner_.Run(program, command_line);
   }
+  platform::ToolExit LastExit() const override { return inner_.LastExit(); }
 
  private:
   void Echo(const std::string& command_line) {
@@ -89,11 +90,13 @@ class Rows {
     r.skipped = skipped;
   }
 
-  // The row reached no result: its tool was ended by an interrupt, or its combination ended.
-  void Aborted(std::size_t row, std::string detail) {
+  // The row reached no result: its tool was ended by an interrupt, or its combination ended
+  // (interrupted only when an interrupt ended it).
+  void Aborted(std::size_t row, std::string detail, bool interrupted) {
     RowRecord& r = rows_[row];
     r.result.reset();
-    r.interrupted = true;
+    r.aborted = true;
+    r.interrupted = interrupted;
     r.status = StatusText(RowStatus::Aborted, 0, env_.code_page);
     r.detail = std::move(detail);
   }
@@ -107,7 +110,7 @@ class Rows {
     const auto print = [&] {
       for (; printed_ < rows_.size(); ++printed_) {
         const RowRecord& r = rows_[printed_];
-        if (!all && !r.result && !r.interrupted && r.same_as == 0) {
+        if (!all && !r.result && !r.aborted && r.same_as == 0) {
           break;
         }
         PrintRow(printed_);
@@ -133,7 +136,7 @@ class Rows {
       status = "(same file as row " + std::to_string(r.same_as) + ")";
     } else if (r.skipped) {
       status += " (up to date, skipped)";
-    } else if (!r.result && !r.interrupted) {
+    } else if (!r.result && !r.aborted) {
       status = "(not reached)";
     }
     // Once standard output is gone (a reader that stopped early) the rows are no longer
@@ -187,7 +190,7 @@ class BatchObserver : public RunObserver {
                         const std::string& detail) override {
     // A row of a combination that another row (or a stop) ended: it has no result of its own.
     if (status == RowStatus::Aborted) {
-      rows_.Aborted(work_[index], detail);
+      rows_.Aborted(work_[index], detail, StopRequested());
       rows_.Print();
     }
   }
@@ -196,7 +199,7 @@ class BatchObserver : public RunObserver {
                    const std::string& detail) override {
     const std::size_t row = work_[index];
     if (result != Converted && env_.cancel != nullptr && env_.cancel->Requested()) {
-      rows_.Aborted(row, detail);
+      rows_.Aborted(row, detail, true);
     } else {
       rows_.Decide(row, result, result == Converted ? std::string() : detail, false);
     }
@@ -255,6 +258,17 @@ void RefuseSharedOutputs(Rows& rows, const BatchEnvironment& env) {
   }
 }
 
+// The drawings a combined PDF of the run is made from, in order: every name once.
+std::vector<std::string> CombinedDrawings(Rows& rows) {
+  std::vector<std::string> drawings;
+  for (const RowRecord& r : rows.records()) {
+    if (r.same_as == 0) {
+      drawings.push_back(r.path);
+    }
+  }
+  return drawings;
+}
+
 bool UpToDate(InputFiles& files, const std::string& drawing, const std::string& output) {
   const std::optional<FileFacts> out = files.Facts(output);
   const std::optional<FileFacts> in = files.Facts(drawing);
@@ -276,10 +290,15 @@ void SkipUpToDate(Rows& rows, const BatchEnvironment& env) {
 // The dialog keeps such failures silent; a script is told, and the run still goes on.
 bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
   ConversionOptions record = request.options;
-  bool saved = env.settings != nullptr &&
-               SaveGeneralSettings(*env.settings, GeneralOptionsOf(request.options), record);
-  if (saved && request.output_options_set) {
-    saved = SaveOutputSettings(*env.settings, request.options);
+  bool saved = env.settings != nullptr;
+  if (saved) {
+    // One save, whole: another plotxfer-batch saving at the same time comes before or after.
+    env.settings->BeginWrites();
+    saved = SaveGeneralSettings(*env.settings, GeneralOptionsOf(request.options), record);
+    if (saved && request.output_options_set) {
+      saved = SaveOutputSettings(*env.settings, request.options);
+    }
+    saved = env.settings->EndWrites() && saved;
   }
   if (!saved) {
     std::fprintf(env.err, "plotxfer-batch: the options could not be saved\n");
@@ -509,11 +528,14 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
     }
   }
   if (combined) {
-    // One PDF of all or nothing: up to date only when it is newer than every drawing.
+    // One PDF of all or nothing: up to date only when it is newer than every drawing and was
+    // made from these very drawings, in this order.
     if (request.skip_up_to_date &&
-        std::all_of(rows.records().begin(), rows.records().end(), [&](const RowRecord& r) {
-          return r.same_as != 0 || UpToDate(FilesOf(env), r.path, r.output);
-        })) {
+        std::all_of(rows.records().begin(), rows.records().end(),
+                    [&](const RowRecord& r) {
+                      return r.same_as != 0 || UpToDate(FilesOf(env), r.path, r.output);
+                    }) &&
+        CombinedPdfMadeFrom(env.services.files, rows[0].output, CombinedDrawings(rows))) {
       SkipUpToDate(rows, env);
     }
   } else {
@@ -542,6 +564,7 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
     rows.Print(true);
     return report.Write(rows, combined, kExitRefused);
   };
+  bool busy = false;
   if (work.empty()) {
     // Nothing to convert: the options are still stored when asked.
     if (request.save) {
@@ -559,7 +582,8 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
         request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
         env.services.files};
     const RunPorts ports{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
-                         env.processes != nullptr ? *env.processes : platform::SystemProcessList()};
+                         env.processes != nullptr ? *env.processes : platform::SystemProcessList(),
+                         static_cast<double>(request.wait_seconds), env.pause};
     const RunOutcome outcome =
         ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer);
     if (env.progress != nullptr) {
@@ -568,13 +592,20 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
     if (!outcome.started()) {
       return refused(outcome.reason);
     }
+    busy = outcome.summary.busy;
   }
   rows.Print(true);
 
   const RunCounts counts = CountRows(rows.records());
   const bool stopped = observer.StopRequested();
   int status = kExitConverted;
-  if (stopped && (counts.not_reached > 0 || counts.interrupted > 0)) {
+  if (busy) {
+    std::fprintf(env.err,
+                 "plotxfer-batch: the output utility stayed in use by another program; %zu "
+                 "drawing(s) not converted\n",
+                 counts.not_reached + counts.interrupted);
+    status = kExitRefused;
+  } else if (stopped && (counts.not_reached > 0 || counts.interrupted > 0)) {
     std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n",
                  counts.not_reached + counts.interrupted);
     status = kExitInterrupted;

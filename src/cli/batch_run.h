@@ -2,6 +2,7 @@
 // The conversion part of plotxfer-batch, apart from argument parsing and the real OS services.
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "cli/batch_request.h"
@@ -43,7 +44,8 @@ struct BatchEnvironment {
   ProgressDisplay* progress = nullptr;  // the progress line, when there is one
   std::string (*to_utf8)(const std::string&) = nullptr;  // for the report; as is when not given
   std::string version{};                                 // for the report
-  std::string settings_file{};  // the file the settings live in, where they live in one
+  std::string settings_file{};    // the file the settings live in, where they live in one
+  std::function<void()> pause{};  // --wait's second between two looks; a sleep when not given
   std::FILE* out = stdout;
   std::FILE* err = stderr;
   std::FILE* report_out = stdout;  // for --report -

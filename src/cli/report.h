@@ -19,6 +19,7 @@ struct RowRecord {
   double seconds = 0;
   bool skipped = false;      // left out as up to date; counts as converted
   bool interrupted = false;  // its tool was ended by an interrupt; it has no result
+  bool aborted = false;      // shown "中断": no result, by an interrupt or an ended combination
   std::size_t same_as = 0;   // another name of the file of this (1-based) row; no result
 };
 

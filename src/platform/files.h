@@ -15,6 +15,11 @@ class FileSystem {
   // no line-end translation). False when it cannot be opened, a write fails or it cannot be
   // closed; what was written of it then stays.
   virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // The whole content of the file at path; false when it cannot be read.
+  virtual bool ReadFile(const std::string& path, std::string* bytes) = 0;
+  // Renames the file from to the name to, replacing a file there. Both names are in one folder.
+  // False when it could not be renamed.
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
   // True when a and b both exist and are one file however each is spelt (relative or absolute,
   // through a link, in another letter case): the same device and inode on Linux, the same volume
   // serial number and file index on Windows. A file system that cannot tell answers false.
@@ -25,8 +30,8 @@ class FileSystem {
   }
 };
 
-// DeleteFileA, _access and the C runtime's fopen on Windows; unlink, access, open and write on
-// Linux; SameFile by file identity.
+// DeleteFileA, _access, MoveFileExA and the C runtime's fopen on Windows; unlink, access, rename,
+// open and write on Linux; SameFile by file identity.
 FileSystem& SystemFileSystem();
 
 }  // namespace plotxfer::platform

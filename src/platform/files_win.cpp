@@ -56,6 +56,24 @@ class WindowsFileSystem : public FileSystem {
  public:
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
   bool Exists(const std::string& path) override { return _access(path.c_str(), 0) == 0; }
+  bool ReadFile(const std::string& path, std::string* bytes) override {
+    FILE* f = nullptr;
+    if (fopen_s(&f, path.c_str(), "rb") != 0 || f == nullptr) {
+      return false;
+    }
+    bytes->clear();
+    char buf[8192];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+      bytes->append(buf, n);
+    }
+    const bool ok = ferror(f) == 0;
+    fclose(f);
+    return ok;
+  }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  }
   bool WriteFile(const std::string& path, const std::string& bytes) override {
     // The C runtime's open takes the path in the ANSI code page, as every path here is.
     FILE* f = nullptr;

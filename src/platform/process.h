@@ -25,6 +25,18 @@ enum class ToolOutcome {
   Cancelled,   // a cancel request ended it, with everything it started, or kept it from starting
 };
 
+// How a tool that ran came to its end, as far as the system tells it.
+struct ToolExit {
+  enum class Kind {
+    Unknown,    // not told (a runner that does not look, or a tool that never started)
+    Code,       // it ended by itself with value as its exit code
+    Signal,     // Linux: killed by signal value
+    Exception,  // Windows: ended by the exception (NTSTATUS) value, as a crash ends a program
+  };
+  Kind kind = Kind::Unknown;
+  unsigned long value = 0;
+};
+
 class ProcessRunner {
  public:
   virtual ~ProcessRunner() = default;
@@ -37,20 +49,27 @@ class ProcessRunner {
   virtual ToolOutcome Run(const std::string& program, const std::string& command_line) {
     return RunAndWait(program, command_line) ? ToolOutcome::Ended : ToolOutcome::NotStarted;
   }
+  // How the tool of the last RunAndWait or Run ended.
+  virtual ToolExit LastExit() const { return {}; }
 };
 
 // Where a tool's standard output and error go on Linux. On Windows tools always run without a
 // console window and inherit no handles, so their output is never seen.
 enum class ToolOutput {
   Discard,
-  Show,  // for --verbose: the tool writes to our own standard output and error
+  // For --verbose: the tool writes into a pipe that is copied to our standard output. A tool
+  // never gets our terminal: one writing to it from its own process group would be stopped
+  // (SIGTTOU under "stty tostop") and the run would hang with it.
+  Show,
 };
 
 // Windows: CreateProcessA with the program path and the whole line, no console window, no
 // inherited handles, window position 0,0 and an empty desktop name; waits on the first thread
 // and then on the process. Linux: the line is split into argv by the Windows C runtime's rules;
 // the tool gets our environment and current folder, standard input from /dev/null and no other
-// descriptor of ours.
+// descriptor of ours, and is killed by the system when we die (a parent-death signal set between
+// fork and exec), as a job object does on Windows: a tool left running after us would write into
+// RSTKIT under the next run.
 ProcessRunner& SystemProcessRunner(ToolOutput output = ToolOutput::Discard);
 
 // A request to end the running tool at once and to start no other (the second Ctrl-C).

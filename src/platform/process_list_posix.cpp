@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -64,9 +65,30 @@ bool MatchesRunning(const std::string& pid_dir, const std::string& exe_name) {
   return Matches(pid_dir, exe_name) && !HasEnded(pid_dir);
 }
 
+bool IsProgram(const std::string& pid_dir, const struct stat& program) {
+  struct stat exe {};
+  return stat((pid_dir + "/exe").c_str(), &exe) == 0 && exe.st_dev == program.st_dev &&
+         exe.st_ino == program.st_ino && !HasEnded(pid_dir);
+}
+
 class ProcProcessList : public ProcessList {
  public:
   ProcessPresence Find(const std::string& exe_name) override {
+    return Walk([&](const std::string& pid_dir) { return MatchesRunning(pid_dir, exe_name); });
+  }
+
+  ProcessPresence FindProgram(const std::string& program_path) override {
+    struct stat program {};
+    if (stat(program_path.c_str(), &program) != 0) {
+      // No such file: nothing can run it, but the list must still be there.
+      return Walk([](const std::string&) { return false; });
+    }
+    return Walk([&](const std::string& pid_dir) { return IsProgram(pid_dir, program); });
+  }
+
+ private:
+  template <typename Match>
+  ProcessPresence Walk(const Match& match) {
     DIR* proc = opendir("/proc");
     if (proc == nullptr) {
       return ProcessPresence::ListUnavailable;
@@ -80,7 +102,7 @@ class ProcProcessList : public ProcessList {
       }
       any = true;
       // A process that ended meanwhile simply matches nothing.
-      if (MatchesRunning("/proc/" + name, exe_name)) {
+      if (match("/proc/" + name)) {
         found = ProcessPresence::Running;
         break;
       }

@@ -4,7 +4,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,18 +19,82 @@
 extern char** environ;
 
 #if !defined(__GLIBC__) || __GLIBC__ < 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ < 34)
-#error "starting the tools needs posix_spawn_file_actions_addclosefrom_np (glibc 2.34 or later)"
+#error "starting the tools needs close_range (glibc 2.34 or later)"
 #endif
 
 namespace plotxfer::platform {
 
 namespace {
 
-// Starts the tool; 0 when it could not be started. With own_group the tool leads a new process
-// group.
-pid_t Spawn(const std::string& program, const std::string& command_line, ToolOutput output,
-            bool own_group) {
-  // The same line a Windows tool would get, split as its C runtime would split it.
+// A started tool: its process, and the read end of the pipe its output goes to (-1 without).
+struct Started {
+  pid_t pid = 0;
+  int output = -1;
+};
+
+// Closes every descriptor from 3 on but keep: the tool gets nothing of ours (a pipe, a lock file)
+// that could keep our caller waiting or outlive us in it.
+void CloseDescriptorsBut(int keep) {
+  const bool below = keep <= 3 || close_range(3, static_cast<unsigned>(keep) - 1, 0) == 0;
+  if (!below || close_range(static_cast<unsigned>(keep) + 1, ~0U, 0) != 0) {
+    const long most = sysconf(_SC_OPEN_MAX);
+    for (int fd = 3; fd < (most > 0 ? most : 1024); ++fd) {
+      if (fd != keep) {
+        close(fd);
+      }
+    }
+  }
+}
+
+// The child's part between vfork and exec: it shares our memory, so it makes system calls only
+// and changes nothing of ours. Reports errno through report when the program cannot be started.
+[[noreturn]] void StartInChild(const char* program, char* const* argv, ToolOutput output,
+                               bool own_group, pid_t parent, int report, int output_pipe) {
+  // Our handlers are not the tool's, nor are signals we ignore (SIGPIPE): it starts with every
+  // disposition at its default.
+  struct sigaction dfl {};
+  dfl.sa_handler = SIG_DFL;
+  for (int sig = 1; sig < NSIG; ++sig) {
+    sigaction(sig, &dfl, nullptr);
+  }
+  if (own_group) {
+    setpgid(0, 0);
+  }
+  // Killed with us, however we end; a parent that died before this line was set is already
+  // gone, and the tool must not start for nobody.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent) {
+    _exit(127);
+  }
+  const int in = open("/dev/null", O_RDONLY);
+  if (in >= 0) {
+    dup2(in, STDIN_FILENO);
+  }
+  int out = output_pipe;
+  if (output == ToolOutput::Discard || out < 0) {
+    out = open("/dev/null", O_WRONLY);
+  }
+  if (out >= 0) {
+    dup2(out, STDOUT_FILENO);
+    dup2(out, STDERR_FILENO);
+  }
+  CloseDescriptorsBut(report);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  execve(program, argv, environ);
+  const int error = errno;
+  (void)!write(report, &error, sizeof error);
+  _exit(127);
+}
+
+// Starts the tool; pid 0 when it could not be started. With own_group the tool leads a new
+// process group. posix_spawn cannot set a parent-death signal, so this forks itself: with vfork,
+// as posix_spawn does, since a copy of our memory would only cost page faults until the exec.
+Started Spawn(const std::string& program, const std::string& command_line, ToolOutput output,
+              bool own_group) {
+  // The same line a Windows tool would get, split as its C runtime would split it. Everything
+  // the child needs is made before the fork.
   std::vector<std::string> args = text::SplitCommandLine(command_line, ActiveCodePage());
   std::vector<char*> argv;
   argv.reserve(args.size() + 1);
@@ -38,41 +103,108 @@ pid_t Spawn(const std::string& program, const std::string& command_line, ToolOut
   }
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  if (output == ToolOutput::Discard) {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    return {};
   }
-  // Nothing of ours leaks into the tool: a tool that kept a descriptor (a pipe, a lock file)
-  // open could outlive us with it or keep our caller waiting.
-  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-
-  // The tool starts with no signal blocked, whatever the caller had blocked.
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(&attr, &none);
-  short flags = POSIX_SPAWN_SETSIGMASK;
-  if (own_group) {
-    posix_spawnattr_setpgroup(&attr, 0);
-    flags |= POSIX_SPAWN_SETPGROUP;
+  int out[2] = {-1, -1};
+  if (output == ToolOutput::Show && pipe2(out, O_CLOEXEC) != 0) {
+    out[0] = out[1] = -1;
   }
-  posix_spawnattr_setflags(&attr, flags);
-
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
-  posix_spawnattr_destroy(&attr);
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : 0;
+  // No handler of ours may run in the child before its dispositions are reset.
+  sigset_t all;
+  sigset_t old;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &old);
+  const pid_t parent = getpid();
+  const pid_t pid = vfork();
+  if (pid == 0) {
+    StartInChild(program.c_str(), argv.data(), output, own_group, parent, report[1], out[1]);
+  }
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
+  close(report[1]);
+  if (out[1] >= 0) {
+    close(out[1]);
+  }
+  Started started;
+  if (pid > 0) {
+    if (own_group) {
+      setpgid(pid, pid);  // the child does it too; whichever comes first, kill(-pid) works
+    }
+    int error = 0;
+    ssize_t n;
+    while ((n = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    if (n > 0) {
+      int status = 0;
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    } else {
+      started.pid = pid;
+    }
+  }
+  close(report[0]);
+  if (started.pid == 0) {
+    if (out[0] >= 0) {
+      close(out[0]);
+    }
+    return {};
+  }
+  if (out[0] >= 0) {
+    fcntl(out[0], F_SETFL, fcntl(out[0], F_GETFL) | O_NONBLOCK);
+  }
+  started.output = out[0];
+  return started;
 }
 
-void Reap(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+// Copies what the tool wrote so far to our standard output; false once the pipe is at its end
+// (then it is closed and set to -1).
+bool CopyOutput(int& fd) {
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n > 0) {
+      for (ssize_t done = 0; done < n;) {
+        const ssize_t w = write(STDOUT_FILENO, buf + done, static_cast<std::size_t>(n - done));
+        if (w <= 0 && errno != EINTR) {
+          break;  // our own output is gone; the tool's is dropped
+        }
+        done += w > 0 ? w : 0;
+      }
+      continue;
+    }
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0 && errno == EAGAIN) {
+      return true;
+    }
+    close(fd);
+    fd = -1;
+    return false;
   }
+}
+
+ToolExit ExitOf(int status) {
+  ToolExit exit;
+  if (WIFEXITED(status)) {
+    exit.kind = ToolExit::Kind::Code;
+    exit.value = static_cast<unsigned long>(WEXITSTATUS(status));
+  } else if (WIFSIGNALED(status)) {
+    exit.kind = ToolExit::Kind::Signal;
+    exit.value = static_cast<unsigned long>(WTERMSIG(status));
+  }
+  return exit;
+}
+
+ToolExit Reap(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) {
+      return {};
+    }
+  }
+  return ExitOf(status);
 }
 
 class PosixProcessRunner : public ProcessRunner {
@@ -80,16 +212,24 @@ class PosixProcessRunner : public ProcessRunner {
   explicit PosixProcessRunner(ToolOutput output) : output_(output) {}
 
   bool RunAndWait(const std::string& program, const std::string& command_line) override {
-    const pid_t pid = Spawn(program, command_line, output_, false);
-    if (pid == 0) {
+    last_ = {};
+    Started started = Spawn(program, command_line, output_, false);
+    if (started.pid == 0) {
       return false;
     }
-    Reap(pid);
+    while (started.output >= 0) {
+      pollfd fd{started.output, POLLIN, 0};
+      poll(&fd, 1, -1);
+      CopyOutput(started.output);
+    }
+    last_ = Reap(started.pid);
     return true;
   }
+  ToolExit LastExit() const override { return last_; }
 
  private:
   ToolOutput output_;
+  ToolExit last_;
 };
 
 // True once the process has ended; it is left a zombie, so its pid (and the id of the group it
@@ -122,25 +262,36 @@ class SupervisedProcessRunner : public ProcessRunner {
     return Start(program, command_line);
   }
 
+  ToolExit LastExit() const override { return last_; }
+
  private:
   ToolOutcome Start(const std::string& program, const std::string& command_line) {
     started_ = false;
+    last_ = {};
     if (limits_.cancel != nullptr && limits_.cancel->Requested()) {
       return ToolOutcome::Cancelled;
     }
-    const pid_t pid = Spawn(program, command_line, limits_.output, true);
-    if (pid == 0) {
+    Started started = Spawn(program, command_line, limits_.output, true);
+    if (started.pid == 0) {
       return ToolOutcome::NotStarted;
     }
     started_ = true;
-    const ToolOutcome outcome = Wait(pid);
+    const pid_t pid = started.pid;
+    const ToolOutcome outcome = Wait(pid, started.output);
     // The tool, if it still runs, and whatever it started: the group it leads.
     kill(-pid, SIGKILL);
-    Reap(pid);
+    last_ = Reap(pid);
+    if (started.output >= 0) {
+      // What is left in the pipe; a writer the kill missed cannot hold us here.
+      CopyOutput(started.output);
+      if (started.output >= 0) {
+        close(started.output);
+      }
+    }
     return outcome;
   }
 
-  ToolOutcome Wait(pid_t pid) {
+  ToolOutcome Wait(pid_t pid, int& output) {
     using Clock = std::chrono::steady_clock;
     const bool limited = limits_.timeout.count() > 0;
     const Clock::time_point deadline = Clock::now() + limits_.timeout;
@@ -172,8 +323,11 @@ class SupervisedProcessRunner : public ProcessRunner {
       if (blind && (wait_ms < 0 || wait_ms > 5)) {
         wait_ms = 5;
       }
-      pollfd fds[2];
+      pollfd fds[3];
       nfds_t n = 0;
+      if (output >= 0) {
+        fds[n++] = {output, POLLIN, 0};
+      }
       if (pidfd >= 0) {
         fds[n++] = {pidfd, POLLIN, 0};
       }
@@ -181,6 +335,9 @@ class SupervisedProcessRunner : public ProcessRunner {
         fds[n++] = {static_cast<int>(limits_.cancel->WaitHandle()), POLLIN, 0};
       }
       poll(fds, n, wait_ms);  // EINTR and timeouts alike: look again
+      if (output >= 0) {
+        CopyOutput(output);
+      }
     }
     if (pidfd >= 0) {
       close(pidfd);
@@ -190,6 +347,7 @@ class SupervisedProcessRunner : public ProcessRunner {
 
   ToolLimits limits_;
   bool started_ = false;
+  ToolExit last_;
 };
 
 }  // namespace

@@ -27,6 +27,17 @@ bool StartToolProcess(const std::string& program, const std::string& command_lin
                         &startup, &info) != 0;
 }
 
+// Exit codes from 0xC0000000 on are the exception codes a crash ends a program with.
+ToolExit ToolExitOf(HANDLE process) {
+  DWORD code = 0;
+  ToolExit exit;
+  if (GetExitCodeProcess(process, &code) && code != STILL_ACTIVE) {
+    exit.kind = code >= 0xC0000000u ? ToolExit::Kind::Exception : ToolExit::Kind::Code;
+    exit.value = code;
+  }
+  return exit;
+}
+
 namespace {
 
 class WindowsProcessRunner : public ProcessRunner {
@@ -38,10 +49,15 @@ class WindowsProcessRunner : public ProcessRunner {
     }
     WaitForSingleObject(info.hThread, INFINITE);
     WaitForSingleObject(info.hProcess, INFINITE);
+    last_ = ToolExitOf(info.hProcess);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     return true;
   }
+  ToolExit LastExit() const override { return last_; }
+
+ private:
+  ToolExit last_;
 };
 
 // A job that ends its processes when its last handle is closed, also when this process dies.
@@ -74,8 +90,11 @@ class SupervisedProcessRunner : public ProcessRunner {
     return Start(program, command_line, started);
   }
 
+  ToolExit LastExit() const override { return last_; }
+
  private:
   ToolOutcome Start(const std::string& program, const std::string& command_line, bool& started) {
+    last_ = {};
     if (limits_.cancel != nullptr && limits_.cancel->Requested()) {
       return ToolOutcome::Cancelled;
     }
@@ -102,6 +121,7 @@ class SupervisedProcessRunner : public ProcessRunner {
       }
       WaitForSingleObject(info.hProcess, INFINITE);
     }
+    last_ = ToolExitOf(info.hProcess);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     if (job != nullptr) {
@@ -164,6 +184,7 @@ class SupervisedProcessRunner : public ProcessRunner {
   }
 
   ToolLimits limits_;
+  ToolExit last_;
 };
 
 }  // namespace

@@ -43,10 +43,15 @@ class WindowServingRunner : public ProcessRunner {
     }
     WaitServing(info.hThread);
     WaitServing(info.hProcess);
+    last_ = ToolExitOf(info.hProcess);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     return true;
   }
+  ToolExit LastExit() const override { return last_; }
+
+ private:
+  ToolExit last_;
 };
 
 }  // namespace

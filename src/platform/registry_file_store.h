@@ -4,11 +4,13 @@
 //
 // Every write reads the file, changes the one value and puts the whole file back through a
 // temporary file and a rename, all under an advisory lock on a lock file beside it: two writers
-// lose nothing, and a crash leaves the old file or the new one. Readers take no lock; they see
-// the old file or the new one. A file that cannot be parsed is renamed aside (".bad", or
-// ".bad.1" and on when that is taken) and read as empty, so defaults apply; it is never
-// overwritten while it is still in the way. What the registry editor exports today (REGEDIT5,
+// lose nothing, and a crash leaves the old file or the new one. A group of writes (BeginWrites to
+// EndWrites) holds the lock throughout and puts the file back once, at its end. Readers take no
+// lock; they see the old file or the new one. A file that cannot be parsed is renamed aside
+// (".bad", or ".bad.1" and on when that is taken) and read as empty, so defaults apply; it is
+// never overwritten while it is still in the way. What the registry editor exports today (REGEDIT5,
 // UTF-16) is read as well; the next write puts it back as REGEDIT4 in UTF-8.
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -26,6 +28,9 @@ class RegistryFileStore : public ValueStore {
                     std::uint32_t* size, std::uint32_t* type) override;
   StoreStatus Set(const std::string& key, const std::string& name, std::uint32_t type,
                   const void* data, std::uint32_t size) override;
+
+  void BeginWrites() override;
+  bool EndWrites() override;
 
   const std::string& path() const { return path_; }
 
@@ -46,12 +51,15 @@ class RegistryFileStore : public ValueStore {
   };
 
  private:
+  struct Group;
   void NoteFallback(const std::string& why, const std::string& outcome);
 
   std::string path_;
   bool keep_broken_file_ = false;
   std::string fallback_;
   LoadCache cache_;
+  int depth_ = 0;
+  std::shared_ptr<Group> group_;
 };
 
 // $PLOTXFER_REGISTRY_FILE when set, else ${XDG_CONFIG_HOME:-$HOME/.config}/MORVA/PLOTXFER.reg;

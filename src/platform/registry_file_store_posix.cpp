@@ -202,12 +202,88 @@ class FileLock {
   int fd_ = -1;
 };
 
+// Takes the file for a change under lock: loads it, moving a corrupt one aside first.
+bool LoadForChange(const std::string& path, RegistryFileStore::LoadCache* cache,
+                   RegeditFile* file) {
+  std::string why;
+  switch (Load(path, &why, cache)) {
+    case LoadResult::kLoaded:
+      *file = *cache->parsed;
+      return true;
+    case LoadResult::kCorrupt:
+      // Never write over a file that could not be read; start afresh once it is out of the way.
+      if (!MoveAside(path)) {
+        return false;
+      }
+      *file = RegeditFile();
+      return true;
+    case LoadResult::kError:
+      break;
+  }
+  return false;
+}
+
+// A value's data into the caller's buffer, as the registry hands it over.
+StoreStatus CopyValue(const RegeditValue* value, void* buffer, std::uint32_t* size,
+                      std::uint32_t* type) {
+  if (value == nullptr) {
+    return StoreStatus::kNotFound;
+  }
+  const auto data_size = static_cast<std::uint32_t>(value->data.size());
+  const std::uint32_t room = *size;
+  *size = data_size;
+  if (buffer != nullptr && data_size > room) {
+    return StoreStatus::kMoreData;
+  }
+  if (buffer != nullptr && data_size > 0) {
+    std::memcpy(buffer, value->data.data(), data_size);
+  }
+  if (type != nullptr) {
+    *type = value->type;
+  }
+  return StoreStatus::kOk;
+}
+
 }  // namespace
+
+// The file as read when the group took the lock, with every Set since; put back once.
+struct RegistryFileStore::Group {
+  explicit Group(const std::string& path) : lock(path) {}
+  FileLock lock;
+  RegeditFile file;
+  bool ok = false;
+};
 
 RegistryFileStore::RegistryFileStore(std::string path) : path_(std::move(path)) {
 }
 
 RegistryFileStore::~RegistryFileStore() = default;
+
+void RegistryFileStore::BeginWrites() {
+  if (depth_++ > 0) {
+    return;
+  }
+  const bool folder = !path_.empty() && MakeFolders(FolderOf(path_));
+  group_ = std::make_shared<Group>(path_);
+  group_->ok = folder && group_->lock.held() && LoadForChange(path_, &cache_, &group_->file);
+}
+
+bool RegistryFileStore::EndWrites() {
+  if (depth_ == 0 || --depth_ > 0) {
+    return depth_ >= 0 && (group_ == nullptr || group_->ok);
+  }
+  bool stored = false;
+  if (group_ != nullptr && group_->ok) {
+    std::string written = group_->file.Serialize();
+    stored = ReplaceFileContents(path_, written);
+    if (stored) {
+      cache_.bytes = std::move(written);
+      cache_.parsed = std::move(group_->file);
+    }
+  }
+  group_.reset();  // lets the lock go
+  return stored;
+}
 
 void RegistryFileStore::NoteFallback(const std::string& why, const std::string& outcome) {
   if (fallback_.empty()) {
@@ -220,6 +296,10 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
                                      std::uint32_t* size, std::uint32_t* type) {
   if (path_.empty()) {
     return StoreStatus::kFailed;
+  }
+  if (group_ != nullptr) {  // what the group has set so far; we hold the lock already
+    return group_->ok ? CopyValue(group_->file.Find(FullKey(key), name), buffer, size, type)
+                      : StoreStatus::kFailed;
   }
   std::string why;
   LoadResult loaded = Load(path_, &why, &cache_);
@@ -246,52 +326,29 @@ StoreStatus RegistryFileStore::Query(const std::string& key, const std::string& 
     NoteFallback(why, "it is left as it is");
     return StoreStatus::kFailed;
   }
-  const RegeditValue* value = cache_.parsed->Find(FullKey(key), name);
-  if (value == nullptr) {
-    return StoreStatus::kNotFound;
-  }
-  const auto data_size = static_cast<std::uint32_t>(value->data.size());
-  const std::uint32_t room = *size;
-  *size = data_size;
-  if (buffer != nullptr && data_size > room) {
-    return StoreStatus::kMoreData;
-  }
-  if (buffer != nullptr && data_size > 0) {
-    std::memcpy(buffer, value->data.data(), data_size);
-  }
-  if (type != nullptr) {
-    *type = value->type;
-  }
-  return StoreStatus::kOk;
+  return CopyValue(cache_.parsed->Find(FullKey(key), name), buffer, size, type);
 }
 
 StoreStatus RegistryFileStore::Set(const std::string& key, const std::string& name,
                                    std::uint32_t type, const void* data, std::uint32_t size) {
-  if (path_.empty() || (data == nullptr && size > 0) || !MakeFolders(FolderOf(path_))) {
+  if (path_.empty() || (data == nullptr && size > 0)) {
     return StoreStatus::kFailed;
-  }
-  FileLock lock(path_);
-  if (!lock.held()) {
-    return StoreStatus::kFailed;
-  }
-  RegeditFile file;
-  std::string why;
-  switch (Load(path_, &why, &cache_)) {
-    case LoadResult::kLoaded:
-      file = *cache_.parsed;
-      break;
-    case LoadResult::kCorrupt:
-      // Never write over a file that could not be read; start afresh once it is out of the way.
-      if (!MoveAside(path_)) {
-        return StoreStatus::kFailed;
-      }
-      file = RegeditFile();
-      break;
-    case LoadResult::kError:
-      return StoreStatus::kFailed;
   }
   const std::string bytes =
       size > 0 ? std::string(static_cast<const char*>(data), size) : std::string();
+  if (group_ != nullptr) {
+    // Stored with the whole group at its end.
+    return group_->ok && group_->file.Set(FullKey(key), name, type, bytes) ? StoreStatus::kOk
+                                                                           : StoreStatus::kFailed;
+  }
+  if (!MakeFolders(FolderOf(path_))) {
+    return StoreStatus::kFailed;
+  }
+  FileLock lock(path_);
+  RegeditFile file;
+  if (!lock.held() || !LoadForChange(path_, &cache_, &file)) {
+    return StoreStatus::kFailed;
+  }
   if (!file.Set(FullKey(key), name, type, bytes)) {
     return StoreStatus::kFailed;
   }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/process.h"
+
 namespace plotxfer::platform {
 
 // CreateProcessA with the program path and the whole line, CREATE_NO_WINDOW |
@@ -12,5 +14,8 @@ namespace plotxfer::platform {
 // when the tool could not be started.
 bool StartToolProcess(const std::string& program, const std::string& command_line,
                       DWORD extra_flags, PROCESS_INFORMATION& info);
+
+// How the ended process ended: its exit code, or the exception code of a crash.
+ToolExit ToolExitOf(HANDLE process);
 
 }  // namespace plotxfer::platform

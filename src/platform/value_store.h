@@ -40,6 +40,12 @@ class ValueStore {
   // opened and closed within the call.
   virtual StoreStatus Set(const std::string& key, const std::string& name, std::uint32_t type,
                           const void* data, std::uint32_t size) = 0;
+
+  // The Sets between BeginWrites and EndWrites are one save: no other process's save comes
+  // between them, so two saves at once never leave a mixture of both. Groups may nest; the
+  // outermost one counts. EndWrites is false when the group could not be stored whole.
+  virtual void BeginWrites() {}
+  virtual bool EndWrites() { return true; }
 };
 
 // The user's settings store of this platform. Where there is no registry the file is

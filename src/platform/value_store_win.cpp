@@ -60,6 +60,38 @@ class RegistryValueStore : public ValueStore {
     RegCloseKey(handle);
     return set == ERROR_SUCCESS ? StoreStatus::kOk : StoreStatus::kFailed;
   }
+
+  // Each value is its own registry write; one mutex of the user's session around a save's
+  // writes keeps two saves from mixing.
+  void BeginWrites() override {
+    if (depth_++ > 0) {
+      return;
+    }
+    mutex_ = CreateMutexA(nullptr, FALSE, "Local\\PLOTXFER.Settings");
+    if (mutex_ != nullptr) {
+      const DWORD waited = WaitForSingleObject(mutex_, INFINITE);
+      if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex_);
+        mutex_ = nullptr;
+      }
+    }
+  }
+
+  bool EndWrites() override {
+    if (depth_ == 0 || --depth_ > 0) {
+      return true;
+    }
+    if (mutex_ != nullptr) {
+      ReleaseMutex(mutex_);
+      CloseHandle(mutex_);
+      mutex_ = nullptr;
+    }
+    return true;
+  }
+
+ private:
+  int depth_ = 0;
+  HANDLE mutex_ = nullptr;
 };
 
 }  // namespace

@@ -408,6 +408,7 @@ class BatchRunTest : public ::testing::Test {
     env.locks = &locks;
     env.processes = &processes;
     env.settings_file = dir.File("PLOTXFER.reg");
+    env.pause = [] {};  // --wait's seconds pass at once
     return cli::RunBatch(request, env);
   }
 
@@ -640,6 +641,52 @@ TEST_F(BatchRunTest, ASecondInterruptEndsTheToolAndItsRowHasNoResult) {
   EXPECT_EQ(report["drawings"][0]["interrupted"], true);
   EXPECT_EQ(report["summary"]["interrupted"], 1);
   EXPECT_EQ(report["summary"]["not_reached"], 1);
+}
+
+// A scheduler tells a busy machine from a failure: an output utility that stays in use refuses
+// (3) also between drawings, after --wait; rows of a combination ended by another row are shown
+// "中断" but were not interrupted.
+TEST_F(BatchRunTest, BusyIsARefusalAndOnlyAnInterruptInterrupts) {
+  struct Case {
+    const char* name;
+    bool combined;
+    const char* bad;  // a drawing that is no drawing, or none
+    int wait;
+    int exit_status;
+    int interrupted;
+  };
+  const Case cases[] = {
+      {"a combination ended by its second drawing", true, "two.VX", 0, 1, 0},
+      {"the utility stays busy after the first drawing", false, nullptr, 1, 3, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    request.report = dir.File("report.json");
+    request.options.ConnectNum = c.combined ? 1 : 0;
+    request.wait_seconds = c.wait;
+    if (c.bad != nullptr) {
+      WriteBytes(dir.File(c.bad), "not a drawing");
+    }
+    processes.answers = {platform::ProcessPresence::Absent, platform::ProcessPresence::Absent};
+    processes.presence =
+        c.wait > 0 ? platform::ProcessPresence::Running : platform::ProcessPresence::Absent;
+    EXPECT_EQ(Run(), c.exit_status) << err.Text();
+    const auto report = nlohmann::json::parse(ReadBytes(request.report));
+    EXPECT_EQ(report["exit_status"], c.exit_status);
+    EXPECT_EQ(report["summary"]["interrupted"], c.interrupted);
+    EXPECT_FALSE(report["drawings"][0].contains("interrupted")) << report.dump();
+    EXPECT_EQ(report["drawings"][0]["result"].is_null(), c.combined);
+  }
+  // --wait takes whole seconds.
+  BatchDefaults defaults;
+  const auto parse = [&](const char* value) {
+    const char* argv[] = {"plotxfer-batch", "--wait", value, "a.VX"};
+    return ParseBatchArguments(4, argv, defaults, out.file(), err.file());
+  };
+  EXPECT_EQ(parse("90").request.wait_seconds, 90);
+  for (const char* bad : {"-1", "nan", "1.5", "x"}) {
+    EXPECT_EQ(parse(bad).exit_code, 2) << bad;
+  }
 }
 
 namespace {

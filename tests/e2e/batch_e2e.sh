@@ -180,7 +180,8 @@ rm -f "$work"/out/*
 batch --combine --output-dir "$out" "${valid[@]:0:3}" >/dev/null
 expect_eq "exit code of a combined run" 0 "$?"
 expect_eq "pages of the combined PDF" 3 "$(pages "$work/out/$(name_of "${valid[0]}").pdf")"
-expect_eq "files of a combined run" "$(name_of "${valid[0]}").pdf" "$(ls "$work/out")"
+# The PDF, and beside it the record of the drawings it was made from.
+expect_eq "files of a combined run" "$(printf '%s\n' "$(name_of "${valid[0]}").pdf" "$(name_of "${valid[0]}").pdf.plotxfer-drawings")" "$(ls "$work/out")"
 
 echo "== A reader that stops after the first row"
 if [ -z "$wine" ]; then

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/convert/combined_pdf.h"
 #include "core/convert/convert_drawing.h"
 #include "core/convert/run.h"
 #include "core/text/command_line.h"
@@ -243,9 +244,9 @@ TEST_F(ConversionChainTest, AnExportThatWritesNothingEndsInNoOutput) {
   WriteBytes(Output(), "old output");
   Fault("VXCVPX", "PLOTXFER_STANDIN_NO_OUTPUT");
   EXPECT_EQ(Convert(), OutputFailed);
-  // The output utility was started all the same; the old output is gone.
+  // The output utility was started all the same; the last good output is kept.
   EXPECT_EQ(ReadLog(log).size(), 2u);
-  EXPECT_FALSE(platform::SystemFileSystem().Exists(Output()));
+  EXPECT_EQ(ReadBytes(Output()), "old output");
 }
 
 TEST_F(ConversionChainTest, AnOutputUtilityThatWritesNothingOrCrashesFails) {
@@ -255,7 +256,8 @@ TEST_F(ConversionChainTest, AnOutputUtilityThatWritesNothingOrCrashesFails) {
   Fault("RASTRON", "PLOTXFER_STANDIN_CRASH");
   WriteBytes(Output(), "old output");
   EXPECT_EQ(Convert(), OutputFailed);
-  EXPECT_FALSE(platform::SystemFileSystem().Exists(Output()));
+  EXPECT_EQ(ReadBytes(Output()), "old output");
+  EXPECT_NE(detail.find("the previous output was kept"), std::string::npos) << detail;
 }
 
 TEST_F(ConversionChainTest, TheOutputFileDecidesNotTheExitCode) {
@@ -273,12 +275,12 @@ TEST_F(ConversionChainTest, TheConversionWaitsForSlowTools) {
 
 TEST_F(ConversionChainTest, MissingToolsAndInvalidDrawings) {
   WriteBytes(Output(), "old output");
-  // Output utility missing: 3, and the old output has been deleted.
+  // Output utility missing: 3, and the old output is kept.
   // The C runtime's calls take the narrow path as it is; std::filesystem would convert a
   // Shift-JIS folder name as if it were UTF-8.
   ASSERT_EQ(std::rename(paths.output_utility.c_str(), (paths.output_utility + ".away").c_str()), 0);
   EXPECT_EQ(Convert(), OutputFailed);
-  EXPECT_FALSE(platform::SystemFileSystem().Exists(Output()));
+  EXPECT_EQ(ReadBytes(Output()), "old output");
   ASSERT_EQ(std::rename((paths.output_utility + ".away").c_str(), paths.output_utility.c_str()), 0);
 
   // Export tool missing: 2, and an existing output stays.
@@ -317,10 +319,15 @@ TEST_F(ConversionChainTest, ThreeDrawingsCombineIntoOnePdfOfThreePages) {
   WriteBytes(drawings[1], DrawingHeader() + "first floor\n");
   WriteBytes(drawings[2], DrawingHeader() + "roof\n");
   QuietObserver observer;
+  WriteBytes(NumberedCsdPath(app, 50, style, cp), "from an earlier, longer list");
   const RunSummary summary = RunConversions(Context(), services, app, drawings, observer);
   EXPECT_TRUE(summary.combined);
   EXPECT_EQ(summary.converted, 3u);
   EXPECT_EQ(observer.results, (std::vector<std::string>(3, "0 ")));
   EXPECT_NE(ReadBytes(Output()).find("/Count 3 "), std::string::npos);
   EXPECT_EQ(ReadBytes(work.File("b.pdf")), "");  // no PDF of its own
+  // The run's CSD and list files are gone with it; an earlier run's too.
+  for (const std::string& temporary : RunTemporaryFiles(app, style, cp)) {
+    EXPECT_FALSE(platform::SystemFileSystem().Exists(temporary)) << temporary;
+  }
 }

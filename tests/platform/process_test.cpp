@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -199,6 +200,9 @@ int RunAsProbe() {
     std::abort();
   }
 #endif
+  if (const char* say = std::getenv("PLOTXFER_PROBE_SAY"); say != nullptr) {
+    std::fputs(say, stdout);
+  }
   const char* code = std::getenv("PLOTXFER_PROBE_EXIT");
   std::fflush(nullptr);
   std::_Exit(code != nullptr ? std::atoi(code) : 0);
@@ -223,7 +227,7 @@ class ProcessTest : public ::testing::Test {
   ~ProcessTest() override {
     for (const char* v : {"PLOTXFER_PROBE_OUT", "PLOTXFER_PROBE_SLEEP_MS", "PLOTXFER_PROBE_EXIT",
                           "PLOTXFER_PROBE_CRASH", "PLOTXFER_PROBE_ENV", "PLOTXFER_PROBE_SPAWN",
-                          "PLOTXFER_PROBE_LOCK"}) {
+                          "PLOTXFER_PROBE_LOCK", "PLOTXFER_PROBE_SAY"}) {
       UnsetEnv(v);
     }
     std::error_code ec;
@@ -272,16 +276,19 @@ class ProcessTest : public ::testing::Test {
 // However the tool ends, it counts as started, and the wait returns only once it has ended:
 // "done" is written last, after the sleep.
 TEST_F(ProcessTest, WaitsUntilTheToolHasEndedHoweverItEnds) {
+  using Kind = plotxfer::platform::ToolExit::Kind;
   struct Case {
     const char* name;
     const char* variable;
     const char* value;
+    Kind kind;  // how the runner says it ended
+    unsigned long code;
   };
   const Case cases[] = {
-      {"it takes its time", "PLOTXFER_PROBE_SLEEP_MS", "400"},
-      {"its exit code is not looked at", "PLOTXFER_PROBE_EXIT", "7"},
+      {"it takes its time", "PLOTXFER_PROBE_SLEEP_MS", "400", Kind::Code, 0},
+      {"its exit code is not looked at", "PLOTXFER_PROBE_EXIT", "7", Kind::Code, 7},
 #ifndef _WIN32
-      {"it crashes", "PLOTXFER_PROBE_CRASH", "1"},
+      {"it crashes", "PLOTXFER_PROBE_CRASH", "1", Kind::Signal, SIGABRT},
 #endif
   };
   SetEnv("PLOTXFER_PROBE_ENV", "value with spaces");
@@ -291,6 +298,9 @@ TEST_F(ProcessTest, WaitsUntilTheToolHasEndedHoweverItEnds) {
     SetEnv(c.variable, c.value);
     EXPECT_TRUE(Run(""));
     UnsetEnv(c.variable);
+    const plotxfer::platform::ToolExit exit = plotxfer::platform::SystemProcessRunner().LastExit();
+    EXPECT_EQ(exit.kind, c.kind);
+    EXPECT_EQ(exit.value, c.code);
     EXPECT_EQ(Report().count("done"), 1u);
     // The tool shares our environment and current folder.
     EXPECT_EQ(One("env"), "value with spaces");
@@ -406,6 +416,15 @@ TEST_F(ProcessTest, TheToolGetsNoDescriptorOfOursAndReadsNothing) {
   const int leaked = open("/dev/zero", O_RDONLY);
   ASSERT_GE(leaked, 3);
   const std::string null = DevNullIdentity();
+  // Our standard output, where a shown tool's output is copied to; the tool itself never gets
+  // it (a terminal under "stty tostop" would stop it).
+  const std::string ours = report + ".ours";
+  const int saved_stdout = dup(1);
+  const int capture = open(ours.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_GE(capture, 0);
+  std::fflush(stdout);
+  dup2(capture, 1);
+  SetEnv("PLOTXFER_PROBE_SAY", "said by the tool");
   using plotxfer::platform::ToolOutput;
   for (const ToolOutput output : {ToolOutput::Discard, ToolOutput::Show}) {
     const bool shown = output == ToolOutput::Show;
@@ -414,9 +433,18 @@ TEST_F(ProcessTest, TheToolGetsNoDescriptorOfOursAndReadsNothing) {
     EXPECT_TRUE(Run("", output));
     EXPECT_EQ(One("fds"), "");
     EXPECT_EQ(One("stdin"), null);
-    EXPECT_EQ(One("stdout"), shown ? FileIdentity(1) : null);
-    EXPECT_EQ(One("stderr"), shown ? FileIdentity(2) : null);
+    EXPECT_EQ(One("stdout"), shown ? One("stderr") : null);
+    EXPECT_EQ(One("stderr"), shown ? One("stdout") : null);
+    EXPECT_NE(One("stdout"), FileIdentity(1));
+    EXPECT_NE(One("stdout"), FileIdentity(saved_stdout));
   }
+  std::fflush(stdout);
+  dup2(saved_stdout, 1);
+  close(saved_stdout);
+  close(capture);
+  std::ifstream said(ours);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(said), {}), "said by the tool");
+  std::filesystem::remove(ours);
   close(leaked);
 }
 
@@ -578,6 +606,12 @@ TEST_F(ProcessTest, OneLockHolderAtATimeAcrossProcesses) {
   EXPECT_EQ(locks.TryLock(dir.File("missing") + "/RUN.LCK").state, LockState::Unavailable);
 }
 
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
 TEST_F(ProcessTest, TheProcessListFindsAProgramByItsFileName) {
   if (SecondCodePageRun()) {
     GTEST_SKIP() << "shown under code page 932";
@@ -589,8 +623,13 @@ TEST_F(ProcessTest, TheProcessListFindsAProgramByItsFileName) {
   const std::string name = "PX" + digits + ".EXE";
   const std::string utility = dir.File(name);
   std::filesystem::copy_file(self, utility);
+  // The same program under the same name in another folder: another application folder's tool.
+  std::filesystem::create_directory(dir.File("other"));
+  const std::string other = dir.File("other") + (kSeparator + name);
+  std::filesystem::copy_file(self, other);
   auto& list = plotxfer::platform::SystemProcessList();
   EXPECT_EQ(list.Find(name), ProcessPresence::Absent);
+  EXPECT_EQ(list.FindProgram(utility), ProcessPresence::Absent);
   SetEnv("PLOTXFER_PROBE_SLEEP_MS", "20000");
   plotxfer::platform::ToolCancel cancel;
   plotxfer::platform::ToolLimits limits;
@@ -602,6 +641,8 @@ TEST_F(ProcessTest, TheProcessListFindsAProgramByItsFileName) {
   }
   EXPECT_EQ(list.Find("px" + digits + ".exe"), ProcessPresence::Running);
   EXPECT_EQ(list.Find(name.substr(0, name.size() - 1)), ProcessPresence::Absent);
+  EXPECT_EQ(list.FindProgram(utility), ProcessPresence::Running);
+  EXPECT_EQ(list.FindProgram(other), ProcessPresence::Absent);
   cancel.Request();
   tool.join();
 }

@@ -326,6 +326,71 @@ TEST_F(RegistryFile, TwoProcessesWritingAtOnceLoseNothing) {
   EXPECT_EQ(Names(), (std::set<std::string>{"PLOTXFER.reg"}));
 }
 
+// Two saves at once, each of the same eight values: a reader sees one save's values or the
+// other's, never a mixture, and the file is written once per save.
+TEST_F(RegistryFile, TwoSavesAtOnceNeverStoreAMixture) {
+  constexpr int kSaves = 30;
+  constexpr int kValues = 8;
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  pid_t children[2];
+  for (int w = 0; w < 2; ++w) {
+    children[w] = fork();
+    ASSERT_GE(children[w], 0);
+    if (children[w] == 0) {
+      close(go[1]);
+      char c;
+      if (read(go[0], &c, 1) != 0) {
+        _exit(98);
+      }
+      RegistryFileStore store(file_.string());
+      for (int save = 0; save < kSaves; ++save) {
+        store.BeginWrites();
+        for (int v = 0; v < kValues; ++v) {
+          SetDword(store, kBoot, "v" + std::to_string(v), static_cast<std::uint32_t>(w + 1));
+        }
+        if (!store.EndWrites()) {
+          _exit(1);
+        }
+      }
+      _exit(0);
+    }
+  }
+  close(go[0]);
+  close(go[1]);
+  RegistryFileStore reader(file_.string());
+  int mixtures = 0;
+  // One reading of the whole file, as a later start of the program reads it.
+  const auto look = [&] {
+    const std::string bytes = Slurp(file_);
+    const auto file = plotxfer::RegeditFile::Parse(bytes);
+    ASSERT_TRUE(bytes.empty() || file.has_value());
+    std::set<std::string> seen;
+    for (int v = 0; v < kValues && file; ++v) {
+      const auto* value = file->Find("HKEY_CURRENT_USER\\" + kBoot, "v" + std::to_string(v));
+      seen.insert(value != nullptr ? value->data : "(none)");
+    }
+    mixtures += seen.size() > 1 ? 1 : 0;
+  };
+  for (bool running = true; running;) {
+    look();
+    running = false;
+    for (pid_t child : children) {
+      running = running || waitpid(child, nullptr, WNOHANG) == 0;
+    }
+  }
+  look();
+  EXPECT_EQ(mixtures, 0);
+  // A group that stored nothing yet reads as the file before it.
+  reader.BeginWrites();
+  EXPECT_EQ(SetDword(reader, kBoot, "late", 7), StoreStatus::kOk);
+  EXPECT_EQ(GetDword(reader, kBoot, "late"), 7u);
+  RegistryFileStore other(file_.string());
+  EXPECT_EQ(GetDword(other, kBoot, "late"), std::nullopt);
+  EXPECT_TRUE(reader.EndWrites());
+  EXPECT_EQ(GetDword(other, kBoot, "late"), 7u);
+}
+
 TEST(RegistryFileLocation, FollowsTheOverrideThenTheBaseDirectoryRules) {
   const auto keep = [](const char* name) -> std::optional<std::string> {
     const char* v = std::getenv(name);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "fake_services.h"
@@ -118,14 +119,15 @@ TEST_F(ConvertDrawingTest, ExportToolThatDoesNotStartLeavesTheOldOutput) {
   EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd}));
 }
 
-TEST_F(ConvertDrawingTest, OutputUtilityThatDoesNotStartHasDeletedTheOldOutput) {
+TEST_F(ConvertDrawingTest, OutputUtilityThatDoesNotStartKeepsTheOldOutput) {
   expected_output = pdf;
   ToolsWork();
   runner.programs.erase(paths.output_utility);
   files.existing = {pdf};
   EXPECT_EQ(Convert(drawing), OutputFailed);
   EXPECT_EQ(runner.calls.size(), 2u);
-  EXPECT_EQ(files.existing.count(pdf), 0u);
+  EXPECT_EQ(files.existing, (std::set<std::string>{pdf, paths.intermediate_csd}));
+  EXPECT_NE(detail.find("previous output was kept"), std::string::npos) << detail;
 }
 
 TEST_F(ConvertDrawingTest, FailedExportStillRunsTheOutputUtility) {
@@ -173,7 +175,8 @@ TEST_F(ConvertDrawingTest, SameNameInOneOutputFolderReplacesTheFirstOutput) {
   WriteBytes(second, DrawingHeader());
   ASSERT_EQ(Convert(drawing), Converted);
   ASSERT_EQ(Convert(second), Converted);
-  EXPECT_EQ(files.removed.back(), expected_output);
+  EXPECT_EQ(files.renamed.back(), expected_output + " -> " + KeptOutputPath(expected_output));
+  EXPECT_EQ(files.removed.back(), KeptOutputPath(expected_output));
   EXPECT_EQ(files.existing.count(expected_output), 1u);
 }
 
@@ -280,8 +283,127 @@ TEST_F(ConvertDrawingTest, AStoppedToolFailsTheDrawingWithItsCode) {
     files.existing = {pdf};  // an earlier output; a stopped utility writes part of a new one
     EXPECT_EQ(Convert(drawing), c.result);
     EXPECT_NE(detail.find(c.says), std::string::npos) << detail;
-    // A stopped export starts no output utility; what a stopped utility wrote is not kept.
+    // A stopped export starts no output utility; what a stopped utility wrote is not kept, the
+    // earlier output is.
     EXPECT_EQ(runner.calls.size(), c.export_tool ? 1u : 2u);
-    EXPECT_EQ(files.existing.count(pdf), c.export_tool ? 1u : 0u);
+    EXPECT_EQ(files.existing.count(pdf), 1u);
+    EXPECT_EQ(files.written.count(pdf), 0u);
+  }
+}
+
+// The output utility writes into a folder where the last good output was moved aside; it comes
+// back whenever no new output is there.
+TEST_F(ConvertDrawingTest, TheLastGoodOutputIsKeptUntilANewOneIsThere) {
+  const std::string kept = KeptOutputPath(pdf);
+  struct Case {
+    const char* name;
+    std::set<std::string> before;  // besides the drawing's own files
+    bool utility_writes;
+    ConversionResult result;
+    const char* old_bytes;  // what the output holds afterwards; nullptr: none
+    const char* says;       // in the detail
+  };
+  const Case cases[] = {
+      {"a new output replaces the old one", {"pdf"}, true, Converted, "new", ""},
+      {"no new output: the old one is put back",
+       {"pdf"},
+       false,
+       OutputFailed,
+       "old",
+       "previous output was kept"},
+      {"no old output, none made", {}, false, OutputFailed, nullptr, "wrote no"},
+      {"a run that died left the old one aside",
+       {"kept"},
+       false,
+       OutputFailed,
+       "old",
+       "previous output was kept"},
+      {"a run that died after a new output", {"pdf", "kept"}, true, Converted, "new", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    files = FakeFiles{};
+    for (const std::string& which : c.before) {
+      files.WriteFile(which == "pdf" ? pdf : kept, "old");
+    }
+    runner.programs[paths.export_tool] = [](const std::string&) { return true; };
+    runner.programs[paths.output_utility] = [&](const std::string&) {
+      EXPECT_FALSE(files.Exists(pdf));  // no old output can pass for the new one
+      if (c.utility_writes) {
+        files.WriteFile(pdf, "new");
+      }
+      return true;
+    };
+    EXPECT_EQ(Convert(drawing), c.result);
+    EXPECT_NE(detail.find(c.says), std::string::npos) << detail;
+    std::string bytes;
+    EXPECT_EQ(files.ReadFile(pdf, &bytes), c.old_bytes != nullptr);
+    EXPECT_EQ(bytes, c.old_bytes != nullptr ? c.old_bytes : "");
+    EXPECT_FALSE(files.Exists(kept));
+  }
+}
+
+TEST_F(ConvertDrawingTest, TheDetailSaysWhichToolEndedHow) {
+  using Kind = platform::ToolExit::Kind;
+  struct Case {
+    const char* name;
+    platform::ToolExit exported, rendered;
+    bool csd_written;
+    ConversionResult result;
+    std::size_t tools_started;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"the export tool crashes",
+       {Kind::Signal, 6},
+       {},
+       false,
+       ExportNotStarted,
+       1,
+       "was killed by signal 6 (SIGABRT); the output utility was not started"},
+      {"the export tool crashes under Windows",
+       {Kind::Exception, 0xC0000005},
+       {},
+       false,
+       ExportNotStarted,
+       1,
+       "crashed with exception 0xC0000005"},
+      // Both ends are told: the utility's, then the export tool's.
+      {"the export tool fails, the utility then writes nothing",
+       {Kind::Code, 3},
+       {Kind::Code, 4},
+       false,
+       OutputFailed,
+       2,
+       "ended with exit code 4 and wrote no"},
+      {"the same, the export tool's end",
+       {Kind::Code, 3},
+       {Kind::Code, 4},
+       false,
+       OutputFailed,
+       2,
+       "ended with exit code 3)"},
+      {"the utility crashes",
+       {Kind::Code, 0},
+       {Kind::Signal, 11},
+       true,
+       OutputFailed,
+       2,
+       "was killed by signal 11 (SIGSEGV) and wrote no"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    runner.calls.clear();
+    runner.exits = {{paths.export_tool, c.exported}, {paths.output_utility, c.rendered}};
+    runner.programs[paths.export_tool] = [&](const std::string&) {
+      if (c.csd_written) {
+        files.existing.insert(paths.intermediate_csd);
+      }
+      return true;
+    };
+    runner.programs[paths.output_utility] = [](const std::string&) { return true; };
+    EXPECT_EQ(Convert(drawing), c.result);
+    EXPECT_EQ(runner.calls.size(), c.tools_started);
+    EXPECT_NE(detail.find(c.says), std::string::npos) << detail;
   }
 }

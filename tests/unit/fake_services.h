@@ -25,6 +25,28 @@ class FakeFiles : public platform::FileSystem {
     return existing.erase(path) != 0;
   }
   bool Exists(const std::string& path) override { return existing.count(path) != 0; }
+  bool ReadFile(const std::string& path, std::string* bytes) override {
+    const auto it = written.find(path);
+    if (existing.count(path) == 0 || it == written.end()) {
+      return false;
+    }
+    *bytes = it->second;
+    return true;
+  }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    renamed.push_back(from + " -> " + to);
+    if (locked.count(from) != 0 || existing.count(from) == 0) {
+      return false;
+    }
+    existing.erase(from);
+    existing.insert(to);
+    const auto bytes = written.find(from);
+    if (bytes != written.end()) {
+      written[to] = bytes->second;
+      written.erase(from);
+    }
+    return true;
+  }
   bool WriteFile(const std::string& path, const std::string& bytes) override {
     if (unwritable.count(path) != 0) {
       return false;
@@ -42,6 +64,7 @@ class FakeFiles : public platform::FileSystem {
   std::set<std::string> locked;                            // cannot be deleted
   std::set<std::string> unwritable;                        // cannot be written
   std::vector<std::string> removed;
+  std::vector<std::string> renamed;            // "from -> to"
   std::map<std::string, std::string> written;  // the last bytes written to each file
 };
 
@@ -72,7 +95,17 @@ class FakeRunner : public platform::ProcessRunner {
   // A program listed here does what its behaviour does, but its run ends with this outcome (a
   // time limit, a cancel).
   std::map<std::string, platform::ToolOutcome> outcomes;
+  // How a program's runs end, as LastExit tells it; a program not listed ends with exit code 0.
+  std::map<std::string, platform::ToolExit> exits;
   std::vector<Call> calls;
+
+  platform::ToolExit LastExit() const override {
+    if (calls.empty()) {
+      return {};
+    }
+    const auto it = exits.find(calls.back().program);
+    return it != exits.end() ? it->second : platform::ToolExit{platform::ToolExit::Kind::Code, 0};
+  }
 };
 
 // Locks that answer with a set state and count how many are held.
@@ -82,13 +115,18 @@ class FakeLocks : public platform::FileLocks {
     asked.push_back(path);
     platform::LockAttempt attempt;
     attempt.state = state;
-    if (state == platform::LockState::Taken) {
+    if (!states.empty()) {
+      attempt.state = states.front();
+      states.erase(states.begin());
+    }
+    if (attempt.state == platform::LockState::Taken) {
       attempt.lock = std::make_unique<Held>(held);
     }
     return attempt;
   }
 
   platform::LockState state = platform::LockState::Taken;
+  std::vector<platform::LockState> states;  // the answers of the next attempts, then state
   int held = 0;
   std::vector<std::string> asked;
 
@@ -107,11 +145,28 @@ class FakeProcessList : public platform::ProcessList {
  public:
   platform::ProcessPresence Find(const std::string& exe_name) override {
     asked.push_back(exe_name);
-    return presence;
+    return Next(presence);
+  }
+  platform::ProcessPresence FindProgram(const std::string& program_path) override {
+    asked.push_back(program_path);
+    return Next(program_presence);
   }
 
   platform::ProcessPresence presence = platform::ProcessPresence::Absent;
+  platform::ProcessPresence program_presence = platform::ProcessPresence::Absent;
+  // When not empty, the answers of the next questions, whichever is asked; then the fields.
+  std::vector<platform::ProcessPresence> answers;
   std::vector<std::string> asked;
+
+ private:
+  platform::ProcessPresence Next(platform::ProcessPresence otherwise) {
+    if (answers.empty()) {
+      return otherwise;
+    }
+    const platform::ProcessPresence next = answers.front();
+    answers.erase(answers.begin());
+    return next;
+  }
 };
 
 }  // namespace plotxfer::testing

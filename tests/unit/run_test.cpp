@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -111,9 +112,10 @@ struct RunSetup {
     return RunConversions(Context(), ConversionServices{runner, files}, app, drawings, observer);
   }
 
-  RunOutcome Execute() {
-    return ExecuteRun(Context(), ConversionServices{runner, files}, RunPorts{locks, processes}, app,
-                      drawings, observer);
+  RunOutcome Execute(double wait_seconds = 0) {
+    return ExecuteRun(Context(), ConversionServices{runner, files},
+                      RunPorts{locks, processes, wait_seconds, [this] { ++pauses; }}, app, drawings,
+                      observer);
   }
 
   std::string Csd(std::size_t i) { return NumberedCsdPath(app, i, kStyle, text::CodePage::Utf8); }
@@ -137,6 +139,7 @@ struct RunSetup {
   FakeProcessList processes;
   RecordingObserver observer;
   std::vector<std::string> drawings;
+  int pauses = 0;
 };
 
 class RunTest : public ::testing::Test, public RunSetup {};
@@ -257,9 +260,9 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
   };
   const char* all_failed = "エラー(3) | エラー(3) | エラー(3)";
   const Case cases[] = {
-      {"the second drawing is not valid", "中断 | エラー(1) | 中断", 4, kExports,
+      {"the second drawing is not valid", "中断 | エラー(1) | 中断", 2, kExports,
        [](RunSetup& t) { WriteBytes(t.drawings[1], "not a drawing"); }},
-      {"the second drawing is the PDF, spelt otherwise", "中断 | エラー(4) | 中断", 4, kExports,
+      {"the second drawing is the PDF, spelt otherwise", "中断 | エラー(4) | 中断", 2, kExports,
        [](RunSetup& t) {
          t.files.one_file.insert({t.pdf, t.drawings[1]});
        }},
@@ -312,10 +315,201 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
     EXPECT_EQ(FinalTexts(t.observer.events, 3), c.texts);
     EXPECT_EQ(t.files.written.count(t.list), c.reached >= kList ? 1u : 0u);
     EXPECT_EQ(t.UtilityStarted(), c.reached == kUtility);
-    EXPECT_EQ(t.files.existing.count(t.pdf), c.reached == kUtility ? 0u : 1u);
+    EXPECT_EQ(t.files.existing.count(t.pdf), 1u);  // the last good PDF is kept
     EXPECT_EQ(t.observer.asked, c.asked);
     EXPECT_EQ(summary.converted, 0u);
     EXPECT_EQ(summary.failed + summary.aborted, 3u);
+  }
+}
+
+// Every drawing is looked at before the first export: a bad last one costs no export.
+TEST_F(RunTest, ACombinedRunChecksEveryHeaderBeforeItsFirstExport) {
+  options.ConnectNum = 1;
+  WriteBytes(drawings[2], "not a drawing");
+  const RunSummary summary = RunList();
+  EXPECT_EQ(FinalTexts(observer.events, 3), "中断 | 中断 | エラー(1)");
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_EQ(summary.failed, 1u);
+  EXPECT_EQ(summary.aborted, 2u);
+}
+
+// The PDF's record says which drawings made it, in which order; a failure keeps both.
+TEST_F(RunTest, ACombinedPdfRecordsTheDrawingsItWasMadeFrom) {
+  options.ConnectNum = 1;
+  EXPECT_FALSE(CombinedPdfMadeFrom(files, pdf, drawings));
+  RunList();
+  EXPECT_TRUE(CombinedPdfMadeFrom(files, pdf, drawings));
+  const std::vector<std::string> others[] = {
+      {drawings[0], drawings[2], drawings[1]}, {drawings[0], drawings[1]}, {drawings[0]}};
+  for (const auto& other : others) {
+    EXPECT_FALSE(CombinedPdfMadeFrom(files, pdf, other)) << other.size();
+  }
+  // Another set whose PDF is not made: the PDF and its record stay as they were.
+  runner.programs[paths.output_utility] = [](const std::string&) { return true; };
+  drawings.pop_back();
+  RunList();
+  EXPECT_TRUE(files.Exists(pdf));
+  EXPECT_TRUE(
+      CombinedPdfMadeFrom(files, pdf, {work.File("a.VX"), work.File("b.VX"), work.File("c.VX")}));
+}
+
+// Whatever the outcome, no CSD or list file of a run stays in RSTKIT, an earlier run's neither.
+TEST(Run, LeavesNoTemporaryFileBehind) {
+  struct Case {
+    const char* name;
+    int connect_num;
+    bool utility_writes;
+  };
+  const Case cases[] = {{"one by one", 0, true},
+                        {"one by one, failed", 0, false},
+                        {"combined", 1, true},
+                        {"combined, failed", 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunSetup t;
+    t.options.ConnectNum = c.connect_num;
+    if (!c.utility_writes) {
+      t.runner.programs[t.paths.output_utility] = [](const std::string&) { return true; };
+    }
+    const std::vector<std::string> temporaries =
+        RunTemporaryFiles(t.app, kStyle, text::CodePage::Utf8);
+    t.files.existing.insert(t.Csd(60));  // from an earlier, longer list
+    t.RunList();
+    for (const std::string& path : temporaries) {
+      EXPECT_FALSE(t.files.Exists(path)) << path;
+    }
+    EXPECT_EQ(std::count(temporaries.begin(), temporaries.end(), t.paths.intermediate_csd), 1);
+    EXPECT_EQ(std::count(temporaries.begin(), temporaries.end(), t.list), 1);
+  }
+}
+
+// A busy folder or utility is looked at again once a second, up to the wait; a stop ends the
+// wait; without a wait the run is refused at once.
+TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
+  using platform::LockState;
+  using platform::ProcessPresence;
+  const ProcessPresence absent = ProcessPresence::Absent;
+  const ProcessPresence running = ProcessPresence::Running;
+  struct Case {
+    const char* name;
+    double wait;
+    std::vector<LockState> locks;
+    std::vector<ProcessPresence> answers;  // the folder's export tool, then the utility, ...
+    ProcessPresence utility;               // after the answers
+    int stop_at;
+    RunRefusal refusal;
+    bool converted;
+    int pauses;
+  };
+  const Case cases[] = {
+      {"no wait: a running utility refuses at once",
+       0,
+       {},
+       {},
+       running,
+       -1,
+       RunRefusal::OutputUtilityRunning,
+       false,
+       0},
+      {"the folder is let go within the wait",
+       5,
+       {LockState::Held, LockState::Held},
+       {},
+       absent,
+       -1,
+       RunRefusal::None,
+       true,
+       2},
+      {"the utility ends within the wait",
+       5,
+       {},
+       {absent, running, absent, running},
+       absent,
+       -1,
+       RunRefusal::None,
+       true,
+       2},
+      {"the utility runs longer than the wait",
+       2,
+       {},
+       {},
+       running,
+       -1,
+       RunRefusal::OutputUtilityRunning,
+       false,
+       2},
+      {"the folder's own export tool still runs",
+       0,
+       {},
+       {running},
+       absent,
+       -1,
+       RunRefusal::FolderInUse,
+       false,
+       0},
+      {"no limit",
+       -1,
+       {},
+       {running, absent, running, absent, running, absent},
+       absent,
+       -1,
+       RunRefusal::None,
+       true,
+       3},
+      {"a stop while waiting", 10, {}, {}, running, 1, RunRefusal::None, false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunSetup t;
+    t.locks.states = c.locks;
+    t.processes.answers = c.answers;
+    t.processes.presence = c.utility;
+    t.observer.stop_at = c.stop_at;
+    const RunOutcome outcome = t.Execute(c.wait);
+    EXPECT_EQ(outcome.refusal, c.refusal) << outcome.reason;
+    EXPECT_EQ(outcome.summary.converted, c.converted ? 3u : 0u);
+    EXPECT_EQ(t.pauses, c.pauses);
+    EXPECT_EQ(t.locks.held, 0);
+    if (!c.converted) {
+      EXPECT_TRUE(t.observer.events.empty());  // not prepared, no row touched
+      EXPECT_TRUE(t.runner.calls.empty());
+    }
+  }
+}
+
+// Between drawings an output utility someone else started is waited for the same way; one that
+// stays ends the run as busy, the rest not reached.
+TEST(ExecuteRun, WaitsBetweenDrawingsForAUtilityStartedElsewhere) {
+  using platform::ProcessPresence;
+  struct Case {
+    const char* name;
+    int connect_num;
+    double wait;
+    const char* texts;
+    bool busy;
+    std::size_t utility_runs;
+  };
+  const Case cases[] = {
+      {"one by one", 0, 2, "変換終了 |  | ", true, 1},
+      {"combined, before its output phase", 1, 2, "中断 | 中断 | 中断", true, 0},
+      {"without a wait nothing is looked at between drawings", 0, 0,
+       "変換終了 | 変換終了 | 変換終了", false, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunSetup t;
+    t.options.ConnectNum = c.connect_num;
+    t.processes.answers = {ProcessPresence::Absent, ProcessPresence::Absent};  // at the start
+    t.processes.presence = ProcessPresence::Running;
+    const RunOutcome outcome = t.Execute(c.wait);
+    ASSERT_TRUE(outcome.started()) << outcome.reason;
+    EXPECT_EQ(FinalTexts(t.observer.events, 3), c.texts);
+    EXPECT_EQ(outcome.summary.busy, c.busy);
+    EXPECT_EQ(t.pauses, c.busy ? 2 : 0);
+    EXPECT_EQ(static_cast<std::size_t>(std::count_if(
+                  t.runner.calls.begin(), t.runner.calls.end(),
+                  [&](const auto& call) { return call.program == t.paths.output_utility; })),
+              c.utility_runs);
   }
 }
 

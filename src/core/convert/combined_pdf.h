@@ -3,6 +3,7 @@
 // list file names these files, and the output utility renders the list once. All or nothing:
 // the first drawing that fails, or a stop request, ends it before the output utility starts.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,15 @@ std::string CombinedPdfPath(const CommandContext& ctx, const std::vector<std::st
 // The list file's bytes: each path followed by CR LF, nothing else.
 std::string CombinedListText(const std::vector<std::string>& csd_paths);
 
+// The record beside a combined PDF of the drawings it was made from, in order: one path a line.
+std::string CombinedRecordPath(const std::string& output_path);
+std::string CombinedRecordText(const std::vector<std::string>& drawings);
+
+// True when the combined PDF at output_path was made from exactly these drawings in this order,
+// as the record a successful combination writes beside it says.
+bool CombinedPdfMadeFrom(platform::FileSystem& files, const std::string& output_path,
+                         const std::vector<std::string>& drawings);
+
 // What a combination ended with; the run looks at it only to decide whether to process pending
 // messages a second time.
 enum CombinedResult : int {
@@ -33,10 +43,15 @@ enum CombinedResult : int {
 };
 
 // Combines the drawings (at least two) into one PDF named after the first one, writing every
-// row's status through the observer and counting the rows into summary.
+// row's status through the observer and counting the rows into summary. A new PDF gets its
+// record (CombinedRecordPath); a failure keeps the previous PDF and its record. Every drawing's
+// header and paths are checked before the first export. output_turn, when given, is asked before
+// the output utility starts: Busy (the utility stayed in use by another program) ends the
+// combination with every row "中断" and summary.busy, Stopped as a stop request does.
 CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& services,
                                   std::string_view app_folder,
                                   const std::vector<std::string>& drawings, RunObserver& observer,
-                                  RunSummary& summary);
+                                  RunSummary& summary,
+                                  const std::function<Turn()>& output_turn = {});
 
 }  // namespace plotxfer

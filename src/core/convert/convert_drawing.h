@@ -30,8 +30,42 @@ struct ConversionPlan {
 
 // Runs a tool and waits for it. True when it ran and ended by itself; otherwise why receives a
 // reason naming role ("the export tool") and the program: not started, timed out or cancelled.
+// exit, when given, receives how the tool ended.
 bool RunTool(platform::ProcessRunner& runner, const ToolCommand& command, const char* role,
-             std::string* why);
+             std::string* why, platform::ToolExit* exit = nullptr);
+
+// How a tool ended, in words: "ended with exit code 3", "was killed by signal 6 (SIGABRT)",
+// "crashed with exception 0xC0000005"; empty when it is not known.
+std::string DescribeToolExit(const platform::ToolExit& exit);
+
+// A crash: a signal on Linux, an exception code on Windows.
+bool ToolCrashed(const platform::ToolExit& exit);
+
+// The name an output is kept under while its replacement is made: beside it, in its folder.
+std::string KeptOutputPath(const std::string& output_path);
+
+// The last good output of a conversion: moved aside before the output utility starts (so that a
+// missing file afterwards still means failure), deleted once a new output is there, put back when
+// none is. An output kept by a run that died meanwhile is settled at the next Clear.
+class KeptOutput {
+ public:
+  KeptOutput(platform::FileSystem& files, std::string output_path);
+
+  // Makes way for the output utility. False, with why, when an output stays in the way.
+  bool Clear(std::string* why);
+  // A new output is there: the old one is deleted.
+  void Succeeded();
+  // No new output: whatever the utility left is deleted and the old output is put back. The
+  // words a failed row's detail ends with: that the previous output was kept (or where it is);
+  // empty when there was none.
+  std::string Failed();
+
+ private:
+  platform::FileSystem& files_;
+  std::string output_;
+  std::string kept_;
+  bool holding_ = false;
+};
 
 // Tests the header and builds both command lines. Reads the drawing's first 32 bytes and
 // nothing else; changes nothing.

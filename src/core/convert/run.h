@@ -3,6 +3,7 @@
 // The front ends (the dialog, plotxfer-batch) only observe it: they show each row's status and
 // say when to stop. The rules of a run live here once, for both.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,7 +56,19 @@ struct RunSummary {
   std::size_t aborted = 0;      // rows of a combined run shown as "中断"
   bool stopped = false;         // a stop request ended the run
   bool combined = false;        // the drawings were combined into one PDF
+  // Between drawings the output utility stayed in use by another program for longer than the
+  // run waits: the rest of the run was not done (a refusal, for a scheduler).
+  bool busy = false;
 };
+
+// Whether a run may go on after waiting for its turn.
+enum class Turn {
+  Free,     // nothing is in the way
+  Busy,     // still in use after the longest wait
+  Stopped,  // a stop request came while waiting
+};
+
+struct RunPorts;
 
 // True when the run makes one PDF of the drawings: PDF output, more than one drawing and
 // ConnectNum 1. Otherwise each drawing is converted on its own.
@@ -66,11 +79,19 @@ std::string RunOutputPath(const CommandContext& ctx, const std::vector<std::stri
                           std::size_t row);
 
 // Clears every row's status, then converts the drawings in list order (a failed drawing does
-// not stop the run) or combines them (ConvertCombinedPdf). Takes no lock and checks for no
-// running output utility: that is ExecuteRun's part.
+// not stop the run) or combines them (ConvertCombinedPdf). Takes no lock: that is ExecuteRun's
+// part. With ports that wait (wait_seconds not 0), an output utility started by another program
+// is waited for before each drawing after the first, and before a combination's output phase.
+// Whatever the outcome, the run's temporary files in RSTKIT (the CSD files and the list file)
+// are deleted at its end: a large CSD file is not left lying there until the next run.
 RunSummary RunConversions(const CommandContext& ctx, const ConversionServices& services,
                           std::string_view app_folder, const std::vector<std::string>& drawings,
-                          RunObserver& observer);
+                          RunObserver& observer, const RunPorts* ports = nullptr);
+
+// The temporary files of runs in RSTKIT: the single conversion's CSD file, the combination's
+// list file and every numbered CSD file a list of the longest kind makes.
+std::vector<std::string> RunTemporaryFiles(std::string_view app_folder, text::PathStyle style,
+                                           text::CodePage cp);
 
 // The lock file that makes a run the only one in its application folder: every run renders
 // through the same files in RSTKIT.
@@ -83,9 +104,11 @@ int IsOutputUtilityRunning(platform::ProcessList& processes);
 
 // Why a run did not start. Nothing was saved, written or converted, and no row changed.
 enum class RunRefusal {
-  None,                    // the run took place (or was stopped before its first drawing)
-  NothingToConvert,        // the list is empty
-  FolderInUse,             // another run holds the application folder's lock
+  None,              // the run took place (or was stopped before its first drawing)
+  NothingToConvert,  // the list is empty
+  // Another run holds the application folder's lock, or the folder's export tool still runs
+  // (left by a run that died): it would write into RSTKIT under this run.
+  FolderInUse,
   OutputUtilityRunning,    // a process named RASTRON.EXE runs (the dialog's message 400)
   ProcessListUnavailable,  // the process list cannot be taken (the dialog's message 401)
 };
@@ -101,14 +124,28 @@ struct RunOutcome {
 struct RunPorts {
   platform::FileLocks& locks;
   platform::ProcessList& processes;
+  // How long a busy application folder or output utility is waited for, looking again once a
+  // second: 0 refuses at once, a negative number waits without limit. A stop request ends the
+  // wait.
+  double wait_seconds = 0;
+  // Waits the second between two looks; a plain sleep when not given.
+  std::function<void()> pause = {};
 };
+
+// Waits while busy() tells why the run may not go on (empty: it may), looking once a second up
+// to ports.wait_seconds and asking observer whether to stop before each pause. why receives the
+// last reason.
+Turn AwaitTurn(const RunPorts& ports, RunObserver& observer,
+               const std::function<std::string()>& busy, std::string* why);
 
 // A whole run, as the Execute button or plotxfer-batch starts it:
 // 1. an empty list does nothing;
 // 2. the application folder's lock is taken and held until the run returns; a folder locked by
 //    another run refuses the run (a lock file that cannot be made does not: a folder where it
 //    cannot be made has no room for the run's own files either, and each drawing fails there);
-// 3. a running output utility, or no process list, refuses the run;
+//    so does the folder's export tool while it runs;
+// 3. a running output utility, or no process list, refuses the run; a busy folder or utility
+//    is first waited for as ports says (a stop request while waiting ends the run there);
 // 4. observer.RunPreparing();
 // 5. observer.StopRequested(): true ends the run before its first drawing, rows untouched;
 // 6. RunConversions.

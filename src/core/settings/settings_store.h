@@ -52,6 +52,11 @@ class SettingsStore {
   // Stores OptXSize, then OptYSize only when the first was stored. True when both were.
   bool WriteSizePair(std::string_view key, int width, int height);
 
+  // The writes from here to EndWrites are one save: no other save comes between them (see
+  // platform::ValueStore). EndWrites is false when they could not be stored whole.
+  void BeginWrites() { values_.BeginWrites(); }
+  bool EndWrites() { return values_.EndWrites(); }
+
  private:
   std::string PathOf(std::string_view key) const;
 

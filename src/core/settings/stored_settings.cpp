@@ -162,6 +162,7 @@ bool SaveGeneralSettings(SettingsStore& store, const GeneralOptions& captured,
 
   // Every value is attempted even after a failure; the answer only says whether all were stored.
   bool all = true;
+  store.BeginWrites();
   all &= store.WriteNumber(kBootDataKey, "PdfOrImage", options.PdfOrImage);
   all &= store.WriteNumber(kBootDataKey, "ImageType", options.ImageType);
   all &= store.WriteNumber(kBootDataKey, "BAndWFlg", options.BAndWFlg);
@@ -170,11 +171,13 @@ bool SaveGeneralSettings(SettingsStore& store, const GeneralOptions& captured,
   all &= store.WriteText(kBootDataKey, "SelFolder", options.SelFolder);
   all &= store.WriteNumber(kBootDataKey, "PitchFlg", options.PitchFlg);
   all &= store.WriteNumber(kBootDataKey, "VFontFlg", options.VFontFlg);
+  all &= store.EndWrites();
   return all;
 }
 
 bool SaveOutputSettings(SettingsStore& store, const ConversionOptions& options) {
   bool all = true;
+  store.BeginWrites();
   all &= store.WriteNumber(kPdfKey, "SizeType", options.PdfSizeType);
   all &= store.WriteNumber(kPdfKey, "PaperType", options.PdfPaperType);
   // With a named paper the stored custom pair stays, so choosing custom again brings it back.
@@ -188,6 +191,7 @@ bool SaveOutputSettings(SettingsStore& store, const ConversionOptions& options) 
     all &= store.WriteSizePair(kImgKey, options.ImgOptXSize, options.ImgOptYSize);
   }
   all &= store.WriteNumber(kImgKey, "OutXdpi", options.OutXdpi);
+  all &= store.EndWrites();
   return all;
 }
 
