@@ -92,8 +92,11 @@ class Watcher : public RunObserver {
         services_{request.verbose ? static_cast<platform::ProcessRunner&>(echoing_)
                                   : env.services.processes,
                   env.services.files},
+        // A busy application folder or output utility is waited for without end; the watch
+        // keeps taking note of what changes meanwhile.
         ports_{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
-               env.processes != nullptr ? *env.processes : platform::SystemProcessList()} {
+               env.processes != nullptr ? *env.processes : platform::SystemProcessList(), -1.0,
+               [this] { PauseForTurn(); }} {
     // Each drawing of a stream is its own PDF: a combination would have no natural end.
     options_.ConnectNum = 0;
   }
@@ -120,6 +123,7 @@ class Watcher : public RunObserver {
   void FolderLost(const std::string& folder);
   void LookForLostFolders();
   void ConvertSettled();
+  void PauseForTurn();
   void Report(const std::string& drawing, const std::string& output, ConversionResult result,
               const std::string& status, const std::string& detail, bool interrupted,
               double seconds);
@@ -141,6 +145,7 @@ class Watcher : public RunObserver {
   Clock::time_point started_;
   Clock::time_point retry_at_{};
   std::string waiting_for_;  // the refusal last told, while runs are refused
+  bool waiting_ = false;     // a run of this batch waits for its turn, and said so
   int printed_ = 0;
 };
 
@@ -347,6 +352,25 @@ void Watcher::Report(const std::string& drawing, const std::string& output, Conv
   }
 }
 
+// The engine waits for its turn a second at a time; the watch takes in the events of that second.
+void Watcher::PauseForTurn() {
+  if (!waiting_) {
+    waiting_ = true;
+    Note(
+        "waiting: the application folder or the output utility is in use; %zu drawing(s) are "
+        "converted once it is free",
+        batch_.size());
+  }
+  const platform::FolderEvents events = watch_.Wait(kRetry);
+  const Clock::time_point now = Clock::now();
+  for (const std::string& folder : events.lost) {
+    FolderLost(folder);
+  }
+  for (const std::string& path : events.changed) {
+    LookAt(path, now);
+  }
+}
+
 void Watcher::ConvertSettled() {
   batch_ = rules_.TakeSettled();
   if (batch_.empty()) {
@@ -370,6 +394,7 @@ void Watcher::ConvertSettled() {
     }
   }
   batch_.clear();
+  waiting_ = false;
   if (refusal.empty()) {
     waiting_for_.clear();
     return;

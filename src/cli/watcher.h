@@ -15,8 +15,8 @@ namespace plotxfer::cli {
 //   tried again only when the drawing changes. A drawing whose header is refused and that changed
 //   meanwhile was still being written: it settles again and no result is printed.
 // - The settled drawings are converted as one run of the engine each time (its lock taken and let
-//   go); a run refused for a busy output utility or a held application folder is tried again a
-//   second later, without end, and no drawing is dropped.
+//   go); a busy output utility or a held application folder is waited for without end (a missing
+//   tool is looked for again every second), and no drawing is dropped.
 // - Each conversion prints its usual line after a local time stamp; with a report path, one JSON
 //   object per drawing is appended to it (JSON Lines) before the next drawing starts.
 // - A watched folder that goes away is reported on err and looked for every few seconds.

@@ -86,7 +86,7 @@ PLOTXFER_STANDIN_LOG= PLOTXFER_STANDIN_SLEEP_MS=30000 "$work/app/RSTKIT/RASTRON.
 busy=$!
 sleep 0.3
 cp "$plan" "$w/waited.VX"
-wait_until "the message about the busy output utility" said "waiting: a process named RASTRON.EXE"
+wait_until "the message about the busy output utility" said "waiting: the application folder or the output utility is in use"
 expect_eq "rows of the waiting drawing" 0 "$(grep -c "waited.VX" "$work/rows")"
 kill "$busy"
 wait "$busy" 2>/dev/null
