@@ -1,5 +1,6 @@
 # make demo            build plotxfer-batch and the stand-in tools, convert the sample drawings
 # make bench-convert   99 drawings through plotxfer-batch against the bare tool starts, natively and under Wine
+# make bench-watch     plotxfer-batch --watch: latency and idle cost, natively and under Wine; 2,000 drawings at once, natively
 # make test            bootstrap, configure and build all three presets, run their tests
 # make test-PRESET     the same for one preset (linux, linux-asan or windows)
 # make screenshots     builds the Windows program and saves PNGs of its dialogs and the installer's pages into docs/
@@ -8,7 +9,7 @@
 # make package         the installer and the zip of the Windows build, into dist/
 PRESETS := linux linux-asan windows
 
-.PHONY: demo bench-convert test bootstrap format clean screenshots fuzz chaos package $(addprefix test-,$(PRESETS))
+.PHONY: demo bench-convert bench-watch test bootstrap format clean screenshots fuzz chaos package $(addprefix test-,$(PRESETS))
 
 bootstrap:
 	@scripts/bootstrap
@@ -21,6 +22,13 @@ bench-convert: bootstrap
 	cmake --build --preset linux -j2 --target bench_convert
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j2 --target bench_convert_wine
+
+bench-watch: bootstrap
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux -j2 --target bench_watch
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j2 --target demo_folder
+	build/linux/bench/watch_bench build/windows/demo --wine build/windows/wine-run --burst 0
 
 test: bootstrap
 	@scripts/run-all-tests $(PRESETS)

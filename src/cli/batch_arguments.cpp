@@ -183,11 +183,30 @@ constexpr const char* kFooter =
     "outlives this program.\n\n"
     "--skip-up-to-date leaves out a drawing whose output exists and is newer than the drawing. "
     "Options are not compared: after changing options, run without it.\n\n"
+    "Watching: --watch DIR keeps running and converts each drawing that appears or changes in "
+    "DIR (with -r in its subfolders too) once it is complete: its size and time unchanged for "
+    "--settle seconds and, on Windows, no program still writing it. A drawing is converted "
+    "once per change; one that failed is tried again only when it changes (or at the next "
+    "start). At start, the drawings whose output is missing or older than the drawing are "
+    "converted; --no-initial converts only what changes from then on. The system tells of "
+    "changes, and every watched folder is also looked at in full every --rescan seconds; --poll "
+    "SECONDS only looks, for shares that tell nothing. Each conversion prints its line after "
+    "the local time; --report FILE appends one JSON object per drawing to FILE (JSON Lines). "
+    "While a process named RASTRON.EXE runs or another run holds the application folder, the "
+    "watch waits and tries again; a watched folder that goes away is waited for. The first "
+    "interrupt lets the drawing under way finish and ends with 0; a second ends it at once "
+    "(130). --combine and --dry-run do not go with --watch. To watch from logon: on Windows "
+    "edit watch-task.xml (in the zip; packaging/ in the source: user, program, "
+    "folders) and register it with schtasks "
+    "/create /tn \"PLOTXFER watch\" /xml watch-task.xml (it runs in your session, which the "
+    "drafting system's tools need); on Linux put packaging/plotxfer-watch.service in "
+    "~/.config/systemd/user/, edit it and run systemctl --user enable --now plotxfer-watch.\n\n"
     "Examples:\n"
     "  plotxfer-batch -r --output-dir D:\\out D:\\jobs\n"
     "  plotxfer-batch --list tonight.txt --skip-up-to-date --report run.json\n"
     "  find . -name '*.VX' | plotxfer-batch --list - --combine\n"
-    "  plotxfer-batch --shard 2/3 --report part2.json -r /share/archive\n";
+    "  plotxfer-batch --shard 2/3 --report part2.json -r /share/archive\n"
+    "  plotxfer-batch --watch D:\\inbox -r --output-dir D:\\pdf --report D:\\pdf\\watch.jsonl\n";
 
 }  // namespace
 
@@ -338,6 +357,45 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                "print each command line before starting it (on Linux also the tools' own output)");
   auto* dry_run =
       app.add_flag("--dry-run", req.dry_run, "print the command lines and start nothing");
+  std::vector<std::string> watch_folders;
+  auto* watch_opt =
+      app.add_option("--watch", watch_folders,
+                     "keep running and convert each drawing that appears or changes in DIR once "
+                     "it is complete; may be repeated; -r watches subfolders too (see Watching "
+                     "below)")
+          ->type_name("DIR")
+          ->check(existing_folder)
+          ->allow_extra_args(false);
+  app.add_option("--settle", req.watch.settle_seconds,
+                 "--watch: a drawing is complete once its size and time have not changed for "
+                 "this long (default 2)")
+      ->type_name("SECONDS")
+      ->check(quiet(CLI::Range(0.0, 86400.0)))
+      ->needs(watch_opt);
+  auto* rescan_opt = app.add_option("--rescan", req.watch.rescan_seconds,
+                                    "--watch: look at every watched folder in full this often, "
+                                    "besides the system's events (default 60)")
+                         ->type_name("SECONDS")
+                         ->check(quiet(CLI::Range(0.1, 86400.0)))
+                         ->needs(watch_opt);
+  double poll_seconds = 0;
+  app.add_option("--poll", poll_seconds,
+                 "--watch: take no events from the system, only look at the folders this often "
+                 "(for shares that give none)")
+      ->type_name("SECONDS")
+      ->check(quiet(CLI::Range(0.1, 86400.0)))
+      ->needs(watch_opt)
+      ->excludes(rescan_opt);
+  auto* no_initial = app.add_flag("--no-initial")
+                         ->description(
+                             "--watch: convert only what changes from now on, not the drawings "
+                             "whose output is missing or older at start")
+                         ->needs(watch_opt);
+  combine->excludes(watch_opt);
+  // A stream of drawings has no fixed list to split into parts.
+  shard_opt->excludes(watch_opt);
+  dry_run->excludes(watch_opt);
+
   app.add_flag("--save", req.save,
                "store the options this command line set for the next run and the dialog "
                "(nothing is stored without it)")
@@ -355,10 +413,21 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
         req.inputs.push_back({InputSource::Kind::ListFile, lists[next_list++]});
       }
     }
-    if (req.inputs.empty()) {
+    if (!watch_folders.empty() && !req.inputs.empty()) {
+      throw CLI::ValidationError("--watch", "takes no DRAWING or --list besides its folders");
+    }
+    if (req.inputs.empty() && watch_folders.empty()) {
       throw CLI::ValidationError("drawings", "no drawing, folder or --list given");
     }
-    req.progress = no_progress->count() == 0 && quiet_flag->count() == 0;
+    req.progress = no_progress->count() == 0 && quiet_flag->count() == 0 && watch_folders.empty();
+    for (const std::string& folder : watch_folders) {
+      req.watch.folders.push_back(SystemInputFiles().Absolute(folder));
+    }
+    if (poll_seconds > 0) {
+      req.watch.poll = true;
+      req.watch.rescan_seconds = poll_seconds;
+    }
+    req.watch.initial = no_initial->count() == 0;
 
     const BatchDefaults defaults = load_defaults(req.dry_run);
     req.options = defaults.options;

@@ -14,6 +14,7 @@
 #include "cli/interrupt.h"
 #include "cli/narrow_text.h"
 #include "cli/progress.h"
+#include "cli/watcher.h"
 #include "core/settings/stored_settings.h"
 #include "core/text/path.h"
 #include "platform/atomic_file.h"
@@ -150,7 +151,8 @@ int main(int argc, char** argv) {
   // The font setting belongs to the drafting system the tools are taken from.
   ReadCharVectorFont(platform::SystemProfileReader(), request.app_folder, env.char_vector_font);
   g_before_run = false;
-  const int status = cli::RunBatch(request, env);
+  const int status =
+      request.watch.folders.empty() ? cli::RunBatch(request, env) : cli::RunWatch(request, env);
   cli::InterruptibleRunEnded();
   return status;
 }

@@ -15,6 +15,15 @@ namespace plotxfer::cli {
 // The most drawings one combined PDF takes, as in the dialog's list.
 inline constexpr std::size_t kMaxCombinedDrawings = 99;
 
+// plotxfer-batch --watch: the folders whose drawings are converted as they appear or change.
+struct WatchRequest {
+  std::vector<std::string> folders;  // absolute; none: no watch, one run over the inputs
+  double settle_seconds = 2;         // unchanged this long (and not held by a writer): complete
+  double rescan_seconds = 60;        // every folder is looked at in full this often
+  bool poll = false;                 // no events from the system: rescans only
+  bool initial = true;               // at start, convert what is not up to date
+};
+
 struct BatchRequest {
   ConversionOptions options;
   std::string app_folder;  // absolute, with a trailing separator
@@ -39,6 +48,7 @@ struct BatchRequest {
   bool skip_up_to_date = false;
   std::optional<Shard> shard;    // --shard: this run converts only its part of the drawings
   std::size_t all_drawings = 0;  // with --shard: the drawings of every part together
+  WatchRequest watch;  // --watch: folders to keep converting, until stopped
 };
 
 // Where the defaults come from: the options record before any argument is applied (the settings

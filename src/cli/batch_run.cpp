@@ -285,6 +285,8 @@ void SkipUpToDate(Rows& rows, const BatchEnvironment& env) {
   }
 }
 
+}  // namespace
+
 // The dialog keeps such failures silent; a script is told, and the run still goes on.
 bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
   ConversionOptions record = request.options;
@@ -305,8 +307,8 @@ bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
   return saved;
 }
 
-// The template's patterns are the defaults of the pitch settings. This program makes one run per
-// start, so they are read here, at the start of the run. As for the options, the dialog keeps
+// The template's patterns are the defaults of the pitch settings. They are read here, at the start
+// of each run (each batch of a watch). As for the options, the dialog keeps
 // failures silent; a script is told, and the run still goes on.
 bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env) {
   if (env.params == nullptr) {
@@ -331,6 +333,8 @@ bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env) 
   }
   return true;
 }
+
+namespace {
 
 // Why the run may not start at all; empty when it may.
 std::string RefusalOf(const BatchRequest& request, const BatchEnvironment& env) {

@@ -69,4 +69,9 @@ struct BatchEnvironment {
 // statuses above.
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
 
+// The steps at the start of a run that may fail without stopping it, each saying why on err:
+// storing the options (--save) and rewriting the parameter file. False when it failed.
+bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env);
+bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env);
+
 }  // namespace plotxfer::cli

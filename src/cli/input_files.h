@@ -16,6 +16,7 @@ struct FileFacts {
   std::uint64_t index = 0;
   // Last modification, in units of the platform that are only ever compared with each other.
   std::int64_t modified = 0;
+  std::uint64_t size = 0;  // in bytes
 
   bool SameFileAs(const FileFacts& other) const {
     return device == other.device && index == other.index;

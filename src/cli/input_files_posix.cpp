@@ -23,6 +23,7 @@ class PosixInputFiles : public InputFiles {
     facts.device = static_cast<std::uint64_t>(st.st_dev);
     facts.index = static_cast<std::uint64_t>(st.st_ino);
     facts.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    facts.size = static_cast<std::uint64_t>(st.st_size);
     return facts;
   }
 

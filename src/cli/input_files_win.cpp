@@ -4,6 +4,8 @@
 #include <map>
 
 #include "cli/input_files.h"
+#include "core/text/path.h"
+#include "platform/codepage.h"
 
 namespace plotxfer::cli {
 
@@ -38,6 +40,10 @@ class WindowsInputFiles : public InputFiles {
       facts->folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       facts->index = static_cast<std::uint64_t>(internal.IndexNumber.QuadPart);
       facts->modified = basic.LastWriteTime.QuadPart;
+      FILE_STANDARD_INFO standard{};
+      if (GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard)) {
+        facts->size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
+      }
       if (!DeviceOf(h, path, facts->index, &facts->device)) {
         facts.reset();
       }
@@ -48,7 +54,9 @@ class WindowsInputFiles : public InputFiles {
 
   bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries) override {
     std::string pattern = folder;
-    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/' &&
+    // Asked of the code page: a folder whose name ends in 表 (0x95 0x5C) ends in no separator.
+    if (!pattern.empty() &&
+        !text::EndsWithSeparator(pattern, text::PathStyle::Windows, platform::ActiveCodePage()) &&
         pattern.back() != ':') {
       pattern += '\\';
     }

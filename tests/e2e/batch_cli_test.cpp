@@ -221,6 +221,15 @@ TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
   ExpectUsageError({"--shard", "1/3", "--combine", "d.VX"}, "--combine");
   ExpectUsageError({"--shard", "0/3", "d.VX"}, "--shard");
   ExpectUsageError({}, "drawings");
+  // A watch needs folders that exist now; a combined PDF has no end in a stream of drawings.
+  ExpectUsageError({"--watch", dir.File("missing")}, "--watch");
+  ExpectUsageError({"--watch", dir.File("out.txt")}, "--watch");
+  ExpectUsageError({"--watch", dir.Path(), "--combine"}, "--combine");
+  ExpectUsageError({"--watch", dir.Path(), "--shard", "1/2"}, "--shard");
+  ExpectUsageError({"--watch", dir.Path(), "--dry-run"}, "--dry-run");
+  ExpectUsageError({"--watch", dir.Path(), "d.VX"}, "--watch");
+  ExpectUsageError({"--watch", dir.Path(), "--poll", "5", "--rescan", "9"}, "--rescan");
+  ExpectUsageError({"--settle", "1", "d.VX"}, "--settle");
 }
 
 TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
@@ -231,6 +240,11 @@ TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
                              "--no-fonts", "--output-dir", "--beside", "--paper", "--dpi",
                              "--verbose", "--dry-run", "--save", "--version"}) {
     EXPECT_NE(out.Text().find(option), std::string::npos) << option;
+  }
+  // The watch and how to start it at logon.
+  for (const char* text : {"--watch", "--settle", "--rescan", "--poll", "--no-initial",
+                           "watch-task.xml", "plotxfer-watch.service"}) {
+    EXPECT_NE(out.Text().find(text), std::string::npos) << text;
   }
   o = Parse({"--version"});
   EXPECT_FALSE(o.run);

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <map>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <direct.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -130,6 +132,20 @@ TEST_F(InputsTest, FoldersListsAndPatternsGiveTheirDrawingsInOrder) {
       ASSERT_EQ(got.notes.size(), 1u);
       EXPECT_NE(got.notes[0].find(c.note), std::string::npos) << got.notes[0];
     }
+  }
+
+  // A folder whose name ends in 表 (0x95 0x5C under code page 932) ends in no separator.
+  const text::CodePage cp = plotxfer::platform::ActiveCodePage();
+  if (cp != text::CodePage::SingleByte) {
+    const std::string folder =
+        Path(cp == text::CodePage::ShiftJis ? "in \x95\x5C" : "in \xE8\xA1\xA8");
+#ifdef _WIN32
+    ASSERT_EQ(_mkdir(folder.c_str()), 0);
+#else
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+#endif
+    WriteBytes(folder + kSep + "e.VX", "x");
+    EXPECT_EQ(Expand({Arg(folder)}).drawings, std::vector<std::string>{folder + kSep + "e.VX"});
   }
 }
 
