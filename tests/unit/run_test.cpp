@@ -248,9 +248,9 @@ TEST_F(RunTest, ThreeDrawingsMakeOnePdfNamedAfterTheFirst) {
 }
 
 TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
-  // How far the combination got: the exports only; the list file written (the old PDF stays);
-  // the output utility started (the old PDF deleted before).
-  enum Reached { kExports, kList, kUtility };
+  // How far the combination got: no tool, as every drawing is looked at before the first export;
+  // the exports only; the list file written; the output utility started.
+  enum Reached { kNothing, kExports, kList, kUtility };
   struct Case {
     const char* name;
     const char* texts;  // each row's last text
@@ -260,9 +260,11 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
   };
   const char* all_failed = "エラー(3) | エラー(3) | エラー(3)";
   const Case cases[] = {
-      {"the second drawing is not valid", "中断 | エラー(1) | 中断", 2, kExports,
+      {"the second drawing is not valid", "中断 | エラー(1) | 中断", 2, kNothing,
        [](RunSetup& t) { WriteBytes(t.drawings[1], "not a drawing"); }},
-      {"the second drawing is the PDF, spelt otherwise", "中断 | エラー(4) | 中断", 2, kExports,
+      {"the last drawing is not valid", "中断 | 中断 | エラー(1)", 2, kNothing,
+       [](RunSetup& t) { WriteBytes(t.drawings[2], "not a drawing"); }},
+      {"the second drawing is the PDF, spelt otherwise", "中断 | エラー(4) | 中断", 2, kNothing,
        [](RunSetup& t) {
          t.files.one_file.insert({t.pdf, t.drawings[1]});
        }},
@@ -313,24 +315,21 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
     c.arrange(t);
     const RunSummary summary = t.RunList();
     EXPECT_EQ(FinalTexts(t.observer.events, 3), c.texts);
+    EXPECT_EQ(t.runner.calls.empty(), c.reached == kNothing);
     EXPECT_EQ(t.files.written.count(t.list), c.reached >= kList ? 1u : 0u);
     EXPECT_EQ(t.UtilityStarted(), c.reached == kUtility);
     EXPECT_EQ(t.files.existing.count(t.pdf), 1u);  // the last good PDF is kept
     EXPECT_EQ(t.observer.asked, c.asked);
     EXPECT_EQ(summary.converted, 0u);
+    // The summary counts the rows as they are shown.
+    std::size_t shown_failed = 0;
+    for (std::size_t at = 0; (at = std::string(c.texts).find("エラー", at)) != std::string::npos;
+         ++at) {
+      ++shown_failed;
+    }
+    EXPECT_EQ(summary.failed, shown_failed);
     EXPECT_EQ(summary.failed + summary.aborted, 3u);
   }
-}
-
-// Every drawing is looked at before the first export: a bad last one costs no export.
-TEST_F(RunTest, ACombinedRunChecksEveryHeaderBeforeItsFirstExport) {
-  options.ConnectNum = 1;
-  WriteBytes(drawings[2], "not a drawing");
-  const RunSummary summary = RunList();
-  EXPECT_EQ(FinalTexts(observer.events, 3), "中断 | 中断 | エラー(1)");
-  EXPECT_TRUE(runner.calls.empty());
-  EXPECT_EQ(summary.failed, 1u);
-  EXPECT_EQ(summary.aborted, 2u);
 }
 
 // The PDF's record says which drawings made it, in which order; a failure keeps both.
