@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "cli/echoing_runner.h"
 #include "cli/report.h"
 #include "cli/report_target.h"
 #include "core/convert/combined_pdf.h"
@@ -24,39 +25,6 @@ using Clock = std::chrono::steady_clock;
 std::string AsIs(const std::string& text) {
   return text;
 }
-
-// Prints each command line exactly as it is handed to the process start, before the start.
-class EchoingRunner : public platform::ProcessRunner {
- public:
-  EchoingRunner(platform::ProcessRunner& inner, std::FILE* out, ProgressDisplay* progress)
-      : inner_(inner), out_(out), progress_(progress) {}
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
-    Echo(command_line);
-    return inner_.RunAndWait(program, command_line);
-  }
-  platform::ToolOutcome Run(const std::string& program, const std::string& command_line) override {
-    Echo(command_line);
-    return inner_.Run(program, command_line);
-  }
-  platform::ToolExit LastExit() const override { return inner_.LastExit(); }
-
- private:
-  void Echo(const std::string& command_line) {
-    const auto print = [&] {
-      std::fprintf(out_, "%s\n", command_line.c_str());
-      std::fflush(out_);
-    };
-    if (progress_ != nullptr) {
-      progress_->Around(print);
-    } else {
-      print();
-    }
-  }
-
-  platform::ProcessRunner& inner_;
-  std::FILE* out_;
-  ProgressDisplay* progress_;
-};
 
 // The rows of the run: what was decided before it, what the engine reported, and printing them
 // in row order.

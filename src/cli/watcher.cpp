@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "cli/echoing_runner.h"
 #include "cli/inputs.h"
 #include "cli/report.h"
 #include "cli/report_target.h"
@@ -55,28 +56,6 @@ DrawingVersion VersionOf(const FileFacts& f) {
 std::string AsIs(const std::string& text) {
   return text;
 }
-
-// Prints each command line before it is handed to the process start (-v).
-class EchoingRunner : public platform::ProcessRunner {
- public:
-  EchoingRunner(platform::ProcessRunner& inner, std::FILE* out) : inner_(inner), out_(out) {}
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
-    Echo(command_line);
-    return inner_.RunAndWait(program, command_line);
-  }
-  platform::ToolOutcome Run(const std::string& program, const std::string& command_line) override {
-    Echo(command_line);
-    return inner_.Run(program, command_line);
-  }
-
- private:
-  void Echo(const std::string& command_line) {
-    std::fprintf(out_, "%s\n", command_line.c_str());
-    std::fflush(out_);
-  }
-  platform::ProcessRunner& inner_;
-  std::FILE* out_;
-};
 
 class Watcher : public RunObserver {
  public:
