@@ -54,7 +54,24 @@ bool SameVolumeAndIndex(HANDLE a, HANDLE b) {
 
 class WindowsFileSystem : public FileSystem {
  public:
-  bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+  // A file a tool has just closed can be held a moment longer by a virus scanner or the search
+  // indexer, and Wine may report a tool's end before its handles are closed: a deletion refused
+  // for sharing is tried again for about a second before it counts as failed.
+  bool RemoveFile(const std::string& path) override {
+    for (int attempt = 0;; ++attempt) {
+      if (DeleteFileA(path.c_str()) != 0) {
+        return true;
+      }
+      const DWORD error = GetLastError();
+      const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                        (error == ERROR_ACCESS_DENIED &&  // also a deletion still pending
+                         (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) == 0);
+      if (!held || attempt == 20) {
+        return false;
+      }
+      Sleep(50);
+    }
+  }
   bool Exists(const std::string& path) override { return _access(path.c_str(), 0) == 0; }
   bool ReadFile(const std::string& path, std::string* bytes) override {
     FILE* f = nullptr;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/tool_start_win.h"
@@ -21,10 +22,34 @@ bool StartToolProcess(const std::string& program, const std::string& command_lin
   startup.dwFlags = STARTF_USEPOSITION;
   startup.dwX = 0;
   startup.dwY = 0;
-  info = PROCESS_INFORMATION{};
-  return CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS | extra_flags, nullptr, nullptr,
-                        &startup, &info) != 0;
+  // A start can fail for a moment (the program file held by a virus scanner, the system short of
+  // memory or desktop heap, Wine's server under load); only a program that cannot be run at all
+  // is given up at once.
+  for (int attempt = 0;; ++attempt) {
+    std::copy(command_line.begin(), command_line.end(), line.begin());
+    info = PROCESS_INFORMATION{};
+    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE,
+                       CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS | extra_flags, nullptr, nullptr,
+                       &startup, &info) != 0) {
+      return true;
+    }
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+      case ERROR_ACCESS_DENIED:
+      case ERROR_BAD_EXE_FORMAT:
+      case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+      case ERROR_INVALID_NAME:
+      case ERROR_FILENAME_EXCED_RANGE:
+      case ERROR_DIRECTORY:
+        return false;
+      default:
+        if (attempt == 3) {
+          return false;
+        }
+        Sleep(100 << attempt);
+    }
+  }
 }
 
 // Exit codes from 0xC0000000 on are the exception codes a crash ends a program with.

@@ -56,7 +56,8 @@ for d in "${valid[@]}" "$newer"; do
   status="変換終了"
   [ "$d" = "$newer" ] && status="エラー(1)"
   grep -qxF "$(printf '%3d %s %s' "$row" "$d" "$status")" <<<"$report" ||
-    fail "report row $row for $d: $report"
+    fail "report row $row for $d: $report
+$(cat "$work/stderr")"
 done
 grep -q "newer.VX: the drawing's version is not supported" "$work/stderr" ||
   fail "no reason for newer.VX: $(cat "$work/stderr")"

@@ -691,3 +691,29 @@ TEST(FileSystem, RemoveAndExists) {
   EXPECT_TRUE(files.RemoveFile(path));
   EXPECT_FALSE(files.Exists(path));
 }
+
+#ifdef _WIN32
+// A file still held by another program for a moment (a scanner, a tool whose handles close after
+// its end is seen) is deleted once it is let go; a read-only one is refused at once.
+TEST(FileSystem, RemoveWaitsForAFileHeldAMoment) {
+  auto& files = plotxfer::platform::SystemFileSystem();
+  plotxfer::testing::TempFolder dir;
+  const auto path = dir.File("held.csd");
+  std::ofstream(path) << "x";
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread release([held] {
+    Sleep(200);
+    CloseHandle(held);
+  });
+  EXPECT_TRUE(files.RemoveFile(path));
+  release.join();
+  EXPECT_FALSE(files.Exists(path));
+
+  std::ofstream(path) << "x";
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(files.RemoveFile(path));
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+#endif
