@@ -174,7 +174,12 @@ class ConversionChainTest : public ::testing::Test {
 
   CommandContext Context() { return CommandContext{options, 2, style, cp}; }
 
-  ConversionResult Convert() { return ConvertDrawing(Context(), services, app, drawing, &detail); }
+  ConversionResult Convert() {
+    ConversionFailure why;
+    const ConversionResult result = ConvertDrawing(Context(), services, app, drawing, &why);
+    detail = why.detail;
+    return result;
+  }
 
   std::string Output() { return MakeOutputPath(Context(), drawing, OutputExtension(options)); }
 
@@ -199,7 +204,8 @@ TEST_F(ConversionChainTest, EachToolReceivesExactlyTheBuiltCommandLine) {
   ASSERT_EQ(Convert(), Converted) << detail;
   EXPECT_EQ(ReadBytes(Output()).substr(0, 5), "%PDF-");
 
-  const ConversionPlan plan = PlanConversion(Context(), app, drawing);
+  ConversionPlan plan;
+  ASSERT_EQ(PlanConversion(Context(), app, drawing, &plan), Converted);
   const auto entries = ReadLog(log);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].tool, "VXCVPX");
@@ -303,9 +309,11 @@ class QuietObserver : public RunObserver {
  public:
   bool StopRequested() override { return false; }
   void RowStarted(std::size_t, const std::string&) override {}
-  void RowFinished(std::size_t, const std::string&, ConversionResult r,
-                   const std::string& why) override {
-    results.push_back(std::to_string(r) + " " + why);
+  void RowStatusChanged(std::size_t, RowStatus status, ConversionResult r,
+                        const ConversionFailure& why) override {
+    if (status != RowStatus::Converting) {
+      results.push_back(std::to_string(r) + " " + why.detail);
+    }
   }
   std::vector<std::string> results;
 };
@@ -320,9 +328,7 @@ TEST_F(ConversionChainTest, ThreeDrawingsCombineIntoOnePdfOfThreePages) {
   WriteBytes(drawings[2], DrawingHeader() + "roof\n");
   QuietObserver observer;
   WriteBytes(NumberedCsdPath(app, 50, style, cp), "from an earlier, longer list");
-  const RunSummary summary = RunConversions(Context(), services, app, drawings, observer);
-  EXPECT_TRUE(summary.combined);
-  EXPECT_EQ(summary.converted, 3u);
+  EXPECT_EQ(RunConversions(Context(), services, app, drawings, observer), RunRefusal::None);
   EXPECT_EQ(observer.results, (std::vector<std::string>(3, "0 ")));
   EXPECT_NE(ReadBytes(Output()).find("/Count 3 "), std::string::npos);
   EXPECT_EQ(ReadBytes(work.File("b.pdf")), "");  // no PDF of its own
