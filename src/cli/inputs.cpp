@@ -9,15 +9,12 @@
 
 #include "platform/shell_text.h"
 
+#include "core/text/ascii.h"
 #include "core/text/name_order.h"
 
 namespace plotxfer::cli {
 
 namespace {
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool HasWildcard(std::string_view name) {
   return name.find_first_of("*?") != std::string_view::npos;
@@ -48,7 +45,7 @@ bool MatchFrom(std::string_view p, std::size_t pi, std::string_view n, std::size
     if (p[pi] == '?') {
       pi += 1;
     } else if (plen == 1 && nlen == 1) {
-      if (LowerAscii(p[pi]) != LowerAscii(n[ni])) {
+      if (text::LowerAscii(p[pi]) != text::LowerAscii(n[ni])) {
         return false;
       }
       pi += 1;
@@ -114,7 +111,7 @@ class Expander {
     for (std::size_t i = 0; i < absolute.size();) {
       const std::size_t n = text::CharLength(absolute, i, rules_.code_page);
       if (n == 1) {
-        key += absolute[i] == '/' ? '\\' : LowerAscii(absolute[i]);
+        key += absolute[i] == '/' ? '\\' : text::LowerAscii(absolute[i]);
       } else {
         key.append(absolute, i, n);
       }
@@ -241,7 +238,7 @@ class Expander {
 
 bool HasDrawingExtension(std::string_view name) {
   return name.size() >= 3 && name[name.size() - 3] == '.' &&
-         LowerAscii(name[name.size() - 2]) == 'v' && LowerAscii(name[name.size() - 1]) == 'x';
+         text::LowerAscii(name[name.size() - 2]) == 'v' && text::LowerAscii(name[name.size() - 1]) == 'x';
 }
 
 bool WildcardMatches(std::string_view pattern, std::string_view name, text::CodePage cp) {
@@ -252,10 +249,6 @@ bool WildcardMatches(std::string_view pattern, std::string_view name, text::Code
 }
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 
 bool PlainAscii(std::string_view text) {
   return std::all_of(text.begin(), text.end(),
@@ -381,7 +374,7 @@ void ListDecoder::Line(std::string_view raw, std::vector<ListEntry>* entries) {
   if (!text.empty() && text.back() == '\r') {
     text.remove_suffix(1);
   }
-  while (!text.empty() && IsBlank(text.back())) {
+  while (!text.empty() && text::IsBlank(text.back())) {
     text.remove_suffix(1);
   }
   const std::size_t first = text.find_first_not_of(" \t");

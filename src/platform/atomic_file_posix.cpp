@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/text/path.h"
 #include "platform/atomic_file.h"
 
 namespace plotxfer::platform {
@@ -20,11 +21,7 @@ constexpr int kMaxLinks = 40;
 constexpr std::size_t kWriteChunk = 4096;
 
 std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
+  return text::ParentFolder(path, text::PathStyle::Posix, text::CodePage::Utf8);
 }
 
 class Replacement {

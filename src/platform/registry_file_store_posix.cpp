@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "core/settings/regedit_file.h"
+#include "core/text/path.h"
 #include "platform/atomic_file.h"
 
 namespace plotxfer::platform {
@@ -36,11 +37,7 @@ std::string FullKey(const std::string& key) {
 }
 
 std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
+  return text::ParentFolder(path, text::PathStyle::Posix, text::CodePage::Utf8);
 }
 
 // mkdir -p, new folders private to the user as the base-directory rules ask.

@@ -2,11 +2,12 @@
 // application folder, the busy check, single or combined conversion, where stop requests are
 // asked) are the engine's; the dialog locks its controls, saves the options, shows every status
 // change in the list at once and answers stop requests by processing its pending messages.
-#include <cstdio>
+#include <algorithm>
 
 #include "core/drawing/header.h"
 #include "core/convert/combined_pdf.h"
 #include "core/text/codepage.h"
+#include "core/text/placeholder.h"
 #include "ui/failure_reason.h"
 #include "ui/main_dialog.h"
 
@@ -138,9 +139,8 @@ class RunEnd {
 }  // namespace
 
 std::string FormatStatusText(const std::string& format, int code) {
-  char field[kMaxStatusBytes + 1] = {};
-  std::snprintf(field, sizeof field, format.c_str(), code);
-  std::string text(field);
+  std::string text = text::FillPlaceholder(format, code);
+  text.resize(std::min(text.size(), kMaxStatusBytes));
   // A cut in the middle of a character leaves no stray lead byte behind.
   while (!text.empty()) {
     const std::size_t last = text::LastCharStart(text, text::CodePage::Utf8);

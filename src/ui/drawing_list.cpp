@@ -8,6 +8,7 @@
 
 #include "core/text/file_selection.h"
 #include "core/text/name_order.h"
+#include "core/text/placeholder.h"
 #include "ui/main_dialog.h"
 
 namespace plotxfer::ui {
@@ -20,30 +21,6 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
            };
            return lower(x) == lower(y);
          });
-}
-
-// The string table's text with its one %s replaced by argument (both UTF-8).
-std::string WithArgument(const std::string& format, const std::string& argument) {
-  const int n = std::snprintf(nullptr, 0, format.c_str(), argument.c_str());
-  if (n < 0) {
-    return format;
-  }
-  std::string out(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format.c_str(), argument.c_str());
-  out.resize(static_cast<std::size_t>(n));
-  return out;
-}
-
-// The string table's text with its one %d replaced by number.
-std::string WithNumber(const std::string& format, int number) {
-  const int n = std::snprintf(nullptr, 0, format.c_str(), number);
-  if (n < 0) {
-    return format;
-  }
-  std::string out(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format.c_str(), number);
-  out.resize(static_cast<std::size_t>(n));
-  return out;
 }
 
 int ReasonTextId(NotAddedReason reason) {
@@ -105,8 +82,8 @@ std::string NotAddedMessage(const DialogView& view, const std::vector<NotAdded>&
     text += "\n" + not_added[i].name + ": " + view.LoadText(ReasonTextId(not_added[i].reason));
   }
   if (not_added.size() > named) {
-    text += "\n" + WithNumber(view.LoadText(IDS_NOT_ADDED_MORE),
-                              static_cast<int>(not_added.size() - named));
+    text += "\n" + text::FillPlaceholder(view.LoadText(IDS_NOT_ADDED_MORE),
+                                         static_cast<int>(not_added.size() - named));
   }
   return text;
 }
@@ -348,7 +325,7 @@ void MainDialog::OnDeleteFile() {
     const std::string path = view().ListCell(selected.front(), 1);
     const std::string name(text::FileNameOf(path, s.path_style, s.code_page));
     question.text =
-        WithArgument(view().LoadText(IDS_CONFIRM_REMOVE_ONE), view().NarrowToUtf8(name));
+        text::FillPlaceholder(view().LoadText(IDS_CONFIRM_REMOVE_ONE), view().NarrowToUtf8(name));
   } else {
     question.text = view().LoadText(IDS_CONFIRM_REMOVE_MANY);
   }
@@ -381,7 +358,7 @@ void MainDialog::OnBrowseFolder() {
   if (!chosen->held) {
     // A look-alike of the name would send the output to another folder; the setting stays.
     MessageRequest refused;
-    refused.text = WithArgument(view().LoadText(IDS_FOLDER_NOT_HELD), chosen->utf8);
+    refused.text = text::FillPlaceholder(view().LoadText(IDS_FOLDER_NOT_HELD), chosen->utf8);
     refused.caption = view().LoadText(IDS_APP_TITLE);
     refused.buttons = MessageButtons::Ok;
     refused.icon = MessageIcon::Warning;

@@ -1,17 +1,14 @@
 #include "ui/output_sheet.h"
 
 #include <array>
-#include <climits>
 #include <string>
 
 #include "core/settings/stored_settings.h"
+#include "core/text/placeholder.h"
+#include "core/text/scan.h"
 
 namespace plotxfer::ui {
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // The twelve names of the paper list: the table's own, with number 5 and the custom entry
 // from the string table.
@@ -25,44 +22,7 @@ std::array<std::string, kPaperNameCount> PaperNames(const PageView& view) {
   return names;
 }
 
-// The string table's "%d" text with the number in place of its placeholder.
-std::string WithNumber(std::string format, int number) {
-  const std::size_t at = format.find("%d");
-  if (at != std::string::npos) {
-    format.replace(at, 2, std::to_string(number));
-  }
-  return format;
-}
-
 }  // namespace
-
-int EditNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) {
-    ++i;
-  }
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value <= static_cast<long long>(INT_MAX) + 1) {
-      value = value * 10 + (text[i] - '0');
-    }
-  }
-  if (negative) {
-    value = -value;
-  }
-  if (value > INT_MAX) {
-    return INT_MAX;
-  }
-  if (value < INT_MIN) {
-    return INT_MIN;
-  }
-  return static_cast<int>(value);
-}
 
 void SizePage::OnDrawingSize() {
   view().SetCheck(ids_.drawing_size, true);
@@ -112,7 +72,7 @@ void SizePage::InitializeSizeControls() {
 }
 
 bool SizePage::TakeBounded(int id, int& field, int low, int high) {
-  field = EditNumber(view().Text(id));
+  field = text::ClampedInt(view().Text(id));
   if (field < low || field > high) {
     view().FocusAndSelectAll(id);
     ShowRangeTip(id, low, high);
@@ -124,7 +84,7 @@ bool SizePage::TakeBounded(int id, int& field, int low, int high) {
 void SizePage::ShowRangeTip(int id, int low, int high) {
   std::string text = view().LoadText(IDS_RANGE_TIP);
   for (int bound : {low, high}) {
-    text = WithNumber(std::move(text), bound);
+    text = text::FillPlaceholder(std::move(text), bound);
   }
   view().ShowTip(id, view().LoadText(IDS_RANGE_TIP_TITLE), text);
 }
@@ -178,7 +138,8 @@ bool ImagePage::InitializeControls() {
   // Shown whole even when longer than the limit, which governs typing only.
   view().SetText(IDC_IMG_DPI, std::to_string(OutXdpi));
   view().LimitText(IDC_IMG_DPI, kDpiEditChars);
-  view().SetUiText(IDC_IMG_BASE_DPI, WithNumber(view().LoadText(IDS_BASE_DPI), BaseXdpi));
+  view().SetUiText(IDC_IMG_BASE_DPI,
+                   text::FillPlaceholder(view().LoadText(IDS_BASE_DPI), BaseXdpi));
   return true;
 }
 

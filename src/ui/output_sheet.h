@@ -2,7 +2,6 @@
 // The output settings sheet's rules: the PDF page and the image page work on copies of the
 // record's output fields; only OK copies them back and stores them. Written against PageView so
 // they run on every platform; the Win32 pages only route messages here.
-#include <string_view>
 
 #include "core/settings/options.h"
 #include "core/settings/settings_store.h"
@@ -20,11 +19,6 @@ inline constexpr int kMaxOutXdpi = 600;
 inline constexpr int kSizeEditChars = 6;
 inline constexpr int kDpiEditChars = 3;
 inline constexpr int kPaperNameCount = 12;
-
-// A number typed into an edit, read as the C runtime's atoi reads it: optional blanks and sign,
-// then decimal digits up to the first other character; no digits gives 0. Beyond the range of
-// int it stays at the nearest end instead of wrapping into a value that would pass a range test.
-int EditNumber(std::string_view text);
 
 // The controls of the output-size group, which both pages have.
 struct SizeControls {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/params/number_text.h"
+#include "core/text/scan.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     FUZZ_CHECK(std::isfinite(*length));
     FUZZ_CHECK(std::fabs(*length) <= static_cast<double>(FLT_MAX));
   }
-  const auto number = ParseInt(text);
+  const auto number = plotxfer::text::WrappedInt(text);
   std::int32_t expected = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), expected);
   if (ec == std::errc() && end == text.data() + text.size()) {

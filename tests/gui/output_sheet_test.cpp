@@ -110,30 +110,6 @@ class OutputSheetTest : public ::testing::Test {
   std::unique_ptr<OutputSheet> sheet;
 };
 
-TEST(EditNumber, ReadsLikeAtoiAndStopsAtTheEndsOfInt) {
-  const struct {
-    const char* text;
-    int value;
-  } cases[] = {
-      {"", 0},
-      {"abc", 0},
-      {"12abc", 12},
-      {"  42", 42},
-      {"\t+8", 8},
-      {"-7", -7},
-      {"1 2", 1},
-      {"- 3", 0},
-      {"000010", 10},
-      {"100001", 100001},
-      {"99999999999", INT_MAX},
-      {"-99999999999", INT_MIN},
-      {"\xEF\xBC\x91", 0},  // a full-width digit is no digit
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(EditNumber(c.text), c.value) << '"' << c.text << '"';
-  }
-}
-
 TEST_F(OutputSheetTest, PagesOpenFromTheRecord) {
   record.PdfSizeType = 1;
   record.PdfPaperType = 3;  // A3

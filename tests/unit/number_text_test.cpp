@@ -2,33 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using plotxfer::params::ParseInt;
 using plotxfer::params::ParseLength;
-
-TEST(ParseInt, TakesTheLeadingNumberAsPercentDDoes) {
-  EXPECT_EQ(ParseInt("255"), 255);
-  EXPECT_EQ(ParseInt("  \t42"), 42);
-  EXPECT_EQ(ParseInt("16777215xyz"), 16777215);
-  EXPECT_EQ(ParseInt("-7"), -7);
-  EXPECT_EQ(ParseInt("+7"), 7);
-  EXPECT_EQ(ParseInt("12 34"), 12);
-}
-
-TEST(ParseInt, TextWithoutALeadingNumberIsNoValue) {
-  EXPECT_FALSE(ParseInt(""));
-  EXPECT_FALSE(ParseInt("abc"));
-  EXPECT_FALSE(ParseInt("-"));
-  EXPECT_FALSE(ParseInt("+ 5"));
-  EXPECT_FALSE(ParseInt("x12"));
-}
-
-TEST(ParseInt, NumbersBeyondThirtyTwoBitsWrap) {
-  // Colours written as unsigned 32-bit values by other tools keep their low bits.
-  EXPECT_EQ(ParseInt("4294967295"), -1);
-  EXPECT_EQ(ParseInt("4278190335"), -16776961);  // 0xFF0000FF
-  EXPECT_EQ(ParseInt("2147483648"), -2147483647 - 1);
-  EXPECT_EQ(ParseInt("99999999999999999999999"), ParseInt("99999999999999999999999"));
-}
 
 TEST(ParseLength, TakesTheLeadingDecimalNumber) {
   EXPECT_DOUBLE_EQ(*ParseLength("1.5"), 1.5);

@@ -55,6 +55,19 @@ TEST(FolderOfPath, PosixBackslashesAreOrdinaryCharacters) {
   EXPECT_EQ(text::FileNameOf("/tmp/a\\b.VX", kPosix, kUtf8), "a\\b.VX");
 }
 
+// The folder to open or create beside a file: no trailing separator but a root's, "." for none.
+TEST(ParentFolder, IsTheFolderAnOpenOrMkdirTakes) {
+  const struct {
+    const char* path;
+    const char* folder;
+  } cases[] = {{"/home/u/a", "/home/u"}, {"/a", "/"},       {"/", "/"}, {"a", "."}, {"a/", "a"},
+               {"a//b", "a/"},           {"a\\b/c", "a\\b"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(text::ParentFolder(c.path, kPosix, kUtf8), c.folder) << c.path;
+  }
+  EXPECT_EQ(text::ParentFolder("C:\\a.VX", kWin, kSjis), "C:\\");
+}
+
 TEST(FileNames, ExtensionsAreCutAtTheLastDotOfTheFileNameOnly) {
   EXPECT_EQ(text::NameWithoutExtension("D:\\Work\\plan.rev2.VX", kWin, kSjis), "plan.rev2");
   EXPECT_EQ(text::NameWithoutExtension("D:\\Work\\plan", kWin, kSjis), "plan");

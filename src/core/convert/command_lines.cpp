@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/params/param_file.h"
 #include "core/text/command_line.h"
 
 namespace plotxfer {
@@ -130,7 +131,7 @@ ToolPaths ToolPathsFor(std::string_view app_folder, text::PathStyle style, text:
   p.app_folder = text::WithTrailingSeparator(app_folder, style, cp);
   const char sep = text::PathSeparator(style);
   p.export_tool = p.app_folder + kExportToolName;
-  p.param_file = p.app_folder + kParamFileName;
+  p.param_file = p.app_folder + params::kParamFileName;
   p.export_list = p.app_folder + kExportListName;
   p.utility_folder = p.app_folder + kUtilityFolderName;
   p.output_utility = p.utility_folder + sep + kOutputUtilityName;

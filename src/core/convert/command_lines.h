@@ -18,7 +18,6 @@ inline constexpr std::size_t kMaxUtilityPath = 259;  // output utility and its f
 inline constexpr std::size_t kMaxCommandLine = 1379;
 
 inline constexpr char kExportToolName[] = "VXCVPX.exe";
-inline constexpr char kParamFileName[] = "vxcsd.cprm";
 inline constexpr char kExportListName[] = "VXCSD.lst";
 inline constexpr char kUtilityFolderName[] = "RSTKIT";
 inline constexpr char kOutputUtilityName[] = "RASTRON.EXE";

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/params/number_text.h"
+#include "core/text/scan.h"
 
 namespace plotxfer::params {
 
@@ -42,8 +43,8 @@ std::string SystemSettingsPath(const std::string& app_folder) {
 int ReadPenPalette(platform::ProfileReader& profile, const std::string& settings_path,
                    PaletteTable& palette) {
   for (std::size_t n = 0; n < palette.size(); ++n) {
-    if (const auto value =
-            ParseInt(ReadValue(profile, settings_path, "SYSCOLOR", NumberedKey("PALETTE", n)))) {
+    if (const auto value = text::WrappedInt(
+            ReadValue(profile, settings_path, "SYSCOLOR", NumberedKey("PALETTE", n)))) {
       palette[n] = *value;
     }
   }
@@ -53,8 +54,8 @@ int ReadPenPalette(platform::ProfileReader& profile, const std::string& settings
 int ReadPenDisplayWidths(platform::ProfileReader& profile, const std::string& settings_path,
                          PenWidthTable& widths) {
   for (std::size_t n = 0; n < widths.size(); ++n) {
-    if (const auto value =
-            ParseInt(ReadValue(profile, settings_path, "LINEWIDTH", NumberedKey("DSPWIDTH", n)))) {
+    if (const auto value = text::WrappedInt(
+            ReadValue(profile, settings_path, "LINEWIDTH", NumberedKey("DSPWIDTH", n)))) {
       widths[n] = *value;
     }
   }
@@ -68,7 +69,7 @@ int ReadLineTypePatterns(const ConversionOptions& options, platform::ProfileRead
     return 0;
   }
   const std::string path = SystemSettingsPath(options.AppFolder);
-  const auto enabled = ParseInt(ReadValue(profile, path, "DSPLINPITCH", "OPTIONFLG"));
+  const auto enabled = text::WrappedInt(ReadValue(profile, path, "DSPLINPITCH", "OPTIONFLG"));
   if (!enabled || *enabled == 0) {
     return 0;
   }

@@ -5,27 +5,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/text/ascii.h"
+
 namespace plotxfer::params {
 
 namespace {
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-std::size_t SkipSpace(std::string_view s, std::size_t i) {
-  while (i < s.size() && IsSpace(s[i])) {
-    ++i;
-  }
-  return i;
-}
-
 std::size_t SkipDigits(std::string_view s, std::size_t i) {
-  while (i < s.size() && IsDigit(s[i])) {
+  while (i < s.size() && text::IsDigit(s[i])) {
     ++i;
   }
   return i;
@@ -33,30 +20,13 @@ std::size_t SkipDigits(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::optional<std::int32_t> ParseInt(std::string_view text) {
-  std::size_t i = SkipSpace(text, 0);
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  if (i >= text.size() || !IsDigit(text[i])) {
-    return std::nullopt;
-  }
-  std::uint32_t value = 0;  // unsigned, so that overflow wraps instead of being undefined
-  for (; i < text.size() && IsDigit(text[i]); ++i) {
-    value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
-  }
-  if (negative) {
-    value = 0u - value;
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 std::optional<double> ParseLength(std::string_view text) {
   // Only the plain decimal form is taken, so that both runtimes agree on what a number is
   // (strtod alone would also take "inf", "nan" and hexadecimal forms).
-  const std::size_t start = SkipSpace(text, 0);
+  std::size_t start = 0;
+  while (start < text.size() && text::IsSpace(text[start])) {
+    ++start;
+  }
   std::size_t i = start;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     ++i;

@@ -1,15 +1,10 @@
 #pragma once
-// Numbers in the drafting system's text files, read the way its own C runtime reads them.
-#include <cstdint>
+// Lengths in the drafting system's text files, read the way its own C runtime reads them (its
+// integers: text::WrappedInt).
 #include <optional>
 #include <string_view>
 
 namespace plotxfer::params {
-
-// An integer as "%d" takes it: leading white space skipped, an optional sign, decimal digits,
-// anything after them ignored. Digits beyond 32 bits wrap, as the runtime's conversion does.
-// Empty when the text does not begin with a number.
-std::optional<std::int32_t> ParseInt(std::string_view text);
 
 // A length as "%lf" takes it: leading white space skipped, a decimal number with optional sign,
 // fraction and exponent, anything after it ignored. Empty when the text does not begin with a

@@ -8,6 +8,7 @@
 #include "core/failure.h"
 #include "core/params/number_text.h"
 #include "core/params/param_scan.h"
+#include "core/text/ascii.h"
 
 namespace plotxfer::params {
 
@@ -57,7 +58,7 @@ std::string FormatSegments(LineType type, const LineTypePattern& p) {
 }  // namespace
 
 std::string ParamFilePath(const std::string& app_folder) {
-  return app_folder + "vxcsd.cprm";
+  return app_folder + kParamFileName;
 }
 
 std::string TemplatePath(const std::string& app_folder) {
@@ -178,17 +179,16 @@ void ParseSegments(LineType type, std::string_view line, LineTypePattern& patter
   double* const order[] = {&pattern.dash1, &pattern.gap1,  &pattern.dash2,
                            &pattern.gap2,  &pattern.dash3, &pattern.gap3};
   const std::size_t wanted = type == kChainLine ? 4 : type == kDoubleChainLine ? 6 : 2;
-  const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
   std::size_t pos = 0;
   for (std::size_t n = 0; n < wanted; ++n) {
-    while (pos < rest.size() && is_blank(rest[pos])) {
+    while (pos < rest.size() && text::IsBlank(rest[pos])) {
       ++pos;
     }
     if (pos >= rest.size()) {
       return;  // the remaining lengths stay 0
     }
     std::size_t end = pos;
-    while (end < rest.size() && !is_blank(rest[end])) {
+    while (end < rest.size() && !text::IsBlank(rest[end])) {
       ++end;
     }
     *order[n] = ParseLength(rest.substr(pos, end - pos)).value_or(0.0);

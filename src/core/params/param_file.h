@@ -24,7 +24,8 @@ struct ParamServices {
   FileReplacer replace_file;
 };
 
-std::string ParamFilePath(const std::string& app_folder);  // AppFolder + "vxcsd.cprm"
+inline constexpr char kParamFileName[] = "vxcsd.cprm";
+std::string ParamFilePath(const std::string& app_folder);  // AppFolder + kParamFileName
 std::string TemplatePath(const std::string& app_folder);   // AppFolder + "vxcsd.std"
 
 // A display width in pixels as millimetres at dpi pixels per inch (96 when dpi <= 0),

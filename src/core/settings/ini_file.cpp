@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "core/text/ascii.h"
+
 namespace plotxfer {
 
 namespace {
@@ -25,10 +27,6 @@ std::string_view UpToZero(std::string_view s) {
   return zero == std::string_view::npos ? s : s.substr(0, zero);
 }
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Equal but for ASCII case; a double-byte character compares byte for byte, so a trail byte
 // that happens to be a letter is never folded.
 bool SameName(std::string_view a, std::string_view b, text::CodePage cp) {
@@ -42,7 +40,7 @@ bool SameName(std::string_view a, std::string_view b, text::CodePage cp) {
       return false;
     }
     if (len_a == 1) {
-      if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+      if (text::LowerAscii(a[i]) != text::LowerAscii(b[i])) {
         return false;
       }
     } else if (a.substr(i, len_a) != b.substr(i, len_a)) {

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+#include "core/text/ascii.h"
+
 namespace plotxfer {
 
 namespace {
@@ -25,19 +27,11 @@ constexpr std::array<std::string_view, 5> kRootNames = {"HKEY_CURRENT_USER", "HK
 // Hex data lines are wrapped like the registry editor wraps them.
 constexpr std::size_t kWrapColumn = 76;
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) {
+  while (!s.empty() && text::IsBlank(s.front())) {
     s.remove_prefix(1);
   }
-  while (!s.empty() && IsBlank(s.back())) {
+  while (!s.empty() && text::IsBlank(s.back())) {
     s.remove_suffix(1);
   }
   return s;
@@ -54,6 +48,22 @@ int HexDigit(char c) {
     return c - 'A' + 10;
   }
   return -1;
+}
+
+// One to eight hex digits, as a dword or a hex(N) type is written.
+std::optional<std::uint32_t> HexNumber(std::string_view digits) {
+  if (digits.empty() || digits.size() > 8) {
+    return std::nullopt;
+  }
+  std::uint32_t n = 0;
+  for (char c : digits) {
+    const int d = HexDigit(c);
+    if (d < 0) {
+      return std::nullopt;
+    }
+    n = (n << 4) | static_cast<std::uint32_t>(d);
+  }
+  return n;
 }
 
 // Valid UTF-8 without overlong forms, surrogates or code points above U+10FFFF.
@@ -557,21 +567,13 @@ class RegeditParser {
     const std::string_view kind = line.substr(0, colon);
     const std::string_view rest = line.substr(colon + 1);
     if (EqualsIgnoringAsciiCase(kind, "dword")) {
-      const std::string_view digits = TrimBlanks(rest);
-      if (digits.empty() || digits.size() > 8) {
+      const std::optional<std::uint32_t> n = HexNumber(TrimBlanks(rest));
+      if (!n) {
         return FailValue(error, "a dword needs one to eight hex digits");
-      }
-      std::uint32_t n = 0;
-      for (char c : digits) {
-        const int d = HexDigit(c);
-        if (d < 0) {
-          return FailValue(error, "a dword needs one to eight hex digits");
-        }
-        n = (n << 4) | static_cast<std::uint32_t>(d);
       }
       std::string data(4, '\0');
       for (std::size_t k = 0; k < 4; ++k) {
-        data[k] = static_cast<char>((n >> (8 * k)) & 0xFF);
+        data[k] = static_cast<char>((*n >> (8 * k)) & 0xFF);
       }
       file.Put(key, std::move(name), kDword, std::move(data));
       return true;
@@ -579,18 +581,11 @@ class RegeditParser {
     std::uint32_t type = kBinary;
     if (EqualsIgnoringAsciiCase(kind.substr(0, 4), "hex(") && kind.size() > 5 &&
         kind.back() == ')') {
-      const std::string_view digits = kind.substr(4, kind.size() - 5);
-      if (digits.size() > 8) {
+      const std::optional<std::uint32_t> n = HexNumber(kind.substr(4, kind.size() - 5));
+      if (!n) {
         return FailValue(error, "the type of hex(N) must be one to eight hex digits");
       }
-      type = 0;
-      for (char c : digits) {
-        const int d = HexDigit(c);
-        if (d < 0) {
-          return FailValue(error, "the type of hex(N) must be one to eight hex digits");
-        }
-        type = (type << 4) | static_cast<std::uint32_t>(d);
-      }
+      type = *n;
     } else if (!EqualsIgnoringAsciiCase(kind, "hex")) {
       return FailValue(error, "the data are neither text, dword nor hex");
     }
@@ -618,7 +613,7 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return false;
   }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+    if (text::LowerAscii(a[i]) != text::LowerAscii(b[i])) {
       return false;
     }
   }
@@ -715,7 +710,7 @@ void RegeditFile::Reindex() {
 std::string RegeditFile::Folded(std::string_view s) {
   std::string folded(s);
   for (char& c : folded) {
-    c = LowerAscii(c);
+    c = text::LowerAscii(c);
   }
   return folded;
 }

@@ -1,8 +1,9 @@
 #include "core/settings/stored_settings.h"
 
 #include <cstdint>
-#include <limits>
 #include <optional>
+
+#include "core/text/scan.h"
 
 namespace plotxfer {
 
@@ -47,42 +48,6 @@ void LoadPageSize(const SettingsStore& store, std::string_view key, int& size_ty
     custom_x = pair->width;
     custom_y = pair->height;
   }
-}
-
-bool IsScanBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// A decimal integer at the start of s, after blanks; text after it is ignored. A number that
-// does not fit 32 bits counts as no number.
-std::optional<int> LeadingInt(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && IsScanBlank(s[i])) {
-    ++i;
-  }
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-    negative = s[i] == '-';
-    ++i;
-  }
-  const std::size_t digits_start = i;
-  std::int64_t magnitude = 0;
-  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<int>::max()} + 1;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-    magnitude = magnitude * 10 + (s[i] - '0');
-    if (magnitude > kLimit) {
-      return std::nullopt;
-    }
-    ++i;
-  }
-  if (i == digits_start) {
-    return std::nullopt;
-  }
-  const std::int64_t value = negative ? -magnitude : magnitude;
-  if (value > std::numeric_limits<int>::max()) {
-    return std::nullopt;
-  }
-  return static_cast<int>(value);
 }
 
 }  // namespace
@@ -130,7 +95,7 @@ void ReadCharVectorFont(platform::ProfileReader& profile, std::string_view app_f
   }
   const std::string text = profile.GetString(settings_path, "FONTINFO", "CHARVECTORFONT", 254);
   if (!text.empty()) {
-    if (const std::optional<int> n = LeadingInt(text)) {
+    if (const std::optional<int> n = text::CheckedInt(text)) {
       char_vector_font = *n;
     }
   }

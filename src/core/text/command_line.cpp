@@ -1,14 +1,8 @@
 #include "core/text/command_line.h"
 
+#include "core/text/ascii.h"
+
 namespace plotxfer::text {
-
-namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-}  // namespace
 
 std::vector<std::string> SplitCommandLine(std::string_view line, CodePage cp) {
   std::vector<std::string> argv;

@@ -2,15 +2,9 @@
 
 #include <algorithm>
 
+#include "core/text/ascii.h"
+
 namespace plotxfer::text {
-namespace {
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 bool NameBefore(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {

@@ -38,6 +38,18 @@ std::string FolderOfPath(std::string_view path, PathStyle style, CodePage cp) {
   return std::string(folder) + PathSeparator(style);
 }
 
+std::string ParentFolder(std::string_view path, PathStyle style, CodePage cp) {
+  std::string folder(path.substr(0, FileNameStart(path, style, cp)));
+  if (folder.empty()) {
+    return ".";
+  }
+  const bool root = folder.size() == 1 || folder[folder.size() - 2] == ':';
+  if (!root && IsSeparator(folder.back(), style)) {
+    folder.pop_back();
+  }
+  return folder;
+}
+
 std::string_view FileNameOf(std::string_view path, PathStyle style, CodePage cp) {
   return path.substr(FileNameStart(path, style, cp));
 }

@@ -32,6 +32,10 @@ bool EndsWithSeparator(std::string_view path, PathStyle style, CodePage cp);
 // A bare name gives the empty text, and a drive-relative C:a.VX gives C:.
 std::string FolderOfPath(std::string_view path, PathStyle style, CodePage cp);
 
+// The folder that holds what path names, to open or create it: FolderOfPath without its
+// trailing separator (a root keeps it), "." for a bare name.
+std::string ParentFolder(std::string_view path, PathStyle style, CodePage cp);
+
 // The last component: C:\dir\plan.VX gives plan.VX.
 std::string_view FileNameOf(std::string_view path, PathStyle style, CodePage cp);
 
