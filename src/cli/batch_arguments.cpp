@@ -215,6 +215,12 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                                  std::FILE* out, std::FILE* err) {
   ParseOutcome outcome;
   BatchRequest& req = outcome.request;
+  const auto misuse = [&](const std::string& why) {
+    std::fprintf(err, "plotxfer-batch: %s\nRun 'plotxfer-batch --help' for the options.\n",
+                 why.c_str());
+    outcome.exit_code = 2;
+    return outcome;
+  };
 
   CLI::App app{Description(platform::ActiveCodePage()), "plotxfer-batch"};
   app.footer(kFooter);
@@ -414,10 +420,10 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
       }
     }
     if (!watch_folders.empty() && !req.inputs.empty()) {
-      throw CLI::ValidationError("--watch", "takes no DRAWING or --list besides its folders");
+      return misuse("--watch: takes no DRAWING or --list besides its folders");
     }
     if (req.inputs.empty() && watch_folders.empty()) {
-      throw CLI::ValidationError("drawings", "no drawing, folder or --list given");
+      return misuse("drawings: no drawing, folder or --list given");
     }
     req.progress = no_progress->count() == 0 && quiet_flag->count() == 0 && watch_folders.empty();
     for (const std::string& folder : watch_folders) {
@@ -482,24 +488,24 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
     }
     std::string why;
     if (!paper.empty() && !ApplyPaper(paper, req.options, &why)) {
-      throw CLI::ValidationError("--paper", paper + ": " + why);
+      return misuse("--paper: " + paper + ": " + why);
     }
     if (dpi != 0) {
       if (req.options.PdfOrImage == 0) {
-        throw CLI::ValidationError("--dpi", "is for image output: add --image");
+        return misuse("--dpi: is for image output: add --image");
       }
       req.options.OutXdpi = dpi;
     }
     if (shard_opt->count() > 0) {
       Shard part;
       if (!ParseShard(shard, &part, &why)) {
-        throw CLI::ValidationError("--shard", shard + ": " + why);
+        return misuse("--shard: " + shard + ": " + why);
       }
       // A combined PDF is named after its first drawing: each part would write a different one.
       if (RunCombines(req.options, 2)) {
-        throw CLI::ValidationError("--shard",
-                                   "the stored settings combine the drawings into one PDF; give "
-                                   "--no-combine with --shard");
+        return misuse(
+            "--shard: the stored settings combine the drawings into one PDF; give --no-combine "
+            "with --shard");
       }
       req.shard = part;
     }
@@ -516,10 +522,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
     outcome.exit_code = 0;
     return outcome;
   } catch (const CLI::ParseError& e) {
-    std::fprintf(err, "plotxfer-batch: %s\nRun 'plotxfer-batch --help' for the options.\n",
-                 e.what());
-    outcome.exit_code = 2;
-    return outcome;
+    return misuse(e.what());
   }
   outcome.run = true;
   return outcome;

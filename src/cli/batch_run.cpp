@@ -12,6 +12,7 @@
 #include "core/convert/combined_pdf.h"
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
+#include "core/failure.h"
 #include "core/settings/stored_settings.h"
 #include "platform/atomic_file.h"
 #include "plotxfer_version.h"
@@ -253,6 +254,16 @@ void SkipUpToDate(Rows& rows, const BatchEnvironment& env) {
 
 }  // namespace
 
+bool ToolsPresent(const BatchRequest& request, const BatchEnvironment& env, std::string* why) {
+  const ToolPaths paths = ToolPathsFor(request.app_folder, env.style, env.code_page);
+  for (const std::string* tool : {&paths.export_tool, &paths.output_utility}) {
+    if (!env.services.files.Exists(*tool)) {
+      return Fail(why, "the tool " + *tool + " is missing");
+    }
+  }
+  return true;
+}
+
 // The dialog keeps such failures silent; a script is told, and the run still goes on.
 bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
   ConversionOptions record = request.options;
@@ -301,17 +312,6 @@ bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env) 
 }
 
 namespace {
-
-// Why the run may not start at all; empty when it may.
-std::string RefusalOf(const BatchRequest& request, const BatchEnvironment& env) {
-  const ToolPaths paths = ToolPathsFor(request.app_folder, env.style, env.code_page);
-  for (const std::string* tool : {&paths.export_tool, &paths.output_utility}) {
-    if (!env.services.files.Exists(*tool)) {
-      return "the tool " + *tool + " is missing";
-    }
-  }
-  return {};
-}
 
 class ReportWriter {
  public:
@@ -386,10 +386,10 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
       continue;
     }
     if (combined) {
-      const BuiltCommand exporter = BuildExportCommandLine(
+      const std::optional<ToolCommand> exporter = BuildExportCommandLine(
           ctx, request.app_folder, drawing,
           NumberedCsdPath(request.app_folder, row, env.style, env.code_page));
-      std::fprintf(env.out, "%s\n", exporter.command.command_line.c_str());
+      std::fprintf(env.out, "%s\n", exporter.value_or(ToolCommand{}).command_line.c_str());
     } else {
       std::fprintf(env.out, "%s\n%s\n", plan.export_command.command_line.c_str(),
                    plan.output_command.command_line.c_str());
@@ -401,10 +401,10 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
   if (combined && all_ok) {
     const auto count = std::count_if(rows.records().begin(), rows.records().end(),
                                      [](const RowRecord& r) { return r.same_as == 0; });
-    const BuiltCommand output = BuildCombinedPdfCommandLine(
+    const std::optional<ToolCommand> output = BuildCombinedPdfCommandLine(
         ctx, request.app_folder, CombinedListPath(request.app_folder, env.style, env.code_page),
         rows[0].output, static_cast<int>(count));
-    std::fprintf(env.out, "%s\n", output.command.command_line.c_str());
+    std::fprintf(env.out, "%s\n", output.value_or(ToolCommand{}).command_line.c_str());
   }
   return all_ok ? kExitConverted : kExitFailed;
 }
@@ -540,7 +540,7 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
       observer.saved = SaveOptions(request, env);
     }
   } else {
-    if (const std::string why = RefusalOf(request, env); !why.empty()) {
+    if (std::string why; !ToolsPresent(request, env, &why)) {
       return refused(why);
     }
     if (env.progress != nullptr) {

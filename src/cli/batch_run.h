@@ -69,6 +69,9 @@ struct BatchEnvironment {
 // statuses above.
 int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
 
+// Whether the application folder holds both tools; a run without them is refused.
+bool ToolsPresent(const BatchRequest& request, const BatchEnvironment& env, std::string* why);
+
 // The steps at the start of a run that may fail without stopping it, each saying why on err:
 // storing the options (--save) and rewriting the parameter file. False when it failed.
 bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env);

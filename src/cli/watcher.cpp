@@ -95,7 +95,6 @@ class Watcher : public RunObserver {
            (env_.cancel != nullptr && env_.cancel->Requested());
   }
   void Note(const char* format, ...);
-  std::string MissingTool() const;
   bool UnderFolder(const std::string& path, const std::string& folder) const;
   void Scan(const std::string& folder, bool at_start);
   void LookAt(const std::string& path, Clock::time_point now);
@@ -136,16 +135,6 @@ void Watcher::Note(const char* format, ...) {
   va_end(args);
   std::fputc('\n', env_.err);
   std::fflush(env_.err);
-}
-
-std::string Watcher::MissingTool() const {
-  const ToolPaths paths = ToolPathsFor(request_.app_folder, env_.style, env_.code_page);
-  for (const std::string* tool : {&paths.export_tool, &paths.output_utility}) {
-    if (!env_.services.files.Exists(*tool)) {
-      return "the tool " + *tool + " is missing";
-    }
-  }
-  return {};
 }
 
 bool Watcher::UnderFolder(const std::string& path, const std::string& folder) const {
@@ -364,8 +353,8 @@ void Watcher::ConvertSettled() {
     drawings.push_back(t.path);
   }
   finished_.assign(batch_.size(), false);
-  std::string refusal = MissingTool();
-  if (refusal.empty()) {
+  std::string refusal;  // stays empty when the run takes place
+  if (ToolsPresent(request_, env_, &refusal)) {
     ExecuteRun(ctx_, services_, ports_, request_.app_folder, drawings, *this, &refusal);
   }
   // What was not converted (refused, or stopped before it) waits for the next try.
@@ -389,7 +378,7 @@ void Watcher::ConvertSettled() {
 }
 
 int Watcher::Run() {
-  if (const std::string missing = MissingTool(); !missing.empty()) {
+  if (std::string missing; !ToolsPresent(request_, env_, &missing)) {
     std::fprintf(env_.err, "plotxfer-batch: the watch is refused: %s\n", missing.c_str());
     return kExitRefused;
   }

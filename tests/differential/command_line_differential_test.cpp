@@ -262,7 +262,8 @@ TEST(CommandLinesAgainstTheirReaders, GeneratedValuesComeBackOrAreRefused) {
     const std::string value = GeneratedValue(gen);
     const std::string line = "\"" + program + "\" \"" + value + "\" /s";
     const Tokens intact = {program, value, "/s"};
-    const std::string why = plotxfer::text::WhyNotQuotable(value, kSjis);
+    std::string why;
+    plotxfer::text::Quotable(value, kSjis, &why);
     splitters.Compared();
     const Tokens shell = ShellSplit(line);
     if (why.empty()) {
@@ -332,7 +333,7 @@ TEST(CommandLinesAgainstTheirReaders, BuiltToolLinesComeBackTokenByToken) {
     const std::string output = plotxfer::MakeOutputPath(ctx, drawing, plotxfer::OutputExtension(o));
     const std::string app_path = "/VXAppPath:" + paths.utility_folder;
     struct Built {
-      plotxfer::BuiltCommand command;
+      std::optional<plotxfer::ToolCommand> command;
       // The generated texts and the index of the token that must give each back.
       std::vector<std::pair<std::size_t, std::string>> carried;
     };
@@ -363,11 +364,11 @@ TEST(CommandLinesAgainstTheirReaders, BuiltToolLinesComeBackTokenByToken) {
                         {kFromEnd + 1, app_path}}});
     }
     for (const Built& b : lines) {
-      if (!b.command.ok()) {
+      if (!b.command) {
         ++refused;
         continue;
       }
-      const std::string& line = b.command.command.command_line;
+      const std::string& line = b.command->command_line;
       splitters.Compared();
       const Tokens ours = OurSplit(line);
       std::string why;

@@ -6,8 +6,8 @@
 #include <vector>
 
 using plotxfer::text::CodePage;
+using plotxfer::text::Quotable;
 using plotxfer::text::SplitCommandLine;
-using plotxfer::text::WhyNotQuotable;
 using Args = std::vector<std::string>;
 
 namespace {
@@ -77,35 +77,35 @@ TEST(CommandLineSplit, ShiftJisTrailBytesAreNotBackslashes) {
 }
 
 TEST(CommandLineQuoting, RefusesTextThatWouldChangeTheTokens) {
-  EXPECT_EQ(WhyNotQuotable("C:\\Work\\plan.VX", CodePage::ShiftJis), "");
-  EXPECT_EQ(WhyNotQuotable("/home/u/my plan.VX", CodePage::Utf8), "");
-  EXPECT_EQ(WhyNotQuotable("", CodePage::Utf8), "");
-  EXPECT_NE(WhyNotQuotable("/tmp/a\" /s \"b.VX", CodePage::Utf8), "");
+  EXPECT_TRUE(Quotable("C:\\Work\\plan.VX", CodePage::ShiftJis));
+  EXPECT_TRUE(Quotable("/home/u/my plan.VX", CodePage::Utf8));
+  EXPECT_TRUE(Quotable("", CodePage::Utf8));
+  EXPECT_FALSE(Quotable("/tmp/a\" /s \"b.VX", CodePage::Utf8));
   // Between quotes, control characters come back as they were; only space and tab separate.
-  EXPECT_EQ(WhyNotQuotable("/tmp/a\nb.VX", CodePage::Utf8), "");
-  EXPECT_EQ(WhyNotQuotable("/tmp/a\tb.VX", CodePage::Utf8), "");
-  EXPECT_EQ(WhyNotQuotable("/tmp/a\x7F", CodePage::Utf8), "");
+  EXPECT_TRUE(Quotable("/tmp/a\nb.VX", CodePage::Utf8));
+  EXPECT_TRUE(Quotable("/tmp/a\tb.VX", CodePage::Utf8));
+  EXPECT_TRUE(Quotable("/tmp/a\x7F", CodePage::Utf8));
   // A lone lead byte at the end would swallow the closing quote.
-  EXPECT_NE(WhyNotQuotable("C:\\\x94\x94\x94", CodePage::ShiftJis), "");
-  EXPECT_EQ(WhyNotQuotable("C:\\\x94\x94\x94", CodePage::SingleByte), "");
+  EXPECT_FALSE(Quotable("C:\\\x94\x94\x94", CodePage::ShiftJis));
+  EXPECT_TRUE(Quotable("C:\\\x94\x94\x94", CodePage::SingleByte));
   // A lead byte before a byte that cannot follow it: Windows makes one other character of the
   // pair, quote or blank included.
-  EXPECT_NE(WhyNotQuotable("C:\\\x81\" /s \"x", CodePage::ShiftJis), "");
-  EXPECT_NE(WhyNotQuotable("C:\\\xE5\x1B.VX", CodePage::ShiftJis), "");
-  EXPECT_NE(WhyNotQuotable("C:\\\x81\x7F.VX", CodePage::ShiftJis), "");
-  EXPECT_EQ(WhyNotQuotable("C:\\\x81\x40\x81\x7E\x81\x80\x81\xFC", CodePage::ShiftJis), "");
-  EXPECT_NE(WhyNotQuotable(std::string("/tmp/a\0b", 8), CodePage::Utf8), "");
-  EXPECT_NE(WhyNotQuotable("C:\\dir\\", CodePage::ShiftJis), "");
+  EXPECT_FALSE(Quotable("C:\\\x81\" /s \"x", CodePage::ShiftJis));
+  EXPECT_FALSE(Quotable("C:\\\xE5\x1B.VX", CodePage::ShiftJis));
+  EXPECT_FALSE(Quotable("C:\\\x81\x7F.VX", CodePage::ShiftJis));
+  EXPECT_TRUE(Quotable("C:\\\x81\x40\x81\x7E\x81\x80\x81\xFC", CodePage::ShiftJis));
+  EXPECT_FALSE(Quotable(std::string("/tmp/a\0b", 8), CodePage::Utf8));
+  EXPECT_FALSE(Quotable("C:\\dir\\", CodePage::ShiftJis));
   // 表 ends in byte 0x5C but is no backslash in Shift-JIS; it is in a single-byte code page.
-  EXPECT_EQ(WhyNotQuotable("C:\\\x95\x5C", CodePage::ShiftJis), "");
-  EXPECT_NE(WhyNotQuotable("C:\\\x95\x5C", CodePage::SingleByte), "");
+  EXPECT_TRUE(Quotable("C:\\\x95\x5C", CodePage::ShiftJis));
+  EXPECT_FALSE(Quotable("C:\\\x95\x5C", CodePage::SingleByte));
 }
 
 TEST(CommandLineQuoting, QuotableTextComesBackWhole) {
   const char* samples[] = {"C:\\Program Files\\VX\\vxcsd.cprm", "/pdfpath:D:\\a b\\c.pdf",
                            "\\\\server\\share\\x y", "a\\\\b", "/EllipseDiv:  5.0"};
   for (const char* s : samples) {
-    ASSERT_EQ(WhyNotQuotable(s, CodePage::SingleByte), "") << s;
+    ASSERT_TRUE(Quotable(s, CodePage::SingleByte)) << s;
     EXPECT_EQ(Tail(std::string("x \"") + s + "\" y"), (Args{"x", s, "y"})) << s;
   }
 }

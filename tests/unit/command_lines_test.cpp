@@ -32,36 +32,36 @@ const char kCsd[] = R"(C:\VX\RSTKIT\VXTMPDT2.CSD)";
 TEST(ExportCommandLine, MatchesTheToolsFormatOnBothPathStyles) {
   const ConversionOptions o;
   const auto win = BuildExportCommandLine(Windows(o), R"(C:\VX\)", R"(D:\Work\plan.VX)", kCsd);
-  ASSERT_TRUE(win.ok()) << win.refusal;
-  EXPECT_EQ(win.command.program, R"(C:\VX\VXCVPX.exe)");
+  ASSERT_TRUE(win);
+  EXPECT_EQ(win->program, R"(C:\VX\VXCVPX.exe)");
   EXPECT_EQ(
-      win.command.command_line,
+      win->command_line,
       R"cmd("C:\VX\VXCVPX.exe" -M VXCSD.DLL -L VXCVLL.DLL -m export -p "C:\VX\vxcsd.cprm" -l "C:\VX\VXCSD.lst" "D:\Work\plan.VX" "C:\VX\RSTKIT\VXTMPDT2.CSD")cmd");
 
   const auto posix = BuildExportCommandLine(Posix(o), "/opt/vx/", "/home/u/plan.VX",
                                             "/opt/vx/RSTKIT/VXTMPDT2.CSD");
-  ASSERT_TRUE(posix.ok()) << posix.refusal;
-  EXPECT_EQ(posix.command.program, "/opt/vx/VXCVPX.exe");
+  ASSERT_TRUE(posix);
+  EXPECT_EQ(posix->program, "/opt/vx/VXCVPX.exe");
   EXPECT_EQ(
-      posix.command.command_line,
+      posix->command_line,
       R"cmd("/opt/vx/VXCVPX.exe" -M VXCSD.DLL -L VXCVLL.DLL -m export -p "/opt/vx/vxcsd.cprm" -l "/opt/vx/VXCSD.lst" "/home/u/plan.VX" "/opt/vx/RSTKIT/VXTMPDT2.CSD")cmd");
 }
 
 TEST(ExportCommandLine, AppFolderWithoutSeparatorGainsOne) {
   const ConversionOptions o;
   const auto built = BuildExportCommandLine(Posix(o), "/opt/vx", "/p.VX", "/c.CSD");
-  ASSERT_TRUE(built.ok());
-  EXPECT_EQ(built.command.program, "/opt/vx/VXCVPX.exe");
+  ASSERT_TRUE(built);
+  EXPECT_EQ(built->program, "/opt/vx/VXCVPX.exe");
 }
 
 TEST(PdfCommandLine, DefaultsLeaveTheSizeTokenEmpty) {
   const ConversionOptions o;  // monochrome, fonts on, the drawing's own size, CharVectorFont 2
   const auto built = BuildPdfCommandLine(Windows(o), R"(C:\VX\)", kCsd, R"(D:\Work\plan.pdf)");
-  ASSERT_TRUE(built.ok()) << built.refusal;
-  EXPECT_EQ(built.command.program, R"(C:\VX\RSTKIT\RASTRON.EXE)");
+  ASSERT_TRUE(built);
+  EXPECT_EQ(built->program, R"(C:\VX\RSTKIT\RASTRON.EXE)");
   // Two spaces where the size token would stand, and the ellipse division right-aligned.
   EXPECT_EQ(
-      built.command.command_line,
+      built->command_line,
       R"cmd("C:\VX\RSTKIT\RASTRON.EXE" "C:\VX\RSTKIT\VXTMPDT2.CSD" /s "/pdfpath:D:\Work\plan.pdf" /c:1 /IgLWidth:0 /FontEmbed:0 /vf:0  "/EllipseDiv:  5.0" "/PDFVec:1" "/VXAppPath:C:\VX\RSTKIT")cmd");
 }
 
@@ -72,15 +72,15 @@ TEST(PdfCommandLine, SizeColourFontsAndVectorFlagFillTheirTokens) {
   o.PdfSizeType = 1;
   o.PdfPaperType = 4;  // A4, 297 x 210
   const auto a4 = BuildPdfCommandLine(Windows(o, 0), R"(C:\VX\)", kCsd, R"(E:\Out\plan.pdf)");
-  ASSERT_TRUE(a4.ok());
+  ASSERT_TRUE(a4);
   EXPECT_EQ(
-      a4.command.command_line,
+      a4->command_line,
       R"cmd("C:\VX\RSTKIT\RASTRON.EXE" "C:\VX\RSTKIT\VXTMPDT2.CSD" /s "/pdfpath:E:\Out\plan.pdf" /c:0 /IgLWidth:0 /FontEmbed:0 /vf:1 /pdfps:x00000129000000d2 "/EllipseDiv:  5.0" "/PDFVec:0" "/VXAppPath:C:\VX\RSTKIT")cmd");
 
   // Paper 5 is A4 portrait; 11 and above take the PDF custom pair, never the image one.
   o.PdfPaperType = 5;
   EXPECT_NE(BuildPdfCommandLine(Windows(o), "C:\\", kCsd, "o.pdf")
-                .command.command_line.find(" /pdfps:x000000d200000129 "),
+                ->command_line.find(" /pdfps:x000000d200000129 "),
             std::string::npos);
   o.PdfPaperType = 11;
   o.PdfOptXSize = 1000;
@@ -88,13 +88,13 @@ TEST(PdfCommandLine, SizeColourFontsAndVectorFlagFillTheirTokens) {
   o.ImgOptXSize = 11;
   o.ImgOptYSize = 22;
   EXPECT_NE(BuildPdfCommandLine(Windows(o), "C:\\", kCsd, "o.pdf")
-                .command.command_line.find(" /pdfps:x000003e8000002c3 "),
+                ->command_line.find(" /pdfps:x000003e8000002c3 "),
             std::string::npos);
   o.PdfPaperType = 57;
   o.PdfOptXSize = -1;  // a stored value outside the sheet's range is written as it stands
   o.PdfOptYSize = 10;
   EXPECT_NE(BuildPdfCommandLine(Windows(o), "C:\\", kCsd, "o.pdf")
-                .command.command_line.find(" /pdfps:xffffffff0000000a "),
+                ->command_line.find(" /pdfps:xffffffff0000000a "),
             std::string::npos);
 }
 
@@ -102,12 +102,12 @@ TEST(PdfCommandLine, OnlyCharVectorFontTwoGivesVectorText) {
   const ConversionOptions o;
   for (int cvf : {0, 1, 3, -2}) {
     EXPECT_NE(BuildPdfCommandLine(Windows(o, cvf), "C:\\", kCsd, "o.pdf")
-                  .command.command_line.find(R"( "/PDFVec:0" )"),
+                  ->command_line.find(R"( "/PDFVec:0" )"),
               std::string::npos)
         << cvf;
   }
   EXPECT_NE(BuildPdfCommandLine(Windows(o, 2), "C:\\", kCsd, "o.pdf")
-                .command.command_line.find(R"( "/PDFVec:1" )"),
+                ->command_line.find(R"( "/PDFVec:1" )"),
             std::string::npos);
 }
 
@@ -115,10 +115,10 @@ TEST(PdfCommandLine, PosixPathsKeepTheirSlashes) {
   const ConversionOptions o;
   const auto built = BuildPdfCommandLine(Posix(o), "/opt/vx/", "/opt/vx/RSTKIT/VXTMPDT2.CSD",
                                          "/home/u/my plans/plan.pdf");
-  ASSERT_TRUE(built.ok());
-  EXPECT_EQ(built.command.program, "/opt/vx/RSTKIT/RASTRON.EXE");
+  ASSERT_TRUE(built);
+  EXPECT_EQ(built->program, "/opt/vx/RSTKIT/RASTRON.EXE");
   EXPECT_EQ(
-      built.command.command_line,
+      built->command_line,
       R"cmd("/opt/vx/RSTKIT/RASTRON.EXE" "/opt/vx/RSTKIT/VXTMPDT2.CSD" /s "/pdfpath:/home/u/my plans/plan.pdf" /c:1 /IgLWidth:0 /FontEmbed:0 /vf:0  "/EllipseDiv:  5.0" "/PDFVec:1" "/VXAppPath:/opt/vx/RSTKIT")cmd");
 }
 
@@ -126,10 +126,10 @@ TEST(ImageCommandLine, DefaultsLeaveSizeAndResolutionEmpty) {
   ConversionOptions o;
   o.PdfOrImage = 1;
   const auto built = BuildImageCommandLine(Windows(o), R"(C:\VX\)", kCsd, R"(D:\Work\plan.bmp)");
-  ASSERT_TRUE(built.ok());
+  ASSERT_TRUE(built);
   // Three spaces: the size token and the resolution token are both empty.
   EXPECT_EQ(
-      built.command.command_line,
+      built->command_line,
       R"cmd("C:\VX\RSTKIT\RASTRON.EXE" "C:\VX\RSTKIT\VXTMPDT2.CSD" /s "/Imagepath:D:\Work\plan.bmp" /c:1 /ImageType:0 /vf:0   "/PDFVec:1" "/VXAppPath:C:\VX\RSTKIT")cmd");
 }
 
@@ -145,20 +145,20 @@ TEST(ImageCommandLine, CustomSizeAndResolution) {
   o.OutXdpi = 300;
   const auto built =
       BuildImageCommandLine(Posix(o), "/vx/", "/vx/RSTKIT/VXTMPDT2.CSD", "/out/plan.jpg");
-  ASSERT_TRUE(built.ok());
+  ASSERT_TRUE(built);
   EXPECT_EQ(
-      built.command.command_line,
+      built->command_line,
       R"cmd("/vx/RSTKIT/RASTRON.EXE" "/vx/RSTKIT/VXTMPDT2.CSD" /s "/Imagepath:/out/plan.jpg" /c:1 /ImageType:2 /vf:0 /Imageps:x000001a400000129 /ImageDPI:300 "/PDFVec:1" "/VXAppPath:/vx/RSTKIT")cmd");
 
   // The resolution token stands exactly when OutXdpi differs from BaseXdpi.
   o.OutXdpi = 120;
   o.ImgSizeType = 0;
   EXPECT_NE(BuildImageCommandLine(Posix(o), "/vx/", "/c", "/o.jpg")
-                .command.command_line.find(R"( /vf:0   "/PDFVec:1")"),
+                ->command_line.find(R"( /vf:0   "/PDFVec:1")"),
             std::string::npos);
   o.OutXdpi = 96;
   EXPECT_NE(BuildImageCommandLine(Posix(o), "/vx/", "/c", "/o.jpg")
-                .command.command_line.find(R"( /vf:0  /ImageDPI:96 "/PDFVec:1")"),
+                ->command_line.find(R"( /vf:0  /ImageDPI:96 "/PDFVec:1")"),
             std::string::npos);
 }
 
@@ -166,13 +166,12 @@ TEST(CombinedPdfCommandLine, AddsConnectionAndUnitCount) {
   const ConversionOptions o;
   const auto built = BuildCombinedPdfCommandLine(
       Windows(o), R"(C:\VX\)", R"(C:\VX\RSTKIT\PDFCONTINU.p2)", R"(D:\Work\plan.pdf)", 3);
-  ASSERT_TRUE(built.ok());
+  ASSERT_TRUE(built);
   EXPECT_EQ(
-      built.command.command_line,
+      built->command_line,
       R"cmd("C:\VX\RSTKIT\RASTRON.EXE" "C:\VX\RSTKIT\PDFCONTINU.p2" /s "/pdfpath:D:\Work\plan.pdf" /c:1 /IgLWidth:0 /FontEmbed:0 /vf:0  "/EllipseDiv:  5.0" "/PDFVec:1" "/VXAppPath:C:\VX\RSTKIT" "/PDFConnection:1" "/UnitNum:3")cmd");
   const auto one = BuildCombinedPdfCommandLine(Windows(o), "C:\\", "l", "o.pdf", 1);
-  EXPECT_NE(one.command.command_line.find(R"( "/PDFConnection:0" "/UnitNum:1")"),
-            std::string::npos);
+  EXPECT_NE(one->command_line.find(R"( "/PDFConnection:0" "/UnitNum:1")"), std::string::npos);
 }
 
 TEST(CommandLines, SplitBackIntoTheTokensTheyWereBuiltFrom) {
@@ -181,9 +180,8 @@ TEST(CommandLines, SplitBackIntoTheTokensTheyWereBuiltFrom) {
   const auto built =
       BuildImageCommandLine(Windows(o), R"(C:\Program Files\VX\)",
                             R"(C:\Program Files\VX\RSTKIT\VXTMPDT2.CSD)", R"(D:\My Work\plan.bmp)");
-  ASSERT_TRUE(built.ok());
-  const auto argv =
-      plotxfer::text::SplitCommandLine(built.command.command_line, CodePage::ShiftJis);
+  ASSERT_TRUE(built);
+  const auto argv = plotxfer::text::SplitCommandLine(built->command_line, CodePage::ShiftJis);
   const std::vector<std::string> expected = {R"(C:\Program Files\VX\RSTKIT\RASTRON.EXE)",
                                              R"(C:\Program Files\VX\RSTKIT\VXTMPDT2.CSD)",
                                              "/s",
@@ -240,16 +238,14 @@ TEST(CommandLineLimits, PathsAtTheLimitPassAndOneByteMoreIsRefused) {
   const std::string at_limit = folder + std::string(263 - folder.size(), 'd');
   ASSERT_EQ(at_limit.size(), 263u);
   const auto app = std::string(R"(C:\VX\)");
-  EXPECT_TRUE(BuildExportCommandLine(Windows(o), app, at_limit, kCsd).ok());
-  const auto too_long = BuildExportCommandLine(Windows(o), app, at_limit + "x", kCsd);
-  EXPECT_FALSE(too_long.ok());
-  EXPECT_NE(too_long.refusal.find("drawing path"), std::string::npos) << too_long.refusal;
-  EXPECT_TRUE(too_long.command.command_line.empty());
-  EXPECT_TRUE(too_long.command.program.empty());
+  EXPECT_TRUE(BuildExportCommandLine(Windows(o), app, at_limit, kCsd));
+  std::string why;
+  EXPECT_FALSE(BuildExportCommandLine(Windows(o), app, at_limit + "x", kCsd, &why));
+  EXPECT_NE(why.find("drawing path"), std::string::npos) << why;
 
-  EXPECT_TRUE(BuildPdfCommandLine(Windows(o), app, kCsd, at_limit).ok());
-  EXPECT_FALSE(BuildPdfCommandLine(Windows(o), app, kCsd, at_limit + "x").ok());
-  EXPECT_FALSE(BuildImageCommandLine(Windows(o), app, at_limit + "x", "o.bmp").ok());
+  EXPECT_TRUE(BuildPdfCommandLine(Windows(o), app, kCsd, at_limit));
+  EXPECT_FALSE(BuildPdfCommandLine(Windows(o), app, kCsd, at_limit + "x"));
+  EXPECT_FALSE(BuildImageCommandLine(Windows(o), app, at_limit + "x", "o.bmp"));
 }
 
 TEST(CommandLineLimits, TheUtilityPathIsShorterThanOtherPaths) {
@@ -259,27 +255,26 @@ TEST(CommandLineLimits, TheUtilityPathIsShorterThanOtherPaths) {
   const std::string app241 = "C:\\" + std::string(237, 'a') + "\\";
   ASSERT_EQ(app241.size(), 241u);
   const std::string app242 = "C:\\" + std::string(238, 'a') + "\\";
-  EXPECT_TRUE(BuildPdfCommandLine(Windows(o), app241, kCsd, "o.pdf").ok());
-  const auto refused = BuildPdfCommandLine(Windows(o), app242, kCsd, "o.pdf");
-  EXPECT_FALSE(refused.ok());
-  EXPECT_NE(refused.refusal.find("output utility path"), std::string::npos) << refused.refusal;
-  EXPECT_TRUE(BuildExportCommandLine(Windows(o), app242, "d.VX", kCsd).ok());
+  EXPECT_TRUE(BuildPdfCommandLine(Windows(o), app241, kCsd, "o.pdf"));
+  std::string why;
+  EXPECT_FALSE(BuildPdfCommandLine(Windows(o), app242, kCsd, "o.pdf", &why));
+  EXPECT_NE(why.find("output utility path"), std::string::npos) << why;
+  EXPECT_TRUE(BuildExportCommandLine(Windows(o), app242, "d.VX", kCsd));
 }
 
 TEST(CommandLineLimits, UnquotablePathsAreRefused) {
   const ConversionOptions o;
-  const auto quote = BuildExportCommandLine(Posix(o), "/vx/", "/w/a\" -m import \"b.VX", "/c");
-  EXPECT_FALSE(quote.ok());
-  EXPECT_NE(quote.refusal.find("drawing path"), std::string::npos);
-  EXPECT_FALSE(BuildExportCommandLine(Posix(o), "/vx/", std::string("/w/a\0b.VX", 9), "/c").ok());
-  EXPECT_FALSE(BuildPdfCommandLine(Posix(o), "/v\"x/", "/c", "/o.pdf").ok());
-  EXPECT_FALSE(BuildPdfCommandLine(Posix(o), "/vx/", "/c", "/o\\").ok());
+  std::string why;
+  EXPECT_FALSE(BuildExportCommandLine(Posix(o), "/vx/", "/w/a\" -m import \"b.VX", "/c", &why));
+  EXPECT_NE(why.find("drawing path"), std::string::npos);
+  EXPECT_FALSE(BuildExportCommandLine(Posix(o), "/vx/", std::string("/w/a\0b.VX", 9), "/c"));
+  EXPECT_FALSE(BuildPdfCommandLine(Posix(o), "/v\"x/", "/c", "/o.pdf"));
+  EXPECT_FALSE(BuildPdfCommandLine(Posix(o), "/vx/", "/c", "/o\\"));
   // Control characters come back as they were between quotes.
-  EXPECT_TRUE(BuildPdfCommandLine(Posix(o), "/vx/", "/c", "/o\t.pdf").ok());
+  EXPECT_TRUE(BuildPdfCommandLine(Posix(o), "/vx/", "/c", "/o\t.pdf"));
   ConversionOptions image;
   image.PdfOrImage = 1;
-  EXPECT_FALSE(
-      BuildImageCommandLine(Windows(image), "C:\\vx\\", "C:\\c", "C:\\o\x81\x22.bmp").ok());
+  EXPECT_FALSE(BuildImageCommandLine(Windows(image), "C:\\vx\\", "C:\\c", "C:\\o\x81\x22.bmp"));
   // A Shift-JIS name ending in 表 (trail byte 0x5C) is quoted safely.
-  EXPECT_TRUE(BuildExportCommandLine(Windows(o), "C:\\VX\\", "D:\\\x95\x5C", kCsd).ok());
+  EXPECT_TRUE(BuildExportCommandLine(Windows(o), "C:\\VX\\", "D:\\\x95\x5C", kCsd));
 }

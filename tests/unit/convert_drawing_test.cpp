@@ -80,10 +80,10 @@ TEST_F(ConvertDrawingTest, ConvertsWithBothToolsInOrder) {
   EXPECT_EQ(runner.calls[0].program, paths.export_tool);
   EXPECT_EQ(
       runner.calls[0].command_line,
-      BuildExportCommandLine(Context(), app, drawing, paths.intermediate_csd).command.command_line);
+      BuildExportCommandLine(Context(), app, drawing, paths.intermediate_csd)->command_line);
   EXPECT_EQ(runner.calls[1].program, paths.output_utility);
   EXPECT_EQ(runner.calls[1].command_line,
-            BuildPdfCommandLine(Context(), app, paths.intermediate_csd, pdf).command.command_line);
+            BuildPdfCommandLine(Context(), app, paths.intermediate_csd, pdf)->command_line);
   // The CSD file is deleted before the export, the output before the output utility.
   EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd, pdf}));
   // The CSD file stays after the conversion.

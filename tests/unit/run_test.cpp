@@ -224,14 +224,14 @@ TEST_F(RunTest, ThreeDrawingsMakeOnePdfNamedAfterTheFirst) {
   ASSERT_EQ(runner.calls.size(), 4u);
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(runner.calls[i].command_line,
-              BuildExportCommandLine(Context(), app, drawings[i], Csd(i)).command.command_line);
+              BuildExportCommandLine(Context(), app, drawings[i], Csd(i))->command_line);
   }
   const std::string sep(1, text::PathSeparator(kStyle));
   EXPECT_EQ(files.written[list], paths.utility_folder + sep + "VXTMPPDF000.CSD\r\n" +
                                      paths.utility_folder + sep + "VXTMPPDF001.CSD\r\n" +
                                      paths.utility_folder + sep + "VXTMPPDF002.CSD\r\n");
   EXPECT_EQ(runner.calls[3].command_line,
-            BuildCombinedPdfCommandLine(Context(), app, list, pdf, 3).command.command_line);
+            BuildCombinedPdfCommandLine(Context(), app, list, pdf, 3)->command_line);
   EXPECT_EQ(files.existing.count(pdf), 1u);
   // Asked before each export, then twice after the combination.
   EXPECT_EQ(observer.asked, 5);

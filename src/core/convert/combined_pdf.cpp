@@ -130,9 +130,9 @@ Turn ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& ser
   const std::string output_path = CombinedPdfPath(ctx, drawings);
   // A line the utility would refuse is known before anything is touched; nothing is exported for
   // a PDF that can never be written.
-  const BuiltCommand output =
-      BuildCombinedPdfCommandLine(ctx, app_folder, list_path, output_path, static_cast<int>(n));
-  const std::string& refusal = output.refusal;
+  std::string refusal;
+  const std::optional<ToolCommand> output = BuildCombinedPdfCommandLine(
+      ctx, app_folder, list_path, output_path, static_cast<int>(n), &refusal);
 
   // Every drawing is looked at before the first export: a bad one at the end of a long list
   // would otherwise cost every other drawing's export first, and fail them all the same.
@@ -149,7 +149,7 @@ Turn ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& ser
           {header == HeaderOpenFailed ? FailureKind::CannotOpen : FailureKind::Other,
            DescribeHeaderResult(header)});
     }
-    if (!refusal.empty()) {
+    if (!output) {
       return rows.EndedAt(row, PathRefused, refusal);
     }
     const std::string csd = NumberedCsdPath(app_folder, row, ctx.style, ctx.code_page);
@@ -167,12 +167,13 @@ Turn ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& ser
                              "the file " + *doomed + " would replace the drawing itself"});
       }
     }
-    BuiltCommand exporter = BuildExportCommandLine(ctx, app_folder, drawing, csd);
-    if (!exporter.ok()) {
-      return rows.EndedAt(row, PathRefused, exporter.refusal);
+    std::optional<ToolCommand> exporter =
+        BuildExportCommandLine(ctx, app_folder, drawing, csd, &refusal);
+    if (!exporter) {
+      return rows.EndedAt(row, PathRefused, refusal);
     }
     csd_paths.push_back(csd);
-    exports.push_back(std::move(exporter.command));
+    exports.push_back(std::move(*exporter));
   }
 
   for (std::size_t row = 0; row < n; ++row) {
@@ -212,8 +213,7 @@ Turn ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& ser
   }
   ConversionFailure why;
   platform::ToolExit rendered;
-  if (!ProduceFile(services, output.command, "the output utility", output_path, true, &rendered,
-                   &why)) {
+  if (!ProduceFile(services, *output, "the output utility", output_path, true, &rendered, &why)) {
     return rows.OutputPhaseFailed(why);
   }
   // A record that cannot be written must not go on describing the PDF this one replaced.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/failure.h"
 #include "core/params/param_file.h"
 #include "core/text/command_line.h"
 
@@ -21,11 +22,8 @@ class LineBuilder {
   void Absent() { Append({}); }
 
   void Quoted(std::string_view what, std::string_view token) {
-    if (refusal_.empty()) {
-      const std::string why = text::WhyNotQuotable(token, cp_);
-      if (!why.empty()) {
-        refusal_ = std::string(what) + " cannot be quoted on a command line: " + why;
-      }
+    if (std::string why; refusal_.empty() && !text::Quotable(token, cp_, &why)) {
+      refusal_ = std::string(what) + " cannot be quoted on a command line: " + why;
     }
     std::string quoted;
     quoted.reserve(token.size() + 2);
@@ -41,17 +39,15 @@ class LineBuilder {
     }
   }
 
-  BuiltCommand Finish(std::string program) {
+  std::optional<ToolCommand> Finish(std::string program, std::string* why) {
     if (refusal_.empty() && line_.size() > kMaxCommandLine) {
       refusal_ = "the command line is longer than " + std::to_string(kMaxCommandLine) + " bytes";
     }
-    BuiltCommand built;
-    built.refusal = std::move(refusal_);
-    if (built.ok()) {
-      built.command.program = std::move(program);
-      built.command.command_line = std::move(line_);
+    if (!refusal_.empty()) {
+      Fail(why, std::move(refusal_));
+      return std::nullopt;
     }
-    return built;
+    return ToolCommand{std::move(program), std::move(line_)};
   }
 
  private:
@@ -65,7 +61,7 @@ class LineBuilder {
 
   text::CodePage cp_;
   std::string line_;
-  std::string refusal_;
+  std::string refusal_;  // the first problem found
   bool first_ = true;
 };
 
@@ -168,8 +164,10 @@ std::string MakeOutputPath(const CommandContext& ctx, std::string_view drawing,
   return out;
 }
 
-BuiltCommand BuildExportCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                    std::string_view drawing, std::string_view csd) {
+std::optional<ToolCommand> BuildExportCommandLine(const CommandContext& ctx,
+                                                  std::string_view app_folder,
+                                                  std::string_view drawing, std::string_view csd,
+                                                  std::string* why) {
   const ToolPaths paths = ToolPathsFor(app_folder, ctx.style, ctx.code_page);
   LineBuilder line(ctx.code_page);
   line.Limit("the application folder", paths.app_folder, kMaxFilePath);
@@ -186,27 +184,31 @@ BuiltCommand BuildExportCommandLine(const CommandContext& ctx, std::string_view 
   line.Quoted("the export list path", paths.export_list);
   line.Quoted("the drawing path", drawing);
   line.Quoted("the CSD path", csd);
-  return line.Finish(paths.export_tool);
+  return line.Finish(paths.export_tool, why);
 }
 
-BuiltCommand BuildPdfCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                 std::string_view input, std::string_view output) {
+std::optional<ToolCommand> BuildPdfCommandLine(const CommandContext& ctx,
+                                               std::string_view app_folder, std::string_view input,
+                                               std::string_view output, std::string* why) {
   const ToolPaths paths = ToolPathsFor(app_folder, ctx.style, ctx.code_page);
-  return PdfLine(ctx, paths, "the CSD path", input, output).Finish(paths.output_utility);
+  return PdfLine(ctx, paths, "the CSD path", input, output).Finish(paths.output_utility, why);
 }
 
-BuiltCommand BuildCombinedPdfCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                         std::string_view list_file, std::string_view output,
-                                         int drawing_count) {
+std::optional<ToolCommand> BuildCombinedPdfCommandLine(const CommandContext& ctx,
+                                                       std::string_view app_folder,
+                                                       std::string_view list_file,
+                                                       std::string_view output, int drawing_count,
+                                                       std::string* why) {
   const ToolPaths paths = ToolPathsFor(app_folder, ctx.style, ctx.code_page);
   LineBuilder line = PdfLine(ctx, paths, "the list file path", list_file, output);
   line.Quoted("the connection token", Decimal("/PDFConnection:", drawing_count > 1 ? 1 : 0));
   line.Quoted("the unit count", Decimal("/UnitNum:", drawing_count));
-  return line.Finish(paths.output_utility);
+  return line.Finish(paths.output_utility, why);
 }
 
-BuiltCommand BuildImageCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                   std::string_view csd, std::string_view output) {
+std::optional<ToolCommand> BuildImageCommandLine(const CommandContext& ctx,
+                                                 std::string_view app_folder, std::string_view csd,
+                                                 std::string_view output, std::string* why) {
   const ConversionOptions& o = ctx.options;
   const ToolPaths paths = ToolPathsFor(app_folder, ctx.style, ctx.code_page);
   LineBuilder line(ctx.code_page);
@@ -230,7 +232,7 @@ BuiltCommand BuildImageCommandLine(const CommandContext& ctx, std::string_view a
   }
   line.Quoted("the vector-font token", PdfVecToken(ctx.char_vector_font));
   line.Quoted("the utility folder", std::string("/VXAppPath:").append(paths.utility_folder));
-  return line.Finish(paths.output_utility);
+  return line.Finish(paths.output_utility, why);
 }
 
 }  // namespace plotxfer

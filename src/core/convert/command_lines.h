@@ -2,6 +2,7 @@
 // The files of a conversion and the exact command lines of the export tool and the output
 // utility. The tools parse these lines themselves, so every byte counts: absent optional tokens
 // still leave their separating space behind.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,13 +40,6 @@ struct ToolCommand {
   std::string command_line;
 };
 
-// A built command, or why it cannot be built. A refused command must not be run.
-struct BuiltCommand {
-  ToolCommand command;
-  std::string refusal;  // empty when the command may be run
-  bool ok() const { return refusal.empty(); }
-};
-
 // The paths of the file table, all from AppFolder by plain concatenation (a separator is added
 // to an AppFolder that lacks one).
 struct ToolPaths {
@@ -67,15 +61,24 @@ std::string MakeOutputPath(const CommandContext& ctx, std::string_view drawing,
 // ".pdf" for PDF output; ".bmp", ".gif", ".jpg" or ".tif" by ImageType for image output.
 const char* OutputExtension(const ConversionOptions& options);
 
-BuiltCommand BuildExportCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                    std::string_view drawing, std::string_view csd);
-BuiltCommand BuildPdfCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                 std::string_view input, std::string_view output);
-BuiltCommand BuildImageCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                   std::string_view csd, std::string_view output);
+// Each builder gives the command, or none where a path is longer than the tools take, text cannot
+// be quoted or the line is too long; why says which. A command that is not built must not run.
+std::optional<ToolCommand> BuildExportCommandLine(const CommandContext& ctx,
+                                                  std::string_view app_folder,
+                                                  std::string_view drawing, std::string_view csd,
+                                                  std::string* why = nullptr);
+std::optional<ToolCommand> BuildPdfCommandLine(const CommandContext& ctx,
+                                               std::string_view app_folder, std::string_view input,
+                                               std::string_view output, std::string* why = nullptr);
+std::optional<ToolCommand> BuildImageCommandLine(const CommandContext& ctx,
+                                                 std::string_view app_folder, std::string_view csd,
+                                                 std::string_view output,
+                                                 std::string* why = nullptr);
 // The PDF line over a list file of CSD files, with "/PDFConnection:%d" and "/UnitNum:%d" added.
-BuiltCommand BuildCombinedPdfCommandLine(const CommandContext& ctx, std::string_view app_folder,
-                                         std::string_view list_file, std::string_view output,
-                                         int drawing_count);
+std::optional<ToolCommand> BuildCombinedPdfCommandLine(const CommandContext& ctx,
+                                                       std::string_view app_folder,
+                                                       std::string_view list_file,
+                                                       std::string_view output, int drawing_count,
+                                                       std::string* why = nullptr);
 
 }  // namespace plotxfer

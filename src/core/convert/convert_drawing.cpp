@@ -223,17 +223,19 @@ ConversionResult PlanConversion(const CommandContext& ctx, std::string_view app_
                 "the output " + plan->output_path + " would replace the drawing itself");
   }
 
-  BuiltCommand exporter = BuildExportCommandLine(ctx, app_folder, drawing, plan->csd_path);
-  BuiltCommand output =
-      ctx.options.PdfOrImage == 0
-          ? BuildPdfCommandLine(ctx, app_folder, plan->csd_path, plan->output_path)
-          : BuildImageCommandLine(ctx, app_folder, plan->csd_path, plan->output_path);
-  if (!exporter.ok() || !output.ok()) {
-    return Fail(why, PathRefused, FailureKind::Other,
-                !exporter.ok() ? exporter.refusal : output.refusal);
+  std::string refusal;
+  std::optional<ToolCommand> exporter =
+      BuildExportCommandLine(ctx, app_folder, drawing, plan->csd_path, &refusal);
+  std::optional<ToolCommand> output =
+      !exporter ? std::nullopt
+      : ctx.options.PdfOrImage == 0
+          ? BuildPdfCommandLine(ctx, app_folder, plan->csd_path, plan->output_path, &refusal)
+          : BuildImageCommandLine(ctx, app_folder, plan->csd_path, plan->output_path, &refusal);
+  if (!output) {
+    return Fail(why, PathRefused, FailureKind::Other, refusal);
   }
-  plan->export_command = std::move(exporter.command);
-  plan->output_command = std::move(output.command);
+  plan->export_command = std::move(*exporter);
+  plan->output_command = std::move(*output);
   return Converted;
 }
 

@@ -1,5 +1,6 @@
 #include "core/text/command_line.h"
 
+#include "core/failure.h"
 #include "core/text/ascii.h"
 
 namespace plotxfer::text {
@@ -70,31 +71,31 @@ std::vector<std::string> SplitCommandLine(std::string_view line, CodePage cp) {
   return argv;
 }
 
-std::string WhyNotQuotable(std::string_view text, CodePage cp) {
+bool Quotable(std::string_view text, CodePage cp, std::string* why) {
   for (std::size_t i = 0; i < text.size(); i = NextChar(text, i, cp)) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c == '"') {
-      return "it holds a double quote";
+      return Fail(why, "it holds a double quote");
     }
     if (c == '\0') {
-      return "it holds a zero byte";  // the line would end there
+      return Fail(why, "it holds a zero byte");  // the line would end there
     }
     // A lead byte whose next byte cannot be its second one: Windows turns the pair into another
     // character on its way to the tool, and may take a quote or a blank along with it.
     if (CharLength(text, i, cp) == 2 && !IsTrailByte(static_cast<unsigned char>(text[i + 1]), cp)) {
-      return "it holds half a double-byte character";
+      return Fail(why, "it holds half a double-byte character");
     }
   }
   if (EndsWithBackslash(text, cp)) {
-    return "it ends in a backslash";
+    return Fail(why, "it ends in a backslash");
   }
   // A lead byte with nothing after it would take the closing quote for its second byte.
   if (const std::size_t last = LastCharStart(text, cp);
       last != npos && IsLeadByte(static_cast<unsigned char>(text[last]), cp) &&
       CharLength(text, last, cp) == 1) {
-    return "it ends in half a double-byte character";
+    return Fail(why, "it ends in half a double-byte character");
   }
-  return {};
+  return true;
 }
 
 }  // namespace plotxfer::text

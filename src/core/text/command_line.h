@@ -23,11 +23,10 @@ namespace plotxfer::text {
 // In Shift-JIS a lead byte takes its trail byte along, so a trail byte 0x5C is no backslash.
 std::vector<std::string> SplitCommandLine(std::string_view line, CodePage cp);
 
-// Why text cannot stand between double quotes so that it comes back unchanged as one argument,
-// or empty when it can: a double quote, a zero byte, a lead byte without a valid second byte, or
-// a backslash or a lone lead byte as the last character (either would take the closing quote)
-// would each change the tokens a tool receives. Blanks and other control characters come back
-// as they were.
-std::string WhyNotQuotable(std::string_view text, CodePage cp);
+// Whether text can stand between double quotes so that it comes back unchanged as one argument:
+// a double quote, a zero byte, a lead byte without a valid second byte, or a backslash or a lone
+// lead byte as the last character (either would take the closing quote) would each change the
+// tokens a tool receives. Blanks and other control characters come back as they were.
+bool Quotable(std::string_view text, CodePage cp, std::string* why = nullptr);
 
 }  // namespace plotxfer::text
