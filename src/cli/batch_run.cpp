@@ -442,18 +442,17 @@ std::vector<RunFile> FilesOfTheRun(const BatchRequest& request, const BatchEnvir
 
 // A report where the run could not write it, or over a file the run needs, is a usage error
 // found before anything runs: afterwards the run's work or its inputs would be lost.
-std::string ReportRefusal(const BatchRequest& request, const BatchEnvironment& env, Rows& rows) {
+bool ReportAllowed(const BatchRequest& request, const BatchEnvironment& env, Rows& rows,
+                   std::string* why) {
   if (request.report.empty() || request.report == "-") {
-    return {};
+    return true;
   }
   InputFiles& files = FilesOf(env);
   const ToolPaths tools = ToolPathsFor(request.app_folder, env.style, env.code_page);
-  std::string why = ReportPathRefusal(request.report, FilesOfTheRun(request, env, rows),
-                                      tools.utility_folder, files, env.style, env.code_page);
-  if (why.empty() && !request.dry_run) {
-    why = ReportFolderRefusal(request.report, files, env.style, env.code_page);
-  }
-  return why;
+  return ReportPathFree(request.report, FilesOfTheRun(request, env, rows), tools.utility_folder,
+                        files, env.style, env.code_page, why) &&
+         (request.dry_run ||
+          ReportFolderWritable(request.report, files, env.style, env.code_page, why));
 }
 
 int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
@@ -473,7 +472,7 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
       rows[row].output = rows[rows[row].same_as - 1].output;
     }
   }
-  if (const std::string why = ReportRefusal(request, env, rows); !why.empty()) {
+  if (std::string why; !ReportAllowed(request, env, rows, &why)) {
     std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
                  request.report.c_str(), why.c_str());
     return kExitUsage;

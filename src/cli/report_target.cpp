@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/failure.h"
+
 namespace plotxfer::cli {
 
 namespace {
@@ -33,9 +35,9 @@ bool SameFolder(const std::string& a, const std::string& b, InputFiles& system,
 
 }  // namespace
 
-std::string ReportPathRefusal(const std::string& report, const std::vector<RunFile>& files,
-                              const std::string& forbidden_folder, InputFiles& system,
-                              text::PathStyle style, text::CodePage cp) {
+bool ReportPathFree(const std::string& report, const std::vector<RunFile>& files,
+                    const std::string& forbidden_folder, InputFiles& system, text::PathStyle style,
+                    text::CodePage cp, std::string* why) {
   const std::string absolute = system.Absolute(report);
   const std::optional<FileFacts> facts = system.Facts(report);
   for (const RunFile& file : files) {
@@ -48,25 +50,25 @@ std::string ReportPathRefusal(const std::string& report, const std::vector<RunFi
       same = other && other->SameFileAs(*facts);
     }
     if (same) {
-      return "it is " + file.role + " (" + file.path + ")";
+      return Fail(why, "it is " + file.role + " (" + file.path + ")");
     }
   }
   if (!forbidden_folder.empty() &&
       SameFolder(FolderOf(report, style, cp), forbidden_folder, system, style, cp)) {
-    return "it is in the output utility's folder " + forbidden_folder;
+    return Fail(why, "it is in the output utility's folder " + forbidden_folder);
   }
-  return {};
+  return true;
 }
 
-std::string ReportFolderRefusal(const std::string& report, InputFiles& system,
-                                text::PathStyle style, text::CodePage cp) {
+bool ReportFolderWritable(const std::string& report, InputFiles& system, text::PathStyle style,
+                          text::CodePage cp, std::string* why) {
   const std::string folder = FolderOf(report, style, cp);
   const std::optional<FileFacts> facts = system.Facts(folder);
   if (!facts || !facts->folder) {
-    return "no folder " + folder;
+    return Fail(why, "no folder " + folder);
   }
   if (const std::optional<FileFacts> target = system.Facts(report); target && target->folder) {
-    return "it is a folder";
+    return Fail(why, "it is a folder");
   }
   // The report replaces its file through a temporary one beside it; one made and removed now
   // shows that the end of the run can.
@@ -76,16 +78,16 @@ std::string ReportFolderRefusal(const std::string& report, InputFiles& system,
   if (std::FILE* f = std::fopen(probe.c_str(), "wb")) {
     std::fclose(f);
     std::remove(probe.c_str());
-    return {};
+    return true;
   }
   // Where nothing can be made beside it, an existing report is rewritten in place.
   if (system.Facts(report)) {
     if (std::FILE* f = std::fopen(report.c_str(), "ab")) {
       std::fclose(f);
-      return {};
+      return true;
     }
   }
-  return "no file can be written in the folder " + folder;
+  return Fail(why, "no file can be written in the folder " + folder);
 }
 
 }  // namespace plotxfer::cli

@@ -16,17 +16,17 @@ struct RunFile {
   std::string role;
 };
 
-// Why the report may not be written at report: it is one of files (compared as files: another
-// spelling, letter case or link of the same file counts), or it lies in forbidden_folder (the
-// output utility's folder). Empty when it may.
-std::string ReportPathRefusal(const std::string& report, const std::vector<RunFile>& files,
-                              const std::string& forbidden_folder, InputFiles& system,
-                              text::PathStyle style, text::CodePage cp);
+// Whether the report may be written at report: not where it is one of files (compared as files:
+// another spelling, letter case or link of the same file counts), nor in forbidden_folder (the
+// output utility's folder).
+bool ReportPathFree(const std::string& report, const std::vector<RunFile>& files,
+                    const std::string& forbidden_folder, InputFiles& system, text::PathStyle style,
+                    text::CodePage cp, std::string* why);
 
-// Why no report can be written at report: its folder is missing or no file can be made in it
-// (and the report itself, if it exists, cannot be opened for writing). Empty when one can;
-// leaves no file behind.
-std::string ReportFolderRefusal(const std::string& report, InputFiles& system,
-                                text::PathStyle style, text::CodePage cp);
+// Whether a report can be written at report: not where its folder is missing or no file can be
+// made in it (and the report itself, if it exists, cannot be opened for writing). Leaves no file
+// behind.
+bool ReportFolderWritable(const std::string& report, InputFiles& system, text::PathStyle style,
+                          text::CodePage cp, std::string* why);
 
 }  // namespace plotxfer::cli

@@ -459,12 +459,10 @@ int RunWatch(const BatchRequest& request, const BatchEnvironment& env,
                                          {tools.param_file, "the parameter file"},
                                          {tools.export_tool, "the export tool"},
                                          {tools.export_list, "the export tool's list"}};
-    std::string why = ReportPathRefusal(request.report, needed, tools.utility_folder, files,
-                                        env.style, env.code_page);
-    if (why.empty()) {
-      why = ReportFolderRefusal(request.report, files, env.style, env.code_page);
-    }
-    if (!why.empty()) {
+    std::string why;
+    if (!ReportPathFree(request.report, needed, tools.utility_folder, files, env.style,
+                        env.code_page, &why) ||
+        !ReportFolderWritable(request.report, files, env.style, env.code_page, &why)) {
       std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
                    request.report.c_str(), why.c_str());
       return kExitUsage;

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     std::vector<std::string> argv = {"C:\\App\\VXCVPX.exe"};
     std::string line = "\"" + argv[0] + "\"";
     for (std::string& t : Tokens(in)) {
-      if (WhyNotQuotable(t, cp).empty()) {
+      if (Quotable(t, cp)) {
         line += " \"" + t + "\"";
         argv.push_back(std::move(t));
       }

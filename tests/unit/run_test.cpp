@@ -53,12 +53,14 @@ class RecordingObserver : public RunObserver {
     if (status == RowStatus::Converted || status == RowStatus::Failed) {
       finished.push_back(std::to_string(row) + ":" + std::to_string(code));
     }
+    if (status == RowStatus::Failed) {
+      kinds.push_back(why.kind);
+    }
   }
   void RowStarted(std::size_t, const std::string&) override {}
   std::size_t Converted() const {
-    return static_cast<std::size_t>(std::count_if(finished.begin(), finished.end(), [](auto& f) {
-      return f.substr(f.find(':')) == ":0";
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        finished.begin(), finished.end(), [](auto& f) { return f.substr(f.find(':')) == ":0"; }));
   }
 
   std::function<void()> prepare;  // what the front end does there (captures its options)
@@ -66,6 +68,7 @@ class RecordingObserver : public RunObserver {
   int asked = 0;
   std::vector<std::string> events;
   std::vector<std::string> finished;
+  std::vector<FailureKind> kinds;  // of the rows that failed
 };
 
 // The last text each row shows, joined by " | ".
@@ -247,6 +250,7 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
     int asked;          // how often the front end was asked whether to stop
     Reached reached;
     std::function<void(RunSetup&)> arrange;
+    FailureKind kind = FailureKind::Other;  // of every row shown failed
   };
   const char* all_failed = "エラー(3) | エラー(3) | エラー(3)";
   const Case cases[] = {
@@ -257,14 +261,16 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
       {"the second drawing is the PDF, spelt otherwise", "中断 | エラー(4) | 中断", 2, kNothing,
        [](RunSetup& t) {
          t.files.one_file.insert({t.pdf, t.drawings[1]});
-       }},
+       },
+       FailureKind::ReplacesDrawing},
       {"the export tool does not start", "エラー(2) | 中断 | 中断", 3, kExports,
-       [](RunSetup& t) { t.runner.programs.erase(t.paths.export_tool); }},
+       [](RunSetup& t) { t.runner.programs.erase(t.paths.export_tool); }, FailureKind::NotStarted},
       {"a numbered CSD file survives its deletion", "中断 | エラー(2) | 中断", 4, kExports,
        [](RunSetup& t) {
          t.files.existing.insert(t.Csd(1));
          t.files.locked.insert(t.Csd(1));
-       }},
+       },
+       FailureKind::OldFileStays},
       {"the export writes no CSD file", "中断 | 中断 | エラー(2)", 5, kExports,
        [](RunSetup& t) {
          t.runner.programs[t.paths.export_tool] = [&t](const std::string& line) {
@@ -278,13 +284,15 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
       {"the export tool times out", "エラー(2) | 中断 | 中断", 3, kExports,
        [](RunSetup& t) {
          t.runner.outcomes[t.paths.export_tool] = platform::ToolOutcome::TimedOut;
-       }},
+       },
+       FailureKind::TimedOut},
       {"the list file cannot be written", all_failed, 5, kExports,
        [](RunSetup& t) { t.files.unwritable.insert(t.list); }},
       {"the old PDF survives its deletion", all_failed, 5, kList,
-       [](RunSetup& t) { t.files.locked.insert(t.pdf); }},
+       [](RunSetup& t) { t.files.locked.insert(t.pdf); }, FailureKind::OldFileStays},
       {"the output utility is missing", all_failed, 5, kUtility,
-       [](RunSetup& t) { t.runner.programs.erase(t.paths.output_utility); }},
+       [](RunSetup& t) { t.runner.programs.erase(t.paths.output_utility); },
+       FailureKind::NotStarted},
       {"the output utility writes nothing", all_failed, 5, kUtility,
        [](RunSetup& t) {
          t.runner.programs[t.paths.output_utility] = [](const std::string&) { return true; };
@@ -292,7 +300,8 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
       {"the output utility times out after writing part of the PDF", all_failed, 5, kUtility,
        [](RunSetup& t) {
          t.runner.outcomes[t.paths.output_utility] = platform::ToolOutcome::TimedOut;
-       }},
+       },
+       FailureKind::TimedOut},
       {"Abort during the second export", "中断 | 中断 | 中断", 4, kExports,
        [](RunSetup& t) { t.observer.stop_at = 2; }},
   };
@@ -317,6 +326,7 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
       ++shown_failed;
     }
     EXPECT_EQ(t.observer.finished.size(), shown_failed);
+    EXPECT_EQ(t.observer.kinds, std::vector<FailureKind>(shown_failed, c.kind));
     EXPECT_EQ(t.observer.Converted(), 0u);
   }
 }

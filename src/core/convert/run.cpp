@@ -14,10 +14,9 @@ namespace {
 // the ones a run may leave.
 constexpr std::size_t kMostCombinedDrawings = 99;
 
-std::string OutputUtilityBusy(platform::ProcessList& processes) {
-  return processes.Find(kOutputUtilityName) == platform::ProcessPresence::Running
-             ? std::string("a process named ") + kOutputUtilityName + " is running"
-             : std::string();
+bool OutputUtilityFree(platform::ProcessList& processes, std::string* why) {
+  return processes.Find(kOutputUtilityName) != platform::ProcessPresence::Running ||
+         Fail(why, std::string("a process named ") + kOutputUtilityName + " is running");
 }
 
 bool Waits(const RunPorts* ports) {
@@ -31,7 +30,8 @@ Turn UtilityTurn(const RunPorts* ports, RunObserver& observer) {
   }
   std::string why;
   return AwaitTurn(
-      *ports, observer, [&] { return OutputUtilityBusy(ports->processes); }, &why);
+      *ports, observer,
+      [&](std::string* busy) { return OutputUtilityFree(ports->processes, busy); }, &why);
 }
 
 // Turn::Free when every drawing was converted (or failed), else how the run ended before.
@@ -104,10 +104,9 @@ RunRefusal RunConversions(const CommandContext& ctx, const ConversionServices& s
 }
 
 Turn AwaitTurn(const RunPorts& ports, RunObserver& observer,
-               const std::function<std::string()>& busy, std::string* why) {
+               const std::function<bool(std::string* why)>& free, std::string* why) {
   for (long waited = 0;; ++waited) {
-    *why = busy();
-    if (why->empty()) {
+    if (free(why)) {
       return Turn::Free;
     }
     if (ports.wait_seconds >= 0 && waited >= ports.wait_seconds) {
@@ -144,21 +143,22 @@ RunRefusal ExecuteRun(const CommandContext& ctx, const ConversionServices& servi
   const std::string export_tool = ToolPathsFor(app_folder, ctx.style, ctx.code_page).export_tool;
   platform::LockAttempt lock;
   RunRefusal refusal = RunRefusal::None;
-  const auto busy = [&]() -> std::string {
+  const auto free = [&](std::string* busy) {
     lock.lock.reset();  // ours from the last look, else it would hold ourselves off
     lock = ports.locks.TryLock(lock_path);
     if (lock.state == platform::LockState::Held) {
       refusal = RunRefusal::FolderInUse;
-      return "the application folder is in use by another run (" + lock_path + ")";
+      return Fail(busy, "the application folder is in use by another run (" + lock_path + ")");
     }
     switch (ports.processes.FindProgram(export_tool)) {
       case platform::ProcessPresence::Running:
         lock.lock.reset();  // its run may still end and want its folder back: we look again
         refusal = RunRefusal::FolderInUse;
-        return "the export tool " + export_tool + " of this application folder still runs";
+        return Fail(busy,
+                    "the export tool " + export_tool + " of this application folder still runs");
       case platform::ProcessPresence::ListUnavailable:
         refusal = RunRefusal::ProcessListUnavailable;
-        return {};
+        return true;
       case platform::ProcessPresence::Absent:
         break;
     }
@@ -166,18 +166,18 @@ RunRefusal ExecuteRun(const CommandContext& ctx, const ConversionServices& servi
       case platform::ProcessPresence::Running:
         lock.lock.reset();
         refusal = RunRefusal::OutputUtilityRunning;
-        return std::string("a process named ") + kOutputUtilityName + " is running";
+        return Fail(busy, std::string("a process named ") + kOutputUtilityName + " is running");
       case platform::ProcessPresence::ListUnavailable:
         refusal = RunRefusal::ProcessListUnavailable;
-        return {};
+        return true;
       case platform::ProcessPresence::Absent:
         break;
     }
     refusal = RunRefusal::None;
-    return {};
+    return true;
   };
   std::string last_why;
-  const Turn turn = AwaitTurn(ports, observer, busy, &last_why);
+  const Turn turn = AwaitTurn(ports, observer, free, &last_why);
   if (refusal == RunRefusal::ProcessListUnavailable) {
     Fail(why, "the list of running processes cannot be taken");
     return refusal;

@@ -110,11 +110,11 @@ struct RunPorts {
   std::function<void()> pause = {};
 };
 
-// Waits while busy() tells why the run may not go on (empty: it may), looking once a second up
-// to ports.wait_seconds and asking observer whether to stop before each pause. why receives the
-// last reason.
+// Waits until free() says the run may go on (else why it may not), looking once a second up to
+// ports.wait_seconds and asking observer whether to stop before each pause. why receives the last
+// reason.
 Turn AwaitTurn(const RunPorts& ports, RunObserver& observer,
-               const std::function<std::string()>& busy, std::string* why);
+               const std::function<bool(std::string* why)>& free, std::string* why);
 
 // A whole run, as the Execute button or plotxfer-batch starts it:
 // 1. an empty list does nothing;
