@@ -17,7 +17,7 @@
 #include <sys/wait.h>
 #endif
 
-#include "../common/fake_value_store.h"
+#include "../../common/fake_value_store.h"
 #include "cli/batch_request.h"
 #include "cli/batch_run.h"
 #include "cli/input_files.h"
