@@ -178,9 +178,14 @@ expect_eq "rows in the report" "0 4" \
 
 echo "== Three drawings combined"
 rm -f "$work"/out/*
-batch --combine --output-dir "$out" "${valid[@]:0:3}" >/dev/null
+batch --combine --output-dir "$out" --report "$(native "$work/combined.json")" "${valid[@]:0:3}" \
+  >/dev/null
 expect_eq "exit code of a combined run" 0 "$?"
 expect_eq "pages of the combined PDF" 3 "$(pages "$work/out/$(name_of "${valid[0]}").pdf")"
+pdf="$out$sep$(name_of "${valid[0]}").pdf"
+expect_eq "outputs in the report of a combined run" "True $pdf $pdf $pdf" \
+  "$(python3 -c 'import json,sys; r = json.load(open(sys.argv[1]))
+print(r["combined"], *[d["output"] for d in r["drawings"]])' "$work/combined.json")"
 # The PDF, and beside it the record of the drawings it was made from.
 expect_eq "files of a combined run" "$(printf '%s\n' "$(name_of "${valid[0]}").pdf" "$(name_of "${valid[0]}").pdf.plotxfer-drawings")" "$(ls "$work/out")"
 

@@ -608,28 +608,6 @@ TEST_F(BatchRunTest, TheReportHoldsThePrintedRowsAlsoAfterAStop) {
   EXPECT_EQ(second["drawings"][2]["status"], "エラー(1)");
 }
 
-TEST_F(BatchRunTest, CombinedDrawingsMakeOnePdfNamedAfterTheFirst) {
-  request.options.ConnectNum = 1;
-  request.drawings.push_back(dir.File("three.VX"));
-  WriteBytes(request.drawings.back(), DrawingHeader());
-  request.report = dir.File("report.json");
-  runner.programs[paths.export_tool] = [this](const std::string& line) {
-    // The numbered CSD file is the last token.
-    const auto end = line.rfind('"');
-    const auto start = line.rfind('"', end - 1) + 1;
-    files.existing.insert(line.substr(start, end - start));
-    return true;
-  };
-  ASSERT_EQ(Run(), 0) << err.Text();
-  EXPECT_EQ(runner.calls.size(), 4u);  // three exports, one output
-  const auto report = nlohmann::json::parse(ReadBytes(request.report));
-  EXPECT_EQ(report["combined"], true);
-  for (const auto& row : report["drawings"]) {
-    EXPECT_EQ(row["output"], dir.File("one.pdf"));
-    EXPECT_EQ(row["result"], 0);
-  }
-}
-
 TEST_F(BatchRunTest, ASecondInterruptEndsTheToolAndItsRowHasNoResult) {
   request.report = dir.File("report.json");
   runner.programs[paths.export_tool] = [this](const std::string&) {
