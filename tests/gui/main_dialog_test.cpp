@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 #include "fake_dialog_view.h"
 
@@ -408,18 +407,6 @@ TEST_F(MainDialogTest, RunButtonsFollowTheRowCount) {
   ExpectEnableRulesHold();
 }
 
-TEST(EnableRules, NameEveryControlOfTheDialogOnce) {
-  const std::set<int> expected = {2,    57670, 2001, 2002, 2003, 2004, 2005, 2006,
-                                  2007, 2008,  2009, 2010, 2011, 2012, 2013, 2014,
-                                  2015, 2020,  2021, 2022, 2023, 2024, 2025, 2026};
-  std::multiset<int> named;
-  for (const ControlRule& c : kControlRules) {
-    named.insert(c.id);
-  }
-  EXPECT_EQ(named.size(), expected.size());
-  EXPECT_EQ(std::set<int>(named.begin(), named.end()), expected);
-}
-
 TEST(EnableRules, AbortStaysUsableThroughoutARun) {
   const EnableState running{true, 0, 3};
   EXPECT_TRUE(EnabledBy(EnableRule::WithRows, running));
@@ -427,12 +414,6 @@ TEST(EnableRules, AbortStaysUsableThroughoutARun) {
   EXPECT_FALSE(EnabledBy(EnableRule::OutsideRunWithRows, running));
   EXPECT_FALSE(EnabledBy(EnableRule::OutsideRunImage, {true, 1, 3}));
   EXPECT_TRUE(EnabledBy(EnableRule::OutsideRunImage, {false, 1, 0}));
-}
-
-TEST(MinimisedIcon, IsCentredRoundingUp) {
-  const Point p = MinimisedIconOrigin(101, 50, 32, 32);
-  EXPECT_EQ(p.x, 35);  // (101 - 32 + 1) / 2
-  EXPECT_EQ(p.y, 9);   // (50 - 32 + 1) / 2
 }
 
 }  // namespace
