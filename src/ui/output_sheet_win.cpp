@@ -139,11 +139,8 @@ std::span<const wingui::CommandEntry<COtherSetPDF>> COtherSetPDF::CommandTable()
   return table;
 }
 
-void COtherSetPDF::DoDataExchange(wingui::DataExchange& dx) {
-  wingui::DDX_Control(dx, IDC_PDF_PAPER, paper_);
-  wingui::DDX_Control(dx, IDC_PDF_WIDTH, width_);
-  wingui::DDX_Control(dx, IDC_PDF_HEIGHT, height_);
-  logic_.ExchangeData(dx.saving());
+void COtherSetPDF::DoDataExchange(bool save) {
+  logic_.ExchangeData(save);
 }
 
 COtherSetIMG::COtherSetIMG(ImagePage& logic) : OutputPage(IDD_OTHERSET_IMG, logic) {
@@ -159,15 +156,6 @@ std::span<const wingui::CommandEntry<COtherSetIMG>> COtherSetIMG::CommandTable()
       {IDC_IMG_DPI, EN_MAXTEXT, &COtherSetIMG::OnDpiFull},
   };
   return table;
-}
-
-void COtherSetIMG::DoDataExchange(wingui::DataExchange& dx) {
-  // Binding only: every value of this page moves in the handlers.
-  wingui::DDX_Control(dx, IDC_IMG_PAPER, paper_);
-  wingui::DDX_Control(dx, IDC_IMG_WIDTH, width_);
-  wingui::DDX_Control(dx, IDC_IMG_HEIGHT, height_);
-  wingui::DDX_Control(dx, IDC_IMG_DPI, dpi_);
-  wingui::DDX_Control(dx, IDC_IMG_BASE_DPI, base_dpi_);
 }
 
 INT_PTR OpenOutputSettings(HWND parent, ConversionOptions& record, SettingsStore& store) {

@@ -67,7 +67,6 @@ class OutputPage : public wingui::DialogImpl<Page, wingui::PropertyPage> {
 
   Logic& logic_;
   Win32PageView view_;
-  wingui::Window paper_, width_, height_;
 };
 
 class COtherSetPDF : public OutputPage<COtherSetPDF, PdfPage> {
@@ -75,7 +74,7 @@ class COtherSetPDF : public OutputPage<COtherSetPDF, PdfPage> {
   explicit COtherSetPDF(PdfPage& logic);
   static std::span<const wingui::CommandEntry<COtherSetPDF>> CommandTable();
 
-  void DoDataExchange(wingui::DataExchange& dx) override;
+  void DoDataExchange(bool save) override;
 };
 
 class COtherSetIMG : public OutputPage<COtherSetIMG, ImagePage> {
@@ -83,12 +82,8 @@ class COtherSetIMG : public OutputPage<COtherSetIMG, ImagePage> {
   explicit COtherSetIMG(ImagePage& logic);
   static std::span<const wingui::CommandEntry<COtherSetIMG>> CommandTable();
 
-  void DoDataExchange(wingui::DataExchange& dx) override;
-
  private:
   void OnDpiFull() { logic_.OnEditFull(IDC_IMG_DPI); }
-
-  wingui::Window dpi_, base_dpi_;
 };
 
 // Opens the sheet modally over parent. OK copies the pages' values into record and stores them;
