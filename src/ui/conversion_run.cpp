@@ -73,27 +73,26 @@ class DialogRunObserver : public RunObserver {
     view_.Repaint();
   }
 
-  void RowStatusChanged(std::size_t row, RowStatus status, int code,
-                        const std::string& detail) override {
-    if (status == RowStatus::Failed) {
-      dialog_.NoteRowFailure(row, code, detail);
-    }
-    const int id = StatusTextId(status);
-    view_.ListSetUiCell(static_cast<int>(row), 2,
-                        id ? FormatStatusText(view_.LoadText(id), code) : std::string());
-    view_.Repaint();
-  }
-
   void RowStarted(std::size_t row, const std::string&) override {
     dialog_.run_row_ = row + 1;
     dialog_.ShowRunTitle();
   }
 
-  void RowFinished(std::size_t row, const std::string& drawing, ConversionResult result,
-                   const std::string&) override {
+  void RowStatusChanged(std::size_t row, RowStatus status, ConversionResult code,
+                        const ConversionFailure& why) override {
+    if (status == RowStatus::Failed) {
+      dialog_.NoteRowFailure(row, code, why.kind);
+    }
+    const int id = StatusTextId(status);
+    view_.ListSetUiCell(static_cast<int>(row), 2,
+                        id ? FormatStatusText(view_.LoadText(id), code) : std::string());
+    view_.Repaint();
+    if (status != RowStatus::Converted && status != RowStatus::Failed) {
+      return;
+    }
     ++finished_;
-    if (result == Converted) {
-      dialog_.outputs_[drawing] = RunOutputPath(ctx_, drawings_, row);
+    if (status == RowStatus::Converted) {
+      dialog_.outputs_[drawings_[row]] = RunOutputPath(ctx_, drawings_, row);
     } else {
       failed_ = true;
     }
@@ -158,7 +157,7 @@ void MainDialog::ClearRowFailures() {
   row_failures_.clear();
 }
 
-void MainDialog::NoteRowFailure(std::size_t row, int code, const std::string& detail) {
+void MainDialog::NoteRowFailure(std::size_t row, ConversionResult code, FailureKind kind) {
   if (row >= DrawingPaths.size()) {
     return;
   }
@@ -166,7 +165,7 @@ void MainDialog::NoteRowFailure(std::size_t row, int code, const std::string& de
     row_failures_.resize(row + 1, 0);
   }
   const bool newer = code == InvalidDrawing && IsNewerDrawing(DrawingPaths[row]);
-  row_failures_[row] = FailureReasonId(code, detail, newer);
+  row_failures_[row] = FailureReasonId(code, kind, newer);
 }
 
 void MainDialog::ForgetRowFailure(int row) {
@@ -242,13 +241,13 @@ void MainDialog::OnExecute() {
   }
   const CommandContext ctx{*s.record, s.char_vector_font, s.path_style, s.code_page};
   DialogRunObserver observer(*this, view(), ctx, DrawingPaths);
-  const RunOutcome outcome = [&] {
+  const RunRefusal refusal = [&] {
     const RunEnd end(*this, observer);
     return ExecuteRun(ctx, *s.conversion, *s.run_ports, AppFolder, DrawingPaths, observer);
   }();
 
   int message = 0;
-  switch (outcome.refusal) {
+  switch (refusal) {
     case RunRefusal::OutputUtilityRunning:
       message = IDS_UTILITY_BUSY;
       break;
@@ -260,6 +259,7 @@ void MainDialog::OnExecute() {
       break;
     case RunRefusal::None:
     case RunRefusal::NothingToConvert:
+    case RunRefusal::UtilityStayedBusy:
       break;
   }
   if (message) {

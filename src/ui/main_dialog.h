@@ -167,7 +167,7 @@ class MainDialog {
 
   // Why each row of the last run failed, as the string id of its reason (0: it did not fail).
   void ClearRowFailures();
-  void NoteRowFailure(std::size_t row, int code, const std::string& detail);
+  void NoteRowFailure(std::size_t row, ConversionResult code, FailureKind kind);
   // A removed row takes its reason along; the rows below move up.
   void ForgetRowFailure(int row);
   // The tip of a row's status cell: why it failed, UTF-8; empty for a row that did not.
