@@ -52,7 +52,6 @@ class PltxfrDlgTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) {
       dialog->DrawingPaths.push_back("C:\\d" + std::to_string(i) + ".VX");
     }
-    dialog->RowCount = n;
     dialog->UpdateRunButtons();
   }
   void ExpectEnableRulesHold() {
@@ -101,7 +100,7 @@ TEST_F(PltxfrDlgTest, FontBoxFollowsTheInvertedFontFlag) {
     Open();
     EXPECT_EQ(Checked(IDC_FONTS), flag == 0);
     dialog->CaptureOptions();
-    EXPECT_EQ(dialog->VFontFlg, flag == 0 ? 0 : 1);
+    EXPECT_EQ(dialog->options().VFontFlg, flag == 0 ? 0 : 1);
   }
 }
 
@@ -109,7 +108,7 @@ TEST_F(PltxfrDlgTest, EmptySelFolderShowsAppFolderAndIsCapturedAsIt) {
   Open();
   EXPECT_EQ(FolderText(), kAppFolder);
   dialog->CaptureOptions();
-  EXPECT_EQ(dialog->SelFolder, kAppFolder);
+  EXPECT_EQ(dialog->options().SelFolder, kAppFolder);
 }
 
 TEST_F(PltxfrDlgTest, FolderFieldIsReadOnlyAndKeepsShiftJisPathsWhole) {
@@ -121,7 +120,7 @@ TEST_F(PltxfrDlgTest, FolderFieldIsReadOnlyAndKeepsShiftJisPathsWhole) {
   Open();
   EXPECT_EQ(FolderText(), record.SelFolder);
   dialog->CaptureOptions();
-  EXPECT_EQ(dialog->SelFolder, record.SelFolder);
+  EXPECT_EQ(dialog->options().SelFolder, record.SelFolder);
   EXPECT_TRUE(GetWindowLongPtrW(Item(IDC_FOLDER_EDIT), GWL_STYLE) & ES_READONLY);
 }
 
@@ -148,7 +147,7 @@ TEST_F(PltxfrDlgTest, PdfKeepsTheImageFormatAndImageShowsItUnchanged) {
   Click(IDC_PDF);
   EXPECT_TRUE(Checked(IDC_PDF));
   EXPECT_FALSE(Checked(IDC_IMAGE));
-  EXPECT_EQ(dialog->PdfOrImage, 0);
+  EXPECT_EQ(dialog->options().PdfOrImage, 0);
   EXPECT_TRUE(Checked(IDC_JPEG));
   for (int id : kImageFormatIds) {
     EXPECT_FALSE(Enabled(id)) << id;
@@ -156,7 +155,7 @@ TEST_F(PltxfrDlgTest, PdfKeepsTheImageFormatAndImageShowsItUnchanged) {
   Click(IDC_IMAGE);
   EXPECT_TRUE(Checked(IDC_IMAGE));
   EXPECT_FALSE(Checked(IDC_PDF));
-  EXPECT_EQ(dialog->PdfOrImage, 1);
+  EXPECT_EQ(dialog->options().PdfOrImage, 1);
   for (int id : kImageFormatIds) {
     EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_EQ(Checked(id), id == IDC_JPEG) << id;
@@ -168,11 +167,11 @@ TEST_F(PltxfrDlgTest, FolderRadiosSetFolderType) {
   Click(IDC_SEL_FOLDER);
   EXPECT_TRUE(Checked(IDC_SEL_FOLDER));
   EXPECT_FALSE(Checked(IDC_FILE_FOLDER));
-  EXPECT_EQ(dialog->FolderType, 1);
+  EXPECT_EQ(dialog->options().FolderType, 1);
   Click(IDC_FILE_FOLDER);
   EXPECT_TRUE(Checked(IDC_FILE_FOLDER));
   EXPECT_FALSE(Checked(IDC_SEL_FOLDER));
-  EXPECT_EQ(dialog->FolderType, 0);
+  EXPECT_EQ(dialog->options().FolderType, 0);
 }
 
 TEST_F(PltxfrDlgTest, CaptureReadsWhatTheUserClicked) {
@@ -187,9 +186,8 @@ TEST_F(PltxfrDlgTest, CaptureReadsWhatTheUserClicked) {
   Click(IDC_LINE_PITCH);
   Click(IDC_FONTS);  // was checked (VFontFlg 0)
   Click(IDC_SEL_FOLDER);
-  dialog->PdfOrImage = 0;  // the capture must read the control, not the member
   dialog->CaptureOptions();
-  const GeneralOptions got = dialog->CapturedOptions();
+  const GeneralOptions got = dialog->options();
   EXPECT_EQ(got.PdfOrImage, 1);
   EXPECT_EQ(got.ImageType, 3);
   EXPECT_EQ(got.BAndWFlg, 0);
@@ -284,7 +282,7 @@ TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARunWithoutAQuestion) {
   EXPECT_FALSE(dialog->has_ended());
   EXPECT_FALSE(dialog->end_requested());
   dialog->EnableRunControls(true);
-  dialog->RowCount = 0;
+  dialog->DrawingPaths.clear();
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(dialog->has_ended());
 }
@@ -321,7 +319,6 @@ TEST_F(PltxfrDlgTest, EnterAndEscapeEndTheDialogOnlyWithAnEmptyList) {
     GiveRows(1);
     dialog->dialog_view().Focus(IDC_EXECUTE);
     dialog->DrawingPaths.resize(static_cast<std::size_t>(c.rows));
-    dialog->RowCount = c.rows;
     dialog->UpdateRunButtons();
     dialog->dialog_view().Focus(IDC_DRAWING_LIST);
     ASSERT_EQ(GetFocus(), Item(IDC_DRAWING_LIST));
@@ -341,7 +338,7 @@ TEST_F(PltxfrDlgTest, AbortOutsideARunOnlySetsTheFlag) {
   Open();
   GiveRows(1);
   Click(IDC_ABORT);
-  EXPECT_EQ(dialog->AbortFlag, 1);
+  EXPECT_TRUE(dialog->AbortFlag);
   ExpectEnableRulesHold();
   EXPECT_FALSE(dialog->has_ended());
 }
@@ -420,10 +417,10 @@ TEST_F(PltxfrDlgTest, PumpingDispatchesClicksRunsIdleWorkAndKeepsTheQuitMessage)
   EXPECT_EQ(App().idle_counts, (std::vector<long>{0, 1, 2}));
   EXPECT_TRUE(dialog->PumpMessages());  // kept until the next run starts
 
-  dialog->AbortFlag = 0;
+  dialog->AbortFlag = false;
   PostQuitMessage(7);
   EXPECT_TRUE(dialog->PumpMessages());
-  EXPECT_EQ(dialog->AbortFlag, 1);
+  EXPECT_TRUE(dialog->AbortFlag);
   MSG quit{};
   ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 0u);  // posted again, with exit code 0
