@@ -260,7 +260,7 @@ bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
   if (saved) {
     // One save, whole: another plotxfer-batch saving at the same time comes before or after.
     env.settings->BeginWrites();
-    saved = SaveGeneralSettings(*env.settings, GeneralOptionsOf(request.options), record);
+    saved = SaveGeneralSettings(*env.settings, request.options, record);
     if (saved && request.output_options_set) {
       saved = SaveOutputSettings(*env.settings, request.options);
     }
