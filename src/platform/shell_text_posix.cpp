@@ -100,4 +100,8 @@ bool NarrowFromUtf8(std::string_view text, std::string* out) {
   return true;
 }
 
+std::string NarrowToUtf8(const std::string& text) {
+  return text;
+}
+
 }  // namespace plotxfer::platform
