@@ -10,6 +10,7 @@
 #include "platform/shell_text.h"
 
 #include "core/text/name_order.h"
+#include "core/text/unicode.h"
 
 namespace plotxfer::cli {
 
@@ -356,12 +357,7 @@ void ListDecoder::Line(std::string_view raw, std::vector<ListEntry>* entries) {
   std::string narrow;
   std::string error;
   if (encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be) {
-    std::u16string wide(raw.size() / 2, u'\0');
-    const std::size_t hi = encoding_ == Encoding::Utf16Be ? 0 : 1;
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-      wide[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i + hi]) << 8 |
-                                      static_cast<unsigned char>(raw[2 * i + 1 - hi]));
-    }
+    const std::u16string wide = text::Utf16FromBytes(raw, encoding_ == Encoding::Utf16Be);
     if (!platform::NarrowFromUtf16(wide, &narrow)) {
       error = "the line cannot be held in the system's code page (or is not valid UTF-16)";
     }
@@ -370,7 +366,7 @@ void ListDecoder::Line(std::string_view raw, std::vector<ListEntry>* entries) {
   } else if (!platform::NarrowFromUtf8(raw, &narrow)) {
     if (encoding_ == Encoding::Utf8) {
       error = "the line cannot be held in the system's code page (or is not valid UTF-8)";
-    } else if (platform::IsUtf8(raw)) {
+    } else if (text::IsUtf8(raw)) {
       error = "the line (UTF-8) cannot be held in the system's code page";
     } else {
       narrow.assign(raw);  // the narrow encoding already

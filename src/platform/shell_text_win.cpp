@@ -35,11 +35,6 @@ bool NarrowFromUtf16(std::u16string_view text, std::string* out) {
   return true;
 }
 
-bool IsUtf8(std::string_view text) {
-  return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                             static_cast<int>(text.size()), nullptr, 0) > 0;
-}
-
 bool NarrowFromUtf8(std::string_view text, std::string* out) {
   if (text.empty()) {
     out->clear();
