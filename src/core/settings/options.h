@@ -27,8 +27,8 @@ struct ConversionOptions {
   int ImgPaperType = 4;
   int ImgOptXSize = 297;
   int ImgOptYSize = 210;
-  int OutXdpi = 96;    // image resolution; starts equal to BaseXdpi
-  int BaseXdpi = 96;   // the screen's horizontal dots per inch at start
+  int OutXdpi = 96;   // image resolution; starts equal to BaseXdpi
+  int BaseXdpi = 96;  // the screen's horizontal dots per inch at start
   int ConnectNum = 0;  // 1: a PDF run of several drawings makes one combined PDF
   int VFontFlg = 0;    // 1 when the fonts-effective box is clear
 
