@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/convert/combined_pdf.h"
 #include "core/convert/convert_drawing.h"
-#include "core/convert/run.h"
 #include "core/text/command_line.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -174,7 +172,12 @@ class ConversionChainTest : public ::testing::Test {
 
   CommandContext Context() { return CommandContext{options, 2, style, cp}; }
 
-  ConversionResult Convert() { return ConvertDrawing(Context(), services, app, drawing, &detail); }
+  ConversionResult Convert() {
+    ConversionFailure why;
+    const ConversionResult result = ConvertDrawing(Context(), services, app, drawing, &why);
+    detail = why.detail;
+    return result;
+  }
 
   std::string Output() { return MakeOutputPath(Context(), drawing, OutputExtension(options)); }
 
@@ -199,7 +202,8 @@ TEST_F(ConversionChainTest, EachToolReceivesExactlyTheBuiltCommandLine) {
   ASSERT_EQ(Convert(), Converted) << detail;
   EXPECT_EQ(ReadBytes(Output()).substr(0, 5), "%PDF-");
 
-  const ConversionPlan plan = PlanConversion(Context(), app, drawing);
+  ConversionPlan plan;
+  ASSERT_EQ(PlanConversion(Context(), app, drawing, &plan), Converted);
   const auto entries = ReadLog(log);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].tool, "VXCVPX");
@@ -295,39 +299,4 @@ TEST_F(ConversionChainTest, MissingToolsAndInvalidDrawings) {
   EXPECT_EQ(Convert(), InvalidDrawing);
   EXPECT_EQ(ReadBytes(Output()), "old output");
   EXPECT_TRUE(ReadLog(log).empty());
-}
-
-namespace {
-
-class QuietObserver : public RunObserver {
- public:
-  bool StopRequested() override { return false; }
-  void RowStarted(std::size_t, const std::string&) override {}
-  void RowFinished(std::size_t, const std::string&, ConversionResult r,
-                   const std::string& why) override {
-    results.push_back(std::to_string(r) + " " + why);
-  }
-  std::vector<std::string> results;
-};
-
-}  // namespace
-
-TEST_F(ConversionChainTest, ThreeDrawingsCombineIntoOnePdfOfThreePages) {
-  // The output utility reads the list file exactly as the run writes it.
-  options.ConnectNum = 1;
-  const std::vector<std::string> drawings = {drawing, work.File("b.VX"), work.File("c.VX")};
-  WriteBytes(drawings[1], DrawingHeader() + "first floor\n");
-  WriteBytes(drawings[2], DrawingHeader() + "roof\n");
-  QuietObserver observer;
-  WriteBytes(NumberedCsdPath(app, 50, style, cp), "from an earlier, longer list");
-  const RunSummary summary = RunConversions(Context(), services, app, drawings, observer);
-  EXPECT_TRUE(summary.combined);
-  EXPECT_EQ(summary.converted, 3u);
-  EXPECT_EQ(observer.results, (std::vector<std::string>(3, "0 ")));
-  EXPECT_NE(ReadBytes(Output()).find("/Count 3 "), std::string::npos);
-  EXPECT_EQ(ReadBytes(work.File("b.pdf")), "");  // no PDF of its own
-  // The run's CSD and list files are gone with it; an earlier run's too.
-  for (const std::string& temporary : RunTemporaryFiles(app, style, cp)) {
-    EXPECT_FALSE(platform::SystemFileSystem().Exists(temporary)) << temporary;
-  }
 }

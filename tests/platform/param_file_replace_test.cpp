@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/params/param_file.h"
 #include "platform/atomic_file.h"
@@ -55,7 +57,7 @@ class ParamFileReplace : public ::testing::Test {
     fs::copy(fs::path(PLOTXFER_TEST_DATA) / "params" / "app", dir);
     options.AppFolder = (dir / "").string();
     options.BAndWFlg = 1;
-    ASSERT_EQ(LoadLineTypeDefaults(options.AppFolder, tables), 0);
+    ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -73,11 +75,19 @@ class ParamFileReplace : public ::testing::Test {
 };
 
 TEST_F(ParamFileReplace, RewritesThroughTheAtomicReplacement) {
+  const std::string before = Slurp(dir / "vxcsd.cprm");
   const std::size_t files = FilesInFolder();
+  std::vector<std::string> handed;
+  const ParamServices recording{
+      profile, screen, [&](const std::string& path, std::string_view bytes, std::string* why) {
+        handed.emplace_back(bytes);
+        return plotxfer::platform::ReplaceFileContents(path, bytes, why);
+      }};
   std::string reason;
-  ASSERT_EQ(WriteParamFile(options, tables, services, &reason), 0) << reason;
-  EXPECT_EQ(Slurp(dir / "vxcsd.cprm"),
-            Slurp(fs::path(PLOTXFER_TEST_DATA) / "params" / "expected-mono.cprm"));
+  ASSERT_TRUE(WriteParamFile(options, tables, recording, &reason)) << reason;
+  ASSERT_EQ(handed.size(), 1u);
+  EXPECT_NE(handed[0], before);
+  EXPECT_EQ(Slurp(dir / "vxcsd.cprm"), handed[0]);
   EXPECT_EQ(FilesInFolder(), files);  // no temporary file left beside it
 }
 
@@ -89,9 +99,9 @@ TEST_F(ParamFileReplace, AFileHeldOpenByAnotherProgramIsLeftWhole) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   std::string reason;
-  const int result = WriteParamFile(options, tables, services, &reason);
+  const bool result = WriteParamFile(options, tables, services, &reason);
   CloseHandle(held);
-  EXPECT_EQ(result, 1);
+  EXPECT_FALSE(result);
   EXPECT_EQ(Slurp(file), before);
 }
 #else
@@ -108,11 +118,11 @@ TEST_F(ParamFileReplace, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
   small.rlim_cur = 1024;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string reason;
-  const int result = WriteParamFile(options, tables, services, &reason);
+  const bool result = WriteParamFile(options, tables, services, &reason);
   setrlimit(RLIMIT_FSIZE, &old_limit);
   std::signal(SIGXFSZ, old_handler);
 
-  EXPECT_EQ(result, 1);
+  EXPECT_FALSE(result);
   EXPECT_NE(reason.find("cannot write"), std::string::npos) << reason;
   EXPECT_EQ(Slurp(file), before);
   EXPECT_EQ(FilesInFolder(), files);
