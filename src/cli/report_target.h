@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 #include "core/text/codepage.h"
 #include "core/text/path.h"
 
@@ -20,13 +20,13 @@ struct RunFile {
 // spelling, letter case or link of the same file counts), or it lies in forbidden_folder (the
 // output utility's folder). Empty when it may.
 std::string ReportPathRefusal(const std::string& report, const std::vector<RunFile>& files,
-                              const std::string& forbidden_folder, InputFiles& system,
+                              const std::string& forbidden_folder, platform::InputFiles& system,
                               text::PathStyle style, text::CodePage cp);
 
 // Why no report can be written at report: its folder is missing or no file can be made in it
 // (and the report itself, if it exists, cannot be opened for writing). Empty when one can;
 // leaves no file behind.
-std::string ReportFolderRefusal(const std::string& report, InputFiles& system,
+std::string ReportFolderRefusal(const std::string& report, platform::InputFiles& system,
                                 text::PathStyle style, text::CodePage cp);
 
 }  // namespace plotxfer::cli

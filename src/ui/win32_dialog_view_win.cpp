@@ -114,7 +114,7 @@ bool Win32DialogView::ProcessPendingMessages() {
 }
 
 std::string Win32DialogView::NarrowToUtf8(const std::string& narrow) const {
-  return wingui::WideToUtf8(AnsiToWide(narrow));
+  return platform::NarrowToUtf8(narrow);
 }
 
 bool Win32DialogView::AppendSystemMenuItem(int command, const std::string& utf8_text) {

@@ -20,7 +20,7 @@
 #include "../../common/fake_value_store.h"
 #include "cli/batch_request.h"
 #include "cli/batch_run.h"
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 #include "platform/codepage.h"
 #include "core/settings/settings_store.h"
 #include "fake_services.h"

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 namespace {
 
@@ -86,4 +86,4 @@ InputFiles& SystemInputFiles() {
   return files;
 }
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform

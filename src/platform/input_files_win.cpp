@@ -3,11 +3,11 @@
 
 #include <map>
 
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 #include "core/text/path.h"
 #include "platform/codepage.h"
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 namespace {
 
@@ -169,4 +169,4 @@ InputFiles& SystemInputFiles() {
   return files;
 }
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform

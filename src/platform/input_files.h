@@ -1,11 +1,12 @@
 #pragma once
-// What plotxfer-batch asks the OS about the files and folders it is given.
+// What the OS tells of the files and folders plotxfer-batch is given, and whether two paths name
+// one file.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 struct FileFacts {
   bool folder = false;
@@ -18,8 +19,9 @@ struct FileFacts {
   std::int64_t modified = 0;
   std::uint64_t size = 0;  // in bytes
 
+  // A device or pipe on Windows has no identity (index 0): it is one file with nothing.
   bool SameFileAs(const FileFacts& other) const {
-    return device == other.device && index == other.index;
+    return index != 0 && device == other.device && index == other.index;
   }
 };
 
@@ -40,9 +42,16 @@ class InputFiles {
   // True where '*' and '?' in arguments are the program's to expand (Windows); elsewhere the
   // shell has expanded them and a '*' left over is part of a name.
   virtual bool ExpandsWildcards() const = 0;
+
+  // True when a and b both exist and are one file, however each is spelt.
+  bool SameFile(const std::string& a, const std::string& b) {
+    const std::optional<FileFacts> fa = Facts(a);
+    const std::optional<FileFacts> fb = fa ? Facts(b) : std::nullopt;
+    return fb && fa->SameFileAs(*fb);
+  }
 };
 
 // The files of this system, in its narrow encoding (the ANSI code page on Windows).
 InputFiles& SystemInputFiles();
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform

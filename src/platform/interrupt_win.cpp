@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "cli/interrupt.h"
+#include "platform/interrupt.h"
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 namespace {
 
@@ -69,4 +69,4 @@ void InterruptibleRunEnded() {
   }
 }
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform

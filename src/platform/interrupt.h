@@ -7,7 +7,7 @@
 // handler (Linux) or in the system's handler thread (Windows), so at_once must be safe there.
 #include <atomic>
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 struct InterruptHandling {
   std::atomic<bool>* stop = nullptr;
@@ -26,4 +26,4 @@ void InstallInterruptHandlers(InterruptHandling* handling);
 // report is written, so the process may end.
 void InterruptibleRunEnded();
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "cli/interrupt.h"
+#include "platform/interrupt.h"
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 namespace {
 
@@ -55,4 +55,4 @@ void InstallInterruptHandlers(InterruptHandling* handling) {
 void InterruptibleRunEnded() {
 }
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform

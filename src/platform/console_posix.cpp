@@ -1,9 +1,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "cli/console.h"
+#include "platform/console.h"
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 bool IsTerminal(std::FILE* stream) {
   return isatty(fileno(stream)) != 0;
@@ -17,4 +17,4 @@ int TerminalColumns(std::FILE* stream) {
   return 80;
 }
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform

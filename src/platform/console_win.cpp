@@ -1,9 +1,9 @@
 #include <io.h>
 #include <windows.h>
 
-#include "cli/console.h"
+#include "platform/console.h"
 
-namespace plotxfer::cli {
+namespace plotxfer::platform {
 
 bool IsTerminal(std::FILE* stream) {
   return _isatty(_fileno(stream)) != 0;
@@ -21,4 +21,4 @@ int TerminalColumns(std::FILE* stream) {
   return 80;
 }
 
-}  // namespace plotxfer::cli
+}  // namespace plotxfer::platform
