@@ -111,7 +111,7 @@ Figures Measure(const plotxfer::ConversionOptions& options, ParamTables& tables,
       const auto start = Clock::now();
       bool ok;
       if (rewrite_side) {
-        ok = WriteParamFile(options, tables, services) == 0;
+        ok = WriteParamFile(options, tables, services);
       } else {
         ok = PlainReadAndWrite(path, writer);
       }
@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
   ParamTables tables;
   MemoryProfile profile(Slurp(dir / "VELLUMIX.SYS"));
   Dpi96 screen;
-  if (LoadLineTypeDefaults(options.AppFolder, tables) != 0 ||
-      WriteParamFile(options, tables, {profile, screen, &PlainWrite}) != 0) {
+  if (!LoadLineTypeDefaults(options.AppFolder, tables) ||
+      !WriteParamFile(options, tables, {profile, screen, &PlainWrite})) {
     std::fprintf(stderr, "the sample parameter file cannot be rewritten\n");
     return 1;
   }

@@ -154,26 +154,24 @@ class BatchObserver : public RunObserver {
     started_[row] = Clock::now();
   }
 
-  void RowStatusChanged(std::size_t index, RowStatus status, int,
-                        const std::string& detail) override {
-    // A row of a combination that another row (or a stop) ended: it has no result of its own.
-    if (status == RowStatus::Aborted) {
-      rows_.Aborted(work_[index], detail, StopRequested());
-      rows_.Print();
-    }
-  }
-
-  void RowFinished(std::size_t index, const std::string&, ConversionResult result,
-                   const std::string& detail) override {
+  void RowStatusChanged(std::size_t index, RowStatus status, ConversionResult result,
+                        const ConversionFailure& why) override {
     const std::size_t row = work_[index];
-    if (result != Converted && env_.cancel != nullptr && env_.cancel->Requested()) {
-      rows_.Aborted(row, detail, true);
+    const bool cancelled =
+        status == RowStatus::Failed && env_.cancel != nullptr && env_.cancel->Requested();
+    if (status == RowStatus::Aborted || cancelled) {
+      // No result of its own: another row (or a stop) ended its combination, or an interrupt
+      // its tool.
+      rows_.Aborted(row, why.detail, cancelled || StopRequested());
+    } else if (status == RowStatus::Converted || status == RowStatus::Failed) {
+      rows_.Decide(row, result, why.detail, false);
     } else {
-      rows_.Decide(row, result, result == Converted ? std::string() : detail, false);
+      return;
     }
-    const auto started = started_.find(row);
-    if (started != started_.end()) {
-      rows_[row].seconds = std::chrono::duration<double>(Clock::now() - started->second).count();
+    if (status != RowStatus::Aborted) {
+      if (const auto started = started_.find(row); started != started_.end()) {
+        rows_[row].seconds = std::chrono::duration<double>(Clock::now() - started->second).count();
+      }
     }
     rows_.Print();
   }
@@ -262,7 +260,7 @@ bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
   if (saved) {
     // One save, whole: another plotxfer-batch saving at the same time comes before or after.
     env.settings->BeginWrites();
-    saved = SaveGeneralSettings(*env.settings, GeneralOptionsOf(request.options), record);
+    saved = SaveGeneralSettings(*env.settings, request.options, record);
     if (saved && request.output_options_set) {
       saved = SaveOutputSettings(*env.settings, request.options);
     }
@@ -284,12 +282,12 @@ bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env) 
   }
   params::ParamTables tables;
   std::string why;
-  if (params::LoadLineTypeDefaults(request.app_folder, tables, &why) != 0) {
+  if (!params::LoadLineTypeDefaults(request.app_folder, tables, &why)) {
     std::fprintf(env.err, "plotxfer-batch: no default line patterns: %s\n", why.c_str());
   }
   ConversionOptions options = request.options;
   options.AppFolder = request.app_folder;
-  if (params::WriteParamFile(options, tables, *env.params, &why) != 0) {
+  if (!params::WriteParamFile(options, tables, *env.params, &why)) {
     std::fprintf(env.err, "plotxfer-batch: the parameter file was not rewritten: %s\n",
                  why.c_str());
     std::fflush(env.err);
@@ -377,10 +375,13 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
       continue;
     }
     const std::string& drawing = rows[row].path;
-    const ConversionPlan plan = PlanConversion(ctx, request.app_folder, drawing);
-    if (plan.verdict != Converted) {
+    ConversionPlan plan;
+    ConversionFailure why;
+    if (const ConversionResult verdict =
+            PlanConversion(ctx, request.app_folder, drawing, &plan, &why);
+        verdict != Converted) {
       all_ok = false;
-      rows.Decide(row, plan.verdict, plan.reason, false);
+      rows.Decide(row, verdict, why.detail, false);
       rows.Print();
       continue;
     }
@@ -552,15 +553,16 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
     const RunPorts ports{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
                          env.processes != nullptr ? *env.processes : platform::SystemProcessList(),
                          static_cast<double>(request.wait_seconds), env.pause};
-    const RunOutcome outcome =
-        ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer);
+    std::string why;
+    const RunRefusal refusal =
+        ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer, &why);
     if (env.progress != nullptr) {
       env.progress->Finish();
     }
-    if (!outcome.started()) {
-      return refused(outcome.reason);
+    busy = refusal == RunRefusal::UtilityStayedBusy;
+    if (refusal != RunRefusal::None && !busy) {
+      return refused(why);
     }
-    busy = outcome.summary.busy;
   }
   rows.Print(true);
 

@@ -86,8 +86,8 @@ class Watcher : public RunObserver {
   void RunPreparing() override;
   bool StopRequested() override { return Stopping(); }
   void RowStarted(std::size_t, const std::string&) override { started_ = Clock::now(); }
-  void RowFinished(std::size_t index, const std::string& drawing, ConversionResult result,
-                   const std::string& detail) override;
+  void RowStatusChanged(std::size_t index, RowStatus status, ConversionResult result,
+                        const ConversionFailure& why) override;
 
  private:
   bool Stopping() const {
@@ -247,8 +247,13 @@ void Watcher::RunPreparing() {
   RewriteParamFile(request_, env_);
 }
 
-void Watcher::RowFinished(std::size_t index, const std::string& drawing, ConversionResult result,
-                          const std::string& detail) {
+void Watcher::RowStatusChanged(std::size_t index, RowStatus change, ConversionResult result,
+                               const ConversionFailure& why) {
+  if (change != RowStatus::Converted && change != RowStatus::Failed) {
+    return;  // every drawing is its own PDF: a row changes only on its way to its result
+  }
+  const std::string& drawing = batch_[index].path;
+  const std::string& detail = why.detail;
   finished_[index] = true;
   const double seconds = std::chrono::duration<double>(Clock::now() - started_).count();
   const DrawingVersion taken = batch_[index].version;
@@ -273,8 +278,7 @@ void Watcher::RowFinished(std::size_t index, const std::string& drawing, Convers
     status = StatusText(RowStatus::Aborted, 0, env_.code_page);
   } else {
     rules_.Finished(drawing, taken);
-    status = StatusText(result == Converted ? RowStatus::Converted : RowStatus::Failed, result,
-                        env_.code_page);
+    status = StatusText(change, result, env_.code_page);
   }
   ++printed_;
   if (!request_.quiet || result != Converted) {
@@ -362,9 +366,7 @@ void Watcher::ConvertSettled() {
   finished_.assign(batch_.size(), false);
   std::string refusal = MissingTool();
   if (refusal.empty()) {
-    const RunOutcome outcome =
-        ExecuteRun(ctx_, services_, ports_, request_.app_folder, drawings, *this);
-    refusal = outcome.started() ? std::string() : outcome.reason;
+    ExecuteRun(ctx_, services_, ports_, request_.app_folder, drawings, *this, &refusal);
   }
   // What was not converted (refused, or stopped before it) waits for the next try.
   for (std::size_t i = 0; i < batch_.size(); ++i) {

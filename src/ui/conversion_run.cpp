@@ -43,7 +43,7 @@ class DialogRunObserver : public RunObserver {
     prepared_ = true;
     // A stop asked for before this run belongs to no run; from here on one is kept until the
     // run ends, however it arrives.
-    dialog_.AbortFlag = 0;
+    dialog_.AbortFlag = false;
     dialog_.end_after_run_ = false;
     dialog_.run_row_ = 0;
     dialog_.run_total_ = drawings_.size();
@@ -54,7 +54,7 @@ class DialogRunObserver : public RunObserver {
     // Failures are silent here: the run goes on with the options and parameter file there are.
     const DialogServices& s = dialog_.services();
     if (s.settings && s.record) {
-      SaveGeneralSettings(*s.settings, dialog_.CapturedOptions(), *s.record);
+      SaveGeneralSettings(*s.settings, dialog_.options(), *s.record);
     }
     if (s.record && s.tables && s.params) {
       params::WriteParamFile(*s.record, *s.tables, *s.params);
@@ -73,27 +73,26 @@ class DialogRunObserver : public RunObserver {
     view_.Repaint();
   }
 
-  void RowStatusChanged(std::size_t row, RowStatus status, int code,
-                        const std::string& detail) override {
-    if (status == RowStatus::Failed) {
-      dialog_.NoteRowFailure(row, code, detail);
-    }
-    const int id = StatusTextId(status);
-    view_.ListSetUiCell(static_cast<int>(row), 2,
-                        id ? FormatStatusText(view_.LoadText(id), code) : std::string());
-    view_.Repaint();
-  }
-
   void RowStarted(std::size_t row, const std::string&) override {
     dialog_.run_row_ = row + 1;
     dialog_.ShowRunTitle();
   }
 
-  void RowFinished(std::size_t row, const std::string& drawing, ConversionResult result,
-                   const std::string&) override {
+  void RowStatusChanged(std::size_t row, RowStatus status, ConversionResult code,
+                        const ConversionFailure& why) override {
+    if (status == RowStatus::Failed) {
+      dialog_.NoteRowFailure(row, code, why.kind);
+    }
+    const int id = StatusTextId(status);
+    view_.ListSetUiCell(static_cast<int>(row), 2,
+                        id ? FormatStatusText(view_.LoadText(id), code) : std::string());
+    view_.Repaint();
+    if (status != RowStatus::Converted && status != RowStatus::Failed) {
+      return;
+    }
     ++finished_;
-    if (result == Converted) {
-      dialog_.outputs_[drawing] = RunOutputPath(ctx_, drawings_, row);
+    if (status == RowStatus::Converted) {
+      dialog_.outputs_[drawings_[row]] = RunOutputPath(ctx_, drawings_, row);
     } else {
       failed_ = true;
     }
@@ -158,7 +157,7 @@ void MainDialog::ClearRowFailures() {
   row_failures_.clear();
 }
 
-void MainDialog::NoteRowFailure(std::size_t row, int code, const std::string& detail) {
+void MainDialog::NoteRowFailure(std::size_t row, ConversionResult code, FailureKind kind) {
   if (row >= DrawingPaths.size()) {
     return;
   }
@@ -166,7 +165,7 @@ void MainDialog::NoteRowFailure(std::size_t row, int code, const std::string& de
     row_failures_.resize(row + 1, 0);
   }
   const bool newer = code == InvalidDrawing && IsNewerDrawing(DrawingPaths[row]);
-  row_failures_[row] = FailureReasonId(code, detail, newer);
+  row_failures_[row] = FailureReasonId(code, kind, newer);
 }
 
 void MainDialog::ForgetRowFailure(int row) {
@@ -187,21 +186,21 @@ bool MainDialog::PumpMessages() {
   // The flag is not cleared here: a click answered while a tool ran (a sent message) has set it
   // already, and must stop the run as surely as one waiting in the queue.
   if (!view().ProcessPendingMessages()) {
-    AbortFlag = 1;  // the quit message: the run ends as by Abort, and the program after it
+    AbortFlag = true;  // the quit message: the run ends as by Abort, and the program after it
     return true;
   }
-  return AbortFlag != 0;
+  return AbortFlag;
 }
 
 void MainDialog::OnAbort() {
-  AbortFlag = 1;
+  AbortFlag = true;
   if (running_) {
     LatchStop();
   }
 }
 
 void MainDialog::LatchStop() {
-  AbortFlag = 1;
+  AbortFlag = true;
   // Clicked once is enough: the button says so by going grey, the title says what comes next.
   if (view().FocusedControl() == IDC_ABORT) {
     view().Focus(IDC_DRAWING_LIST);
@@ -215,7 +214,7 @@ void MainDialog::ShowRunTitle() {
   if (run_row_ > 0) {
     title += " (" + std::to_string(run_row_) + "/" + std::to_string(run_total_) + ")";
   }
-  if (AbortFlag != 0) {
+  if (AbortFlag) {
     title += " - " + view().LoadText(IDS_RUN_STOPPING);
   }
   view().SetTitle(title);
@@ -233,7 +232,7 @@ void MainDialog::FinishRun() {
 
 void MainDialog::OnExecute() {
   const std::string caption = view().LoadText(IDS_APP_TITLE);
-  if (RowCount == 0) {
+  if (RowCount() == 0) {
     return;
   }
   const DialogServices& s = services();
@@ -242,13 +241,13 @@ void MainDialog::OnExecute() {
   }
   const CommandContext ctx{*s.record, s.char_vector_font, s.path_style, s.code_page};
   DialogRunObserver observer(*this, view(), ctx, DrawingPaths);
-  const RunOutcome outcome = [&] {
+  const RunRefusal refusal = [&] {
     const RunEnd end(*this, observer);
     return ExecuteRun(ctx, *s.conversion, *s.run_ports, AppFolder, DrawingPaths, observer);
   }();
 
   int message = 0;
-  switch (outcome.refusal) {
+  switch (refusal) {
     case RunRefusal::OutputUtilityRunning:
       message = IDS_UTILITY_BUSY;
       break;
@@ -260,6 +259,7 @@ void MainDialog::OnExecute() {
       break;
     case RunRefusal::None:
     case RunRefusal::NothingToConvert:
+    case RunRefusal::UtilityStayedBusy:
       break;
   }
   if (message) {

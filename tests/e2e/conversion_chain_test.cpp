@@ -173,7 +173,12 @@ class ConversionChainTest : public ::testing::Test {
 
   CommandContext Context() { return CommandContext{options, 2, style, cp}; }
 
-  ConversionResult Convert() { return ConvertDrawing(Context(), services, app, drawing, &detail); }
+  ConversionResult Convert() {
+    ConversionFailure why;
+    const ConversionResult result = ConvertDrawing(Context(), services, app, drawing, &why);
+    detail = why.detail;
+    return result;
+  }
 
   std::string Output() { return MakeOutputPath(Context(), drawing, OutputExtension(options)); }
 
@@ -192,7 +197,8 @@ TEST_F(ConversionChainTest, EachToolReceivesExactlyTheBuiltCommandLine) {
   ASSERT_EQ(Convert(), Converted) << detail;
   EXPECT_EQ(ReadBytes(Output()).substr(0, 5), "%PDF-");
 
-  const ConversionPlan plan = PlanConversion(Context(), app, drawing);
+  ConversionPlan plan;
+  ASSERT_EQ(PlanConversion(Context(), app, drawing, &plan), Converted);
   const auto entries = ReadLog(log);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].tool, "VXCVPX");

@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   options.AppFolder = AppFolder();
   options.BAndWFlg = 1;
   ParamTables run_tables;
-  const int result = WriteParamFile(options, run_tables, services);
-  FUZZ_CHECK(handed_over == (result == 0 ? 1 : 0));
+  const bool written = WriteParamFile(options, run_tables, services);
+  FUZZ_CHECK(handed_over == (written ? 1 : 0));
   (void)rewritten;
   return 0;
 }

@@ -57,7 +57,6 @@ class PltxfrDlgTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) {
       dialog->DrawingPaths.push_back("C:\\d" + std::to_string(i) + ".VX");
     }
-    dialog->RowCount = n;
     dialog->UpdateRunButtons();
   }
 
@@ -151,12 +150,7 @@ TEST_F(PltxfrDlgTest, ControlsShowTheRecordTheClicksAndTheRun) {
       }
     }
     dialog->CaptureOptions();
-    const GeneralOptions got = dialog->CapturedOptions();
-    const GeneralOptions& want = c.captured;
-    EXPECT_EQ(std::tie(got.PdfOrImage, got.ImageType, got.BAndWFlg, got.WIdtHFlg, got.PitchFlg,
-                       got.VFontFlg, got.FolderType, got.SelFolder),
-              std::tie(want.PdfOrImage, want.ImageType, want.BAndWFlg, want.WIdtHFlg, want.PitchFlg,
-                       want.VFontFlg, want.FolderType, want.SelFolder));
+    EXPECT_TRUE(dialog->options() == c.captured);
   }
 }
 
@@ -169,7 +163,7 @@ TEST_F(PltxfrDlgTest, FolderFieldIsReadOnlyAndKeepsShiftJisPathsWhole) {
   Open();
   EXPECT_EQ(FolderText(), record.SelFolder);
   dialog->CaptureOptions();
-  EXPECT_EQ(dialog->SelFolder, record.SelFolder);
+  EXPECT_EQ(dialog->options().SelFolder, record.SelFolder);
   EXPECT_TRUE(GetWindowLongPtrW(Item(IDC_FOLDER_EDIT), GWL_STYLE) & ES_READONLY);
 }
 
@@ -234,7 +228,7 @@ TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARunWithoutAQuestion) {
   EXPECT_FALSE(dialog->has_ended());
   EXPECT_FALSE(dialog->end_requested());
   dialog->EnableRunControls(true);
-  dialog->RowCount = 0;
+  dialog->DrawingPaths.clear();
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(dialog->has_ended());
 }
@@ -271,7 +265,6 @@ TEST_F(PltxfrDlgTest, EnterAndEscapeEndTheDialogOnlyWithAnEmptyList) {
     GiveRows(1);
     dialog->dialog_view().Focus(IDC_EXECUTE);
     dialog->DrawingPaths.resize(static_cast<std::size_t>(c.rows));
-    dialog->RowCount = c.rows;
     dialog->UpdateRunButtons();
     dialog->dialog_view().Focus(IDC_DRAWING_LIST);
     ASSERT_EQ(GetFocus(), Item(IDC_DRAWING_LIST));
@@ -355,10 +348,10 @@ TEST_F(PltxfrDlgTest, PumpingDispatchesClicksRunsIdleWorkAndKeepsTheQuitMessage)
   EXPECT_EQ(App().idle_counts, (std::vector<long>{0, 1, 2}));
   EXPECT_TRUE(dialog->PumpMessages());  // kept until the next run starts
 
-  dialog->AbortFlag = 0;
+  dialog->AbortFlag = false;
   PostQuitMessage(7);
   EXPECT_TRUE(dialog->PumpMessages());
-  EXPECT_EQ(dialog->AbortFlag, 1);
+  EXPECT_TRUE(dialog->AbortFlag);
   MSG quit{};
   ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 0u);  // posted again, with exit code 0

@@ -57,7 +57,7 @@ class ParamFileReplace : public ::testing::Test {
     fs::copy(fs::path(PLOTXFER_TEST_DATA) / "params" / "app", dir);
     options.AppFolder = (dir / "").string();
     options.BAndWFlg = 1;
-    ASSERT_EQ(LoadLineTypeDefaults(options.AppFolder, tables), 0);
+    ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -84,7 +84,7 @@ TEST_F(ParamFileReplace, RewritesThroughTheAtomicReplacement) {
         return plotxfer::platform::ReplaceFileContents(path, bytes, why);
       }};
   std::string reason;
-  ASSERT_EQ(WriteParamFile(options, tables, recording, &reason), 0) << reason;
+  ASSERT_TRUE(WriteParamFile(options, tables, recording, &reason)) << reason;
   ASSERT_EQ(handed.size(), 1u);
   EXPECT_NE(handed[0], before);
   EXPECT_EQ(Slurp(dir / "vxcsd.cprm"), handed[0]);
@@ -99,9 +99,9 @@ TEST_F(ParamFileReplace, AFileHeldOpenByAnotherProgramIsLeftWhole) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   std::string reason;
-  const int result = WriteParamFile(options, tables, services, &reason);
+  const bool result = WriteParamFile(options, tables, services, &reason);
   CloseHandle(held);
-  EXPECT_EQ(result, 1);
+  EXPECT_FALSE(result);
   EXPECT_EQ(Slurp(file), before);
 }
 #else
@@ -118,11 +118,11 @@ TEST_F(ParamFileReplace, AWriteThatFailsPartWayLeavesTheOldFileWhole) {
   small.rlim_cur = 1024;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string reason;
-  const int result = WriteParamFile(options, tables, services, &reason);
+  const bool result = WriteParamFile(options, tables, services, &reason);
   setrlimit(RLIMIT_FSIZE, &old_limit);
   std::signal(SIGXFSZ, old_handler);
 
-  EXPECT_EQ(result, 1);
+  EXPECT_FALSE(result);
   EXPECT_NE(reason.find("cannot write"), std::string::npos) << reason;
   EXPECT_EQ(Slurp(file), before);
   EXPECT_EQ(FilesInFolder(), files);

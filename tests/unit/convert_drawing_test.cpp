@@ -39,8 +39,13 @@ class ConvertDrawingTest : public ::testing::Test {
 
   CommandContext Context() { return CommandContext{options, 2, kStyle, text::CodePage::Utf8}; }
 
-  ConversionResult Convert(const std::string& path) {
-    return ConvertDrawing(Context(), services, app, path, &detail);
+  ConversionResult Convert(const std::string& path, const std::string& app_folder = {}) {
+    ConversionFailure why;
+    const ConversionResult result =
+        ConvertDrawing(Context(), services, app_folder.empty() ? app : app_folder, path, &why);
+    detail = why.detail;
+    kind = why.kind;
+    return result;
   }
 
   // The export tool writes the CSD file, the output utility the file its line names.
@@ -57,6 +62,7 @@ class ConvertDrawingTest : public ::testing::Test {
 
   TempFolder work;
   std::string drawing, app, pdf, expected_output, detail;
+  FailureKind kind = FailureKind::Other;
   ToolPaths paths;
   ConversionOptions options;
   FakeFiles files;
@@ -152,6 +158,7 @@ TEST_F(ConvertDrawingTest, AnOutputFileThatCannotBeDeletedIsNeverTakenForTheResu
   files.locked = {pdf};  // open in a viewer
   EXPECT_EQ(Convert(drawing), OutputFailed);
   EXPECT_NE(detail.find("cannot be deleted"), std::string::npos) << detail;
+  EXPECT_EQ(kind, FailureKind::OldFileStays);
   ASSERT_EQ(runner.calls.size(), 1u);  // only the export ran
 }
 
@@ -161,6 +168,7 @@ TEST_F(ConvertDrawingTest, ACsdFileThatCannotBeDeletedStopsBeforeTheExport) {
   files.existing = {paths.intermediate_csd, pdf};
   files.locked = {paths.intermediate_csd};
   EXPECT_EQ(Convert(drawing), ExportNotStarted);
+  EXPECT_EQ(kind, FailureKind::OldFileStays);
   EXPECT_TRUE(runner.calls.empty());
   EXPECT_EQ(files.existing.count(pdf), 1u);
 }
@@ -185,7 +193,7 @@ TEST_F(ConvertDrawingTest, RefusedPathsTouchNothingAndStartNothing) {
   files.existing = {paths.intermediate_csd, pdf};
   // A folder too long for the output utility's path.
   const std::string long_app = app + std::string(250, 'x') + kSep;
-  EXPECT_EQ(ConvertDrawing(Context(), services, long_app, drawing, &detail), PathRefused);
+  EXPECT_EQ(Convert(drawing, long_app), PathRefused);
   EXPECT_NE(detail.find("longer than"), std::string::npos) << detail;
   // An output folder whose name would add tokens to the utility's command line.
   options.FolderType = 1;
@@ -226,6 +234,7 @@ TEST_F(ConvertDrawingTest, AnOutputOrCsdSpeltOtherwiseButTheDrawingItselfIsRefus
     files.removed.clear();
     EXPECT_EQ(Convert(self), PathRefused) << doomed;
     EXPECT_NE(detail.find("would replace the drawing itself"), std::string::npos) << detail;
+    EXPECT_EQ(kind, FailureKind::ReplacesDrawing);
     EXPECT_TRUE(runner.calls.empty());
     EXPECT_TRUE(files.removed.empty());
   }
@@ -251,13 +260,15 @@ TEST_F(ConvertDrawingTest, DrawingNamesThatCouldInjectTokensAreRefused) {
 #endif
 
 TEST_F(ConvertDrawingTest, PlanBuildsEverythingWithoutTouchingFiles) {
-  const ConversionPlan plan = PlanConversion(Context(), app, drawing);
-  ASSERT_EQ(plan.verdict, Converted) << plan.reason;
+  ConversionPlan plan;
+  ASSERT_EQ(PlanConversion(Context(), app, drawing, &plan), Converted);
   EXPECT_EQ(plan.output_path, pdf);
   EXPECT_EQ(plan.csd_path, paths.intermediate_csd);
   EXPECT_EQ(plan.export_command.program, paths.export_tool);
   EXPECT_EQ(plan.output_command.program, paths.output_utility);
-  EXPECT_EQ(PlanConversion(Context(), app, work.File("none.VX")).verdict, InvalidDrawing);
+  ConversionFailure why;
+  EXPECT_EQ(PlanConversion(Context(), app, work.File("none.VX"), &plan, &why), InvalidDrawing);
+  EXPECT_EQ(why.kind, FailureKind::CannotOpen);
 }
 
 TEST_F(ConvertDrawingTest, AStoppedToolFailsTheDrawingWithItsCode) {
@@ -266,13 +277,16 @@ TEST_F(ConvertDrawingTest, AStoppedToolFailsTheDrawingWithItsCode) {
     bool export_tool;  // which tool is stopped: the export tool or the output utility
     ToolOutcome outcome;
     ConversionResult result;
+    FailureKind kind;
     const char* says;
   };
   const Case cases[] = {
-      {true, ToolOutcome::TimedOut, ExportNotStarted, "timed out"},
-      {true, ToolOutcome::Cancelled, ExportNotStarted, "interrupt"},
-      {false, ToolOutcome::TimedOut, OutputFailed, "timed out"},
-      {false, ToolOutcome::Cancelled, OutputFailed, "interrupt"},
+      {true, ToolOutcome::TimedOut, ExportNotStarted, FailureKind::TimedOut, "timed out"},
+      {true, ToolOutcome::Cancelled, ExportNotStarted, FailureKind::Interrupted, "interrupt"},
+      {true, ToolOutcome::NotStarted, ExportNotStarted, FailureKind::NotStarted, "started"},
+      {false, ToolOutcome::TimedOut, OutputFailed, FailureKind::TimedOut, "timed out"},
+      {false, ToolOutcome::Cancelled, OutputFailed, FailureKind::Interrupted, "interrupt"},
+      {false, ToolOutcome::NotStarted, OutputFailed, FailureKind::NotStarted, "started"},
   };
   expected_output = pdf;
   ToolsWork();
@@ -282,6 +296,7 @@ TEST_F(ConvertDrawingTest, AStoppedToolFailsTheDrawingWithItsCode) {
     runner.calls.clear();
     files.existing = {pdf};  // an earlier output; a stopped utility writes part of a new one
     EXPECT_EQ(Convert(drawing), c.result);
+    EXPECT_EQ(kind, c.kind);
     EXPECT_NE(detail.find(c.says), std::string::npos) << detail;
     // A stopped export starts no output utility; what a stopped utility wrote is not kept, the
     // earlier output is.

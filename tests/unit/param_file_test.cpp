@@ -98,9 +98,9 @@ std::string ValueOf(const std::string& file, const std::string& table, std::stri
 
 class Rewrite : public ::testing::Test {
  protected:
-  int Run(const std::string& text, std::string* reason = nullptr) {
+  bool Run(const std::string& text, std::string* reason = nullptr) {
     lines->Fill(text);
-    const int result = RewriteParamTables(*lines, tables, screen, reason);
+    const bool result = RewriteParamTables(*lines, tables, screen, reason);
     out = lines->ToFileBytes();
     return result;
   }
@@ -120,7 +120,7 @@ TEST_F(Rewrite, PensAreFoundByNameInAnyOrder) {
     tables.PenPalette[pen] = static_cast<std::int32_t>(pen + 1);  // red only
     tables.PenDisplayWidths[pen] = static_cast<std::int32_t>(pen);
   }
-  ASSERT_EQ(Run(FileText(parts)), 0);
+  ASSERT_TRUE(Run(FileText(parts)));
   EXPECT_EQ(ValueOf(out, "Color", kPenNames[0]), "RGB = \"1 0 0\";");
   EXPECT_EQ(ValueOf(out, "Color", kPenNames[11]), "RGB = \"12 0 0\";");
   EXPECT_EQ(ValueOf(out, "Color", kPenNames[4]), "RGB = \"5 0 0\";");
@@ -132,14 +132,14 @@ TEST_F(Rewrite, KeepsTheIndentationAndDropsWhatFollowsTheKey) {
   FileParts parts;
   parts.colors[2].value_line = "\t \tRGB = \"1 2 3\";  // pen three";
   tables.PenPalette[2] = 0x00804020;
-  ASSERT_EQ(Run(FileText(parts)), 0);
+  ASSERT_TRUE(Run(FileText(parts)));
   EXPECT_NE(out.find("\n\t \tRGB = \"32 64 128\";\r\n"), std::string::npos);
   EXPECT_EQ(out.find("pen three"), std::string::npos);
 }
 
 TEST_F(Rewrite, WidthsAreMillimetresAtTheScreensResolutionAskedPerPen) {
   tables.PenDisplayWidths = {1, 2, 3, 0, -1, 100, 1, 1, 1, 1, 1, 2147483647};
-  ASSERT_EQ(Run(FileText({})), 0);
+  ASSERT_TRUE(Run(FileText({})));
   EXPECT_EQ(screen.asked(), 12);
   EXPECT_EQ(ValueOf(out, "Width", kPenNames[0]), "Value = 0.260000;");
   EXPECT_EQ(ValueOf(out, "Width", kPenNames[1]), "Value = 0.520000;");
@@ -151,7 +151,7 @@ TEST_F(Rewrite, WidthsAreMillimetresAtTheScreensResolutionAskedPerPen) {
 
   FakeScreen at120(120);
   lines->Fill(FileText({}));
-  ASSERT_EQ(RewriteParamTables(*lines, tables, at120, nullptr), 0);
+  ASSERT_TRUE(RewriteParamTables(*lines, tables, at120, nullptr));
   EXPECT_EQ(ValueOf(lines->ToFileBytes(), "Width", kPenNames[0]), "Value = 0.210000;");
 }
 
@@ -168,7 +168,7 @@ TEST_F(Rewrite, PatternLengthsPassThroughSinglePrecisionBeforeOneDecimal) {
   tables.LineTypePatterns[kChainLine] = {12, 2.5, 9, 0.05, 0.35, 9};
   tables.LineTypePatterns[kDoubleChainLine] = {1, 2, 3, 4, 5, 6};
   tables.LineTypePatterns[kDottedLine] = {-0.25, 0, 0, 1e30, 0, 0};
-  ASSERT_EQ(Run(FileText({})), 0);
+  ASSERT_TRUE(Run(FileText({})));
   EXPECT_EQ(ValueOf(out, "Ltype", kLineTypeNames[0]), "Segments = \"0.2 1.2\";");
   EXPECT_EQ(ValueOf(out, "Ltype", kLineTypeNames[1]), "Segments = \"12.0 0.1 2.5 0.3\";");
   EXPECT_EQ(ValueOf(out, "Ltype", kLineTypeNames[2]), "Segments = \"1.0 4.0 2.0 5.0 3.0 6.0\";");
@@ -180,18 +180,18 @@ TEST_F(Rewrite, PatternLengthsPassThroughSinglePrecisionBeforeOneDecimal) {
 TEST_F(Rewrite, OnlyTheFirstLineTypeItemMayBeSomethingElse) {
   FileParts parts;
   parts.ltypes[0].name = "Other";
-  EXPECT_EQ(Run(FileText(parts)), 0);
+  EXPECT_TRUE(Run(FileText(parts)));
   parts.ltypes[0].value_line = kIndent + "Dashes = \"\";";  // no value line either
-  EXPECT_EQ(Run(FileText(parts)), 0);
+  EXPECT_TRUE(Run(FileText(parts)));
 
   FileParts five;  // six items are scanned: five are too few
   five.ltypes.erase(five.ltypes.begin());
-  EXPECT_EQ(Run(FileText(five)), 1);
+  EXPECT_FALSE(Run(FileText(five)));
 
   FileParts second;
   std::swap(second.ltypes[0], second.ltypes[1]);  // "破線" first, the solid line second
   std::string reason;
-  EXPECT_EQ(Run(FileText(second), &reason), 1);
+  EXPECT_FALSE(Run(FileText(second), &reason));
   EXPECT_NE(reason.find("item 2 of table \"Ltype\""), std::string::npos) << reason;
 }
 
@@ -199,12 +199,12 @@ TEST_F(Rewrite, APenTableOfElevenItemsIsRefused) {
   FileParts parts;
   parts.colors.pop_back();
   std::string reason;
-  EXPECT_EQ(Run(FileText(parts), &reason), 1);
+  EXPECT_FALSE(Run(FileText(parts), &reason));
   EXPECT_NE(reason.find("\"Color\" has only 11 items"), std::string::npos) << reason;
 
   FileParts twice;  // twelve items, but pen 5 named twice and pen 6 not at all
   twice.widths[5].name = std::string(kPenNames[4]);
-  EXPECT_EQ(Run(FileText(twice), &reason), 1);
+  EXPECT_FALSE(Run(FileText(twice), &reason));
   EXPECT_NE(reason.find("no item for pen 6"), std::string::npos) << reason;
 }
 
@@ -212,13 +212,13 @@ TEST_F(Rewrite, ALaterItemOfTheSameNameTakesTheValue) {
   FileParts parts;  // the free first line-type item names the dashed line, so does the second
   parts.ltypes[0] = {std::string(kLineTypeNames[0]), kIndent + "Segments = \"first\";", {}};
   tables.LineTypePatterns[kDashedLine] = {4, 0, 0, 2, 0, 0};
-  ASSERT_EQ(Run(FileText(parts)), 0);
+  ASSERT_TRUE(Run(FileText(parts)));
   EXPECT_NE(out.find("Segments = \"first\";"), std::string::npos);
   EXPECT_NE(out.find("Segments = \"4.0 2.0\";"), std::string::npos);
 
   FileParts pens;  // among twelve pen items a repeated name means a missing pen
   pens.colors[8].name = std::string(kPenNames[2]);
-  EXPECT_EQ(Run(FileText(pens)), 1);
+  EXPECT_FALSE(Run(FileText(pens)));
 }
 
 TEST_F(Rewrite, TablesBeforeTheExportSectionAreNotFound) {
@@ -229,18 +229,18 @@ TEST_F(Rewrite, TablesBeforeTheExportSectionAreNotFound) {
   text.erase(at, section.size());
   text.insert(text.rfind("    }\n}"), section);
   std::string reason;
-  EXPECT_EQ(Run(text, &reason), 1);
+  EXPECT_FALSE(Run(text, &reason));
   EXPECT_NE(reason.find("no table \"Color\""), std::string::npos) << reason;
 
   text = FileText({});
   text.replace(text.find("\"Export\""), 8, "\"Import\"");
-  EXPECT_EQ(Run(text, &reason), 1);
+  EXPECT_FALSE(Run(text, &reason));
   EXPECT_NE(reason.find("\"Export\" section"), std::string::npos) << reason;
 
   FileParts earlier;  // the same tables before the section: only those after it count
   earlier.before_section = "    ParamSection\n    {\n        SectionName = \"Import\";\n" +
                            TableText("Color", PenItems("RGB = \"5 5 5\";")) + "    }\n";
-  ASSERT_EQ(Run(FileText(earlier)), 0);
+  ASSERT_TRUE(Run(FileText(earlier)));
   EXPECT_NE(out.find("RGB = \"5 5 5\";"), std::string::npos);
   EXPECT_EQ(out.find("RGB = \"9 9 9\";"), std::string::npos);
 }
@@ -249,18 +249,18 @@ TEST_F(Rewrite, ANameOnTheItemsLastLineIsNoName) {
   FileParts parts;
   parts.colors[3].name_last = true;
   std::string reason;
-  EXPECT_EQ(Run(FileText(parts), &reason), 1);
+  EXPECT_FALSE(Run(FileText(parts), &reason));
   EXPECT_NE(reason.find("item 4 of table \"Color\""), std::string::npos) << reason;
 
   FileParts first_ltype;  // only passed over as the first line-type item
   first_ltype.ltypes[0].name_last = true;
-  EXPECT_EQ(Run(FileText(first_ltype)), 0);
+  EXPECT_TRUE(Run(FileText(first_ltype)));
   first_ltype.ltypes[1].name_last = true;
-  EXPECT_EQ(Run(FileText(first_ltype)), 1);
+  EXPECT_FALSE(Run(FileText(first_ltype)));
 
   FileParts value_last;  // the value line in that place is found
   value_last.widths[0].before_name = {kIndent + "Unit = \"mm\";"};
-  ASSERT_EQ(Run(FileText(value_last)), 0);
+  ASSERT_TRUE(Run(FileText(value_last)));
   EXPECT_NE(out.find("Unit = \"mm\";\r\n" + kIndent + "VxName"), std::string::npos);
 }
 
@@ -269,20 +269,20 @@ TEST_F(Rewrite, NamesAreComparedWholeAndBoundedInLength) {
        {std::string(kPenNames[0]) + " ", std::string("ABCDEFGHIJKL"), std::string()}) {
     FileParts parts;
     parts.colors[0].name = bad;
-    EXPECT_EQ(Run(FileText(parts)), 1) << bad;
+    EXPECT_FALSE(Run(FileText(parts))) << bad;
   }
   FileParts unquoted;
   unquoted.widths[0].before_name = {};
   unquoted.widths[0].name = "x";
   std::string text = FileText(unquoted);
   text.replace(text.find("VxName = \"x\""), 12, "VxName = x");
-  EXPECT_EQ(Run(text), 1);
+  EXPECT_FALSE(Run(text));
 }
 
 TEST_F(Rewrite, AnItemWithoutItsClosingBraceOrValueLineFailsTheTable) {
   FileParts no_value;
   no_value.widths[11].value_line = kIndent + "Width = 1;";
-  EXPECT_EQ(Run(FileText(no_value)), 1);
+  EXPECT_FALSE(Run(FileText(no_value)));
 
   std::string text = FileText({});
   // The last colour item's "}" removed: the item would run into the next table.
@@ -290,7 +290,7 @@ TEST_F(Rewrite, AnItemWithoutItsClosingBraceOrValueLineFailsTheTable) {
   const std::size_t brace = text.rfind("            }\n", width_table);
   text.erase(brace, 14);
   std::string reason;
-  EXPECT_EQ(Run(text, &reason), 1);
+  EXPECT_FALSE(Run(text, &reason));
   EXPECT_NE(reason.find("not closed"), std::string::npos) << reason;
 }
 
@@ -299,7 +299,7 @@ TEST_F(Rewrite, BracesAndKeysInsideShiftJisCharactersAreNoMarkers) {
   // "図" is 0x90 0x7D: its trail byte is the byte of "}".
   parts.colors[0].before_name = {kIndent + "// \x90\x7D"};
   tables.PenPalette[0] = 255;
-  ASSERT_EQ(Run(FileText(parts)), 0);
+  ASSERT_TRUE(Run(FileText(parts)));
   EXPECT_EQ(ValueOf(out, "Color", kPenNames[0]), "RGB = \"255 0 0\";");
   EXPECT_EQ(FindMarker("\x90\x7D}", "}"), 2u);
   EXPECT_EQ(FindMarker("a\x90}", "}"), std::string_view::npos);
@@ -312,16 +312,16 @@ TEST_F(Rewrite, AValueLineThatWouldNotFitFailsTheRewrite) {
   parts.colors[6].value_line = std::string(235, ' ') + "RGB = \"1 2 3\";";
   tables.PenPalette[6] = 0x00FFFFFF;  // "RGB = \"255 255 255\";\n" is 21 bytes: 256 in all
   std::string reason;
-  EXPECT_EQ(Run(FileText(parts), &reason), 1);
+  EXPECT_FALSE(Run(FileText(parts), &reason));
   EXPECT_NE(reason.find("would exceed 255 bytes"), std::string::npos) << reason;
   tables.PenPalette[6] = 0x00FFFF;  // "255 255 0" is two bytes shorter: fits
-  EXPECT_EQ(Run(FileText(parts)), 0);
+  EXPECT_TRUE(Run(FileText(parts)));
 }
 
 TEST_F(Rewrite, NothingButTheValueLinesChanges) {
   const std::string text = FileText({});
   tables.PenPalette = {};
-  ASSERT_EQ(Run(text), 0);
+  ASSERT_TRUE(Run(text));
   std::string want = text;
   auto replace_all = [&want](const std::string& from, const std::string& to) {
     for (std::size_t at = want.find(from); at != std::string::npos; at = want.find(from, at)) {
@@ -390,7 +390,7 @@ class ParamFiles : public ::testing::Test {
   static std::string Golden(const char* name) {
     return ReadFileBytes((fs::path(PLOTXFER_TEST_DATA) / "params" / name).string());
   }
-  int Write(std::string* reason = nullptr) {
+  bool Write(std::string* reason = nullptr) {
     return WriteParamFile(options, tables, services, reason);
   }
 
@@ -409,7 +409,7 @@ class ParamFiles : public ::testing::Test {
 };
 
 TEST_F(ParamFiles, TheTemplateGivesTheDefaultPatterns) {
-  ASSERT_EQ(LoadLineTypeDefaults(options.AppFolder, tables), 0);
+  ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
   EXPECT_EQ(tables.LineTypeDefaults[kDashedLine], (LineTypePattern{3, 0, 0, 1, 0, 0}));
   EXPECT_EQ(tables.LineTypeDefaults[kChainLine], (LineTypePattern{10, 1, 0, 1, 1, 0}));
   EXPECT_EQ(tables.LineTypeDefaults[kDoubleChainLine], (LineTypePattern{10, 1, 1, 1, 1, 1}));
@@ -420,18 +420,18 @@ TEST_F(ParamFiles, TheTemplateGivesTheDefaultPatterns) {
 TEST_F(ParamFiles, AMissingOrBrokenTemplateLeavesTheDefaultsAsTheyWere) {
   fs::remove(dir / "vxcsd.std");
   std::string reason;
-  EXPECT_EQ(LoadLineTypeDefaults(options.AppFolder, tables, &reason), 1);
+  EXPECT_FALSE(LoadLineTypeDefaults(options.AppFolder, tables, &reason));
   EXPECT_NE(reason.find("vxcsd.std"), std::string::npos) << reason;
   EXPECT_EQ(tables.LineTypeDefaults, LineTypeTable{});
 
   tables.LineTypeDefaults[kDottedLine].dash1 = 4;
   WriteFileBytes((dir / "vxcsd.std").string(), "SectionName = \"Export\"\r\n");
-  EXPECT_EQ(LoadLineTypeDefaults(options.AppFolder, tables), 1);
+  EXPECT_FALSE(LoadLineTypeDefaults(options.AppFolder, tables));
   EXPECT_EQ(tables.LineTypeDefaults[kDottedLine].dash1, 4);
 
   // Runs without pitches then write lengths of 0.0.
   tables.LineTypeDefaults = {};
-  ASSERT_EQ(Write(), 0);
+  ASSERT_TRUE(Write());
   EXPECT_NE(ParamFile().find("Segments = \"0.0 0.0 0.0 0.0\";"), std::string::npos);
 }
 
@@ -448,14 +448,14 @@ TEST_F(ParamFiles, EachRunWritesItsGoldenFile) {
       {0, 1, 1, "expected-colour-widths-pitches.cprm"},
       {1, 0, 0, "expected-mono.cprm"},
   };
-  ASSERT_EQ(LoadLineTypeDefaults(options.AppFolder, tables), 0);
+  ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
   for (const Case& run : runs) {
     SCOPED_TRACE(run.golden);
     options.BAndWFlg = run.mono;
     options.WIdtHFlg = run.widths;
     options.PitchFlg = run.pitches;
     std::string reason;
-    ASSERT_EQ(Write(&reason), 0) << reason;
+    ASSERT_TRUE(Write(&reason)) << reason;
     EXPECT_EQ(ParamFile(), Golden(run.golden));
   }
 }
@@ -472,7 +472,7 @@ TEST_F(ParamFiles, ARefusedRewriteLeavesTheFileUntouched) {
   text.erase(line_start, close - line_start);
   WriteFileBytes((dir / "vxcsd.cprm").string(), text);
   std::string reason;
-  EXPECT_EQ(Write(&reason), 1);
+  EXPECT_FALSE(Write(&reason));
   EXPECT_NE(reason.find("only 11 items"), std::string::npos) << reason;
   EXPECT_EQ(replaced, 0);
   EXPECT_EQ(ParamFile(), text);
@@ -491,9 +491,9 @@ TEST_F(ParamFiles, SixHundredNinetyNineLinesAreRewrittenSevenHundredAreNot) {
     padded += "// \x93\x5F\r\n";
   }
   WriteFileBytes((dir / "vxcsd.cprm").string(), padded);
-  ASSERT_EQ(LoadLineTypeDefaults(options.AppFolder, tables), 0);
+  ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
   options.BAndWFlg = 1;
-  ASSERT_EQ(Write(), 0);
+  ASSERT_TRUE(Write());
   const std::string rewritten = ParamFile();
   EXPECT_EQ(rewritten.substr(0, Golden("expected-mono.cprm").size()), Golden("expected-mono.cprm"));
   EXPECT_EQ(rewritten.size(), padded.size() - base.size() + Golden("expected-mono.cprm").size());
@@ -501,7 +501,7 @@ TEST_F(ParamFiles, SixHundredNinetyNineLinesAreRewrittenSevenHundredAreNot) {
   padded += "// one more\r\n";
   WriteFileBytes((dir / "vxcsd.cprm").string(), padded);
   std::string reason;
-  EXPECT_EQ(Write(&reason), 1);
+  EXPECT_FALSE(Write(&reason));
   EXPECT_NE(reason.find("700 lines or more"), std::string::npos) << reason;
   EXPECT_EQ(ParamFile(), padded);
 }
@@ -513,7 +513,7 @@ TEST_F(ParamFiles, AFailedReplacementLeavesTheOldFile) {
     return false;
   };
   std::string reason;
-  EXPECT_EQ(Write(&reason), 1);
+  EXPECT_FALSE(Write(&reason));
   EXPECT_EQ(reason, "disk full");
   EXPECT_EQ(ParamFile(), before);
 }
@@ -521,7 +521,7 @@ TEST_F(ParamFiles, AFailedReplacementLeavesTheOldFile) {
 TEST_F(ParamFiles, AMissingParameterFileIsNoRewrite) {
   fs::remove(dir / "vxcsd.cprm");
   std::string reason;
-  EXPECT_EQ(Write(&reason), 1);
+  EXPECT_FALSE(Write(&reason));
   EXPECT_NE(reason.find("cannot read"), std::string::npos) << reason;
   EXPECT_EQ(replaced, 0);
   EXPECT_FALSE(fs::exists(dir / "vxcsd.cprm"));
@@ -537,7 +537,7 @@ TEST_F(ParamFiles, AFileClosedToWritingIsLeftAlone) {
     GTEST_SKIP() << "read-only files are writable here (running as the superuser)";
   }
   std::string reason;
-  EXPECT_EQ(Write(&reason), 1);
+  EXPECT_FALSE(Write(&reason));
   EXPECT_NE(reason.find("for writing"), std::string::npos) << reason;
   EXPECT_EQ(replaced, 0);
   fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);

@@ -43,18 +43,22 @@ class RecordingObserver : public RunObserver {
     ++asked;
     return stop_at >= 0 && asked - 1 == stop_at;
   }
-  void RowStatusChanged(std::size_t row, RowStatus status, int code,
-                        const std::string& detail) override {
+  void RowStatusChanged(std::size_t row, RowStatus status, ConversionResult code,
+                        const ConversionFailure& why) override {
     events.push_back("row " + std::to_string(row) + " " +
                      StatusText(status, code, text::CodePage::Utf8));
     if (status == RowStatus::Failed || status == RowStatus::Aborted) {
-      EXPECT_FALSE(detail.empty()) << events.back();
+      EXPECT_FALSE(why.detail.empty()) << events.back();
+    }
+    if (status == RowStatus::Converted || status == RowStatus::Failed) {
+      finished.push_back(std::to_string(row) + ":" + std::to_string(code));
     }
   }
   void RowStarted(std::size_t, const std::string&) override {}
-  void RowFinished(std::size_t row, const std::string&, ConversionResult r,
-                   const std::string&) override {
-    finished.push_back(std::to_string(row) + ":" + std::to_string(r));
+  std::size_t Converted() const {
+    return static_cast<std::size_t>(std::count_if(finished.begin(), finished.end(), [](auto& f) {
+      return f.substr(f.find(':')) == ":0";
+    }));
   }
 
   std::function<void()> prepare;  // what the front end does there (captures its options)
@@ -108,14 +112,14 @@ struct RunSetup {
 
   CommandContext Context() { return CommandContext{options, 2, kStyle, text::CodePage::Utf8}; }
 
-  RunSummary RunList() {
+  RunRefusal RunList() {
     return RunConversions(Context(), ConversionServices{runner, files}, app, drawings, observer);
   }
 
-  RunOutcome Execute(double wait_seconds = 0) {
+  RunRefusal Execute(double wait_seconds = 0, std::string* why = nullptr) {
     return ExecuteRun(Context(), ConversionServices{runner, files},
                       RunPorts{locks, processes, wait_seconds, [this] { ++pauses; }}, app, drawings,
-                      observer);
+                      observer, why);
   }
 
   std::string Csd(std::size_t i) { return NumberedCsdPath(app, i, kStyle, text::CodePage::Utf8); }
@@ -148,10 +152,8 @@ class RunTest : public ::testing::Test, public RunSetup {};
 
 TEST_F(RunTest, AFailedDrawingDoesNotStopTheRun) {
   WriteBytes(drawings[1], "not a drawing");
-  const RunSummary summary = RunList();
-  EXPECT_EQ(summary.converted, 2u);
-  EXPECT_EQ(summary.failed, 1u);
-  EXPECT_FALSE(summary.stopped);
+  EXPECT_EQ(RunList(), RunRefusal::None);
+  EXPECT_EQ(observer.finished, (std::vector<std::string>{"0:0", "1:1", "2:0"}));
   EXPECT_EQ(observer.events, (std::vector<std::string>{
                                  "start 3", "row 0 変換中...", "row 0 変換終了", "row 1 変換中...",
                                  "row 1 エラー(1)", "row 2 変換中...", "row 2 変換終了"}));
@@ -180,17 +182,8 @@ TEST(Run, StopIsSeenOnlyBetweenDrawings) {
     SCOPED_TRACE(c.name);
     RunSetup t;
     t.observer.stop_at = c.stop_at;
-    RunSummary summary;
-    if (c.whole_run) {
-      const RunOutcome outcome = t.Execute();
-      EXPECT_TRUE(outcome.started());
-      summary = outcome.summary;
-    } else {
-      summary = t.RunList();
-    }
-    EXPECT_TRUE(summary.stopped);
-    EXPECT_EQ(summary.converted, c.converted);
-    EXPECT_EQ(summary.not_reached, 3 - c.converted);
+    EXPECT_EQ(c.whole_run ? t.Execute() : t.RunList(), RunRefusal::None);
+    EXPECT_EQ(t.observer.Converted(), c.converted);
     EXPECT_EQ(t.observer.events, c.events);
     EXPECT_EQ(t.runner.calls.size(), 2 * c.converted);
   }
@@ -214,17 +207,14 @@ TEST_F(RunTest, OnlyPdfOutputOfSeveralDrawingsWithConnectNumCombines) {
   options.PdfOrImage = 0;
   options.ConnectNum = 1;
   drawings.resize(1);
-  const RunSummary summary = RunList();
-  EXPECT_FALSE(summary.combined);
-  EXPECT_EQ(summary.converted, 1u);
+  RunList();
+  EXPECT_EQ(observer.finished, (std::vector<std::string>{"0:0"}));
   EXPECT_NE(runner.calls[0].command_line.find(paths.intermediate_csd), std::string::npos);
 }
 
 TEST_F(RunTest, ThreeDrawingsMakeOnePdfNamedAfterTheFirst) {
   options.ConnectNum = 1;
-  const RunSummary summary = RunList();
-  EXPECT_TRUE(summary.combined);
-  EXPECT_EQ(summary.converted, 3u);
+  RunList();
   // Every row reads "変換中..." until all are exported; the results come together at the end.
   EXPECT_EQ(observer.events, (std::vector<std::string>{
                                  "start 3", "row 0 変換中...", "row 1 変換中...", "row 2 変換中...",
@@ -313,22 +303,21 @@ TEST(CombinedRun, EndsWithoutAStaleFileTakenForItsResult) {
     t.files.existing.insert(t.pdf);  // from an earlier run
     t.files.existing.insert(t.list);
     c.arrange(t);
-    const RunSummary summary = t.RunList();
+    t.RunList();
     EXPECT_EQ(FinalTexts(t.observer.events, 3), c.texts);
     EXPECT_EQ(t.runner.calls.empty(), c.reached == kNothing);
     EXPECT_EQ(t.files.written.count(t.list), c.reached >= kList ? 1u : 0u);
     EXPECT_EQ(t.UtilityStarted(), c.reached == kUtility);
     EXPECT_EQ(t.files.existing.count(t.pdf), 1u);  // the last good PDF is kept
     EXPECT_EQ(t.observer.asked, c.asked);
-    EXPECT_EQ(summary.converted, 0u);
-    // The summary counts the rows as they are shown.
+    // Every row shown failed reached its result; the rows shown "中断" did not.
     std::size_t shown_failed = 0;
     for (std::size_t at = 0; (at = std::string(c.texts).find("エラー", at)) != std::string::npos;
          ++at) {
       ++shown_failed;
     }
-    EXPECT_EQ(summary.failed, shown_failed);
-    EXPECT_EQ(summary.failed + summary.aborted, 3u);
+    EXPECT_EQ(t.observer.finished.size(), shown_failed);
+    EXPECT_EQ(t.observer.Converted(), 0u);
   }
 }
 
@@ -464,9 +453,9 @@ TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
     t.processes.answers = c.answers;
     t.processes.presence = c.utility;
     t.observer.stop_at = c.stop_at;
-    const RunOutcome outcome = t.Execute(c.wait);
-    EXPECT_EQ(outcome.refusal, c.refusal) << outcome.reason;
-    EXPECT_EQ(outcome.summary.converted, c.converted ? 3u : 0u);
+    std::string why;
+    EXPECT_EQ(t.Execute(c.wait, &why), c.refusal) << why;
+    EXPECT_EQ(t.observer.Converted(), c.converted ? 3u : 0u);
     EXPECT_EQ(t.pauses, c.pauses);
     EXPECT_EQ(t.locks.held, 0);
     if (!c.converted) {
@@ -500,10 +489,8 @@ TEST(ExecuteRun, WaitsBetweenDrawingsForAUtilityStartedElsewhere) {
     t.options.ConnectNum = c.connect_num;
     t.processes.answers = {ProcessPresence::Absent, ProcessPresence::Absent};  // at the start
     t.processes.presence = ProcessPresence::Running;
-    const RunOutcome outcome = t.Execute(c.wait);
-    ASSERT_TRUE(outcome.started()) << outcome.reason;
+    EXPECT_EQ(t.Execute(c.wait), c.busy ? RunRefusal::UtilityStayedBusy : RunRefusal::None);
     EXPECT_EQ(FinalTexts(t.observer.events, 3), c.texts);
-    EXPECT_EQ(outcome.summary.busy, c.busy);
     EXPECT_EQ(t.pauses, c.busy ? 2 : 0);
     EXPECT_EQ(static_cast<std::size_t>(std::count_if(
                   t.runner.calls.begin(), t.runner.calls.end(),
@@ -541,10 +528,9 @@ TEST(ExecuteRun, ARefusedRunSavesNothingAndTouchesNoRow) {
     if (c.empty_list) {
       t.drawings.clear();
     }
-    const RunOutcome outcome = t.Execute();
-    EXPECT_EQ(outcome.refusal, c.refusal);
-    EXPECT_FALSE(outcome.started());
-    EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
+    std::string why;
+    EXPECT_EQ(t.Execute(0, &why), c.refusal);
+    EXPECT_NE(why.find(c.reason), std::string::npos) << why;
     EXPECT_TRUE(t.observer.events.empty());  // not prepared (nothing saved), no row cleared
     EXPECT_EQ(t.observer.asked, 0);
     EXPECT_TRUE(t.runner.calls.empty());
@@ -560,12 +546,12 @@ TEST_F(RunTest, ARunHoldsTheFolderLockThroughout) {
     return export_tool(line);
   };
   locks.state = platform::LockState::Unavailable;  // no lock file can be made: the run goes on
-  EXPECT_TRUE(Execute().started());
+  EXPECT_EQ(Execute(), RunRefusal::None);
   EXPECT_EQ(held_during_tools, 0);
   locks.state = platform::LockState::Taken;
   observer = RecordingObserver{};
-  const RunOutcome outcome = Execute();
-  EXPECT_EQ(outcome.summary.converted, 3u);
+  Execute();
+  EXPECT_EQ(observer.Converted(), 3u);
   EXPECT_EQ(held_during_tools, 3);
   EXPECT_EQ(locks.held, 0);  // let go at the end
   EXPECT_EQ(locks.asked.back(),
@@ -576,5 +562,6 @@ TEST_F(RunTest, ARunHoldsTheFolderLockThroughout) {
 
 TEST_F(RunTest, OptionsCapturedWhilePreparingAreTheRunsOptions) {
   observer.prepare = [this] { options.ConnectNum = 1; };
-  EXPECT_TRUE(Execute().summary.combined);
+  Execute();
+  EXPECT_EQ(runner.calls.size(), 4u);  // three exports, the output utility once
 }

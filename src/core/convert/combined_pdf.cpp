@@ -11,74 +11,65 @@ namespace {
 // The longest path a line of the list file may hold.
 constexpr std::size_t kMaxListLinePath = 262;
 
-// The rows' statuses and the summary, as a combination ends.
+// The rows' statuses, as a combination ends.
 class CombinedRows {
  public:
-  CombinedRows(const std::vector<std::string>& drawings, RunObserver& observer, RunSummary& summary)
-      : drawings_(drawings), observer_(observer), summary_(summary) {}
+  CombinedRows(const std::vector<std::string>& drawings, RunObserver& observer)
+      : drawings_(drawings), observer_(observer) {}
 
   // A stop request: every row "中断".
-  CombinedResult Aborted() {
-    for (std::size_t row = 0; row < drawings_.size(); ++row) {
-      observer_.RowStatusChanged(row, RowStatus::Aborted, 0, "the run was stopped");
-    }
-    summary_.aborted = drawings_.size();
-    summary_.stopped = true;
-    return CombinedAborted;
+  Turn Aborted() {
+    AllAborted("the run was stopped");
+    return Turn::Stopped;
   }
 
   // One drawing failed: it shows its code, every other row "中断".
-  CombinedResult EndedAt(std::size_t failed, ConversionResult code, const std::string& why) {
-    const std::string others =
-        "not combined: drawing " + std::to_string(failed + 1) + " of the list failed";
+  Turn EndedAt(std::size_t failed, ConversionResult code, const ConversionFailure& why) {
+    const ConversionFailure others{
+        FailureKind::Other,
+        "not combined: drawing " + std::to_string(failed + 1) + " of the list failed"};
     for (std::size_t row = 0; row < drawings_.size(); ++row) {
       if (row == failed) {
         observer_.RowStatusChanged(row, RowStatus::Failed, code, why);
-        observer_.RowFinished(row, drawings_[row], code, why);
       } else {
-        observer_.RowStatusChanged(row, RowStatus::Aborted, 0, others);
+        observer_.RowStatusChanged(row, RowStatus::Aborted, Converted, others);
       }
     }
-    summary_.failed = 1;
-    summary_.aborted = drawings_.size() - 1;
-    return CombinedDone;
+    return Turn::Free;
+  }
+  Turn EndedAt(std::size_t failed, ConversionResult code, std::string detail) {
+    return EndedAt(failed, code, {FailureKind::Other, std::move(detail)});
   }
 
   // The combined PDF has no result per drawing: every row shows the same.
-  CombinedResult OutputPhaseFailed(const std::string& why) {
-    for (std::size_t row = 0; row < drawings_.size(); ++row) {
-      observer_.RowStatusChanged(row, RowStatus::Failed, OutputFailed, why);
-      observer_.RowFinished(row, drawings_[row], OutputFailed, why);
-    }
-    summary_.failed = drawings_.size();
-    return CombinedOutputFailed;
+  Turn OutputPhaseFailed(const ConversionFailure& why) {
+    AllShow(RowStatus::Failed, OutputFailed, why);
+    return Turn::Free;
   }
 
   // The output utility stayed in use by another program: every row "中断", and the run ends.
-  CombinedResult Busy() {
-    for (std::size_t row = 0; row < drawings_.size(); ++row) {
-      observer_.RowStatusChanged(row, RowStatus::Aborted, 0,
-                                 "not combined: the output utility stayed in use by another "
-                                 "program");
-    }
-    summary_.aborted = drawings_.size();
-    summary_.busy = true;
-    return CombinedDone;
+  Turn Busy() {
+    AllAborted("not combined: the output utility stayed in use by another program");
+    return Turn::Busy;
   }
 
-  CombinedResult AllConverted() {
-    for (std::size_t row = 0; row < drawings_.size(); ++row) {
-      observer_.RowStatusChanged(row, RowStatus::Converted, 0, "");
-      observer_.RowFinished(row, drawings_[row], Converted, "");
-    }
-    summary_.converted = drawings_.size();
-    return CombinedDone;
+  Turn AllConverted() {
+    AllShow(RowStatus::Converted, Converted, {});
+    return Turn::Free;
   }
 
  private:
+  void AllAborted(std::string detail) {
+    AllShow(RowStatus::Aborted, Converted, {FailureKind::Other, std::move(detail)});
+  }
+  void AllShow(RowStatus status, ConversionResult code, const ConversionFailure& why) {
+    for (std::size_t row = 0; row < drawings_.size(); ++row) {
+      observer_.RowStatusChanged(row, status, code, why);
+    }
+  }
+
   const std::vector<std::string>& drawings_;
   RunObserver& observer_;
-  RunSummary& summary_;
 };
 
 }  // namespace
@@ -130,12 +121,10 @@ bool CombinedPdfMadeFrom(platform::FileSystem& files, const std::string& output_
          recorded == CombinedRecordText(drawings);
 }
 
-CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& services,
-                                  std::string_view app_folder,
-                                  const std::vector<std::string>& drawings, RunObserver& observer,
-                                  RunSummary& summary, const std::function<Turn()>& output_turn) {
-  summary.combined = true;
-  CombinedRows rows(drawings, observer, summary);
+Turn ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& services,
+                        std::string_view app_folder, const std::vector<std::string>& drawings,
+                        RunObserver& observer, const std::function<Turn()>& output_turn) {
+  CombinedRows rows(drawings, observer);
   const std::size_t n = drawings.size();
   const std::string list_path = CombinedListPath(app_folder, ctx.style, ctx.code_page);
   const std::string output_path = CombinedPdfPath(ctx, drawings);
@@ -155,7 +144,10 @@ CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionSer
     const std::string& drawing = drawings[row];
     const HeaderResult header = CheckDrawingHeader(drawing);
     if (header != HeaderOk) {
-      return rows.EndedAt(row, InvalidDrawing, DescribeHeaderResult(header));
+      return rows.EndedAt(
+          row, InvalidDrawing,
+          {header == HeaderOpenFailed ? FailureKind::CannotOpen : FailureKind::Other,
+           DescribeHeaderResult(header)});
     }
     if (!refusal.empty()) {
       return rows.EndedAt(row, PathRefused, refusal);
@@ -171,7 +163,8 @@ CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionSer
       if (text::SamePathText(*doomed, drawing, ctx.style, ctx.code_page) ||
           services.files.SameFile(*doomed, drawing)) {
         return rows.EndedAt(row, PathRefused,
-                            "the file " + *doomed + " would replace the drawing itself");
+                            {FailureKind::ReplacesDrawing,
+                             "the file " + *doomed + " would replace the drawing itself"});
       }
     }
     BuiltCommand exporter = BuildExportCommandLine(ctx, app_folder, drawing, csd);
@@ -186,26 +179,19 @@ CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionSer
     if (observer.StopRequested()) {
       return rows.Aborted();
     }
-    const std::string& csd = csd_paths[row];
     observer.RowStarted(row, drawings[row]);
-    observer.RowStatusChanged(row, RowStatus::Converting, 0, "");
+    observer.RowStatusChanged(row, RowStatus::Converting, Converted, {});
     // Numbered files stay from earlier runs. One that survives its deletion, or one the export
     // did not write, would put another drawing's page (or none) into this PDF.
-    services.files.RemoveFile(csd);
-    if (services.files.Exists(csd)) {
-      return rows.EndedAt(row, ExportNotStarted, "the old CSD file " + csd + " cannot be deleted");
-    }
-    std::string why;
+    ConversionFailure why;
     platform::ToolExit exported;
-    if (!RunTool(services.processes, exports[row], "the export tool", &why, &exported)) {
+    if (!ProduceFile(services, exports[row], "the export tool", csd_paths[row], false, &exported,
+                     &why)) {
       return rows.EndedAt(row, ExportNotStarted, why);
     }
-    if (ToolCrashed(exported) || !services.files.Exists(csd)) {
-      const std::string ended = DescribeToolExit(exported);
+    if (ToolCrashed(exported) || !services.files.Exists(csd_paths[row])) {
       return rows.EndedAt(row, ExportNotStarted,
-                          "the export tool " + exports[row].program +
-                              (ended.empty() ? std::string() : " " + ended) + " and wrote no " +
-                              csd);
+                          WroteNothing("the export tool", exports[row], exported, csd_paths[row]));
     }
   }
 
@@ -221,24 +207,15 @@ CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionSer
   // run's result: without a list written whole, or with an old PDF in the way, nothing is
   // started.
   if (!services.files.WriteFile(list_path, CombinedListText(csd_paths))) {
-    return rows.OutputPhaseFailed("the list file " + list_path + " cannot be written");
+    return rows.OutputPhaseFailed(
+        {FailureKind::Other, "the list file " + list_path + " cannot be written"});
   }
-  KeptOutput kept(services.files, output_path);
-  std::string why;
-  if (!kept.Clear(&why)) {
+  ConversionFailure why;
+  platform::ToolExit rendered;
+  if (!ProduceFile(services, output.command, "the output utility", output_path, true, &rendered,
+                   &why)) {
     return rows.OutputPhaseFailed(why);
   }
-  platform::ToolExit rendered;
-  if (!RunTool(services.processes, output.command, "the output utility", &why, &rendered)) {
-    return rows.OutputPhaseFailed(why + kept.Failed());
-  }
-  if (!services.files.Exists(output_path)) {
-    const std::string ended = DescribeToolExit(rendered);
-    return rows.OutputPhaseFailed("the output utility " + output.command.program +
-                                  (ended.empty() ? std::string() : " " + ended) + " and wrote no " +
-                                  output_path + kept.Failed());
-  }
-  kept.Succeeded();
   // A record that cannot be written must not go on describing the PDF this one replaced.
   if (!services.files.WriteFile(record_path, CombinedRecordText(drawings))) {
     services.files.RemoveFile(record_path);

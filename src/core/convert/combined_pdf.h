@@ -34,24 +34,15 @@ std::string CombinedRecordText(const std::vector<std::string>& drawings);
 bool CombinedPdfMadeFrom(platform::FileSystem& files, const std::string& output_path,
                          const std::vector<std::string>& drawings);
 
-// What a combination ended with; the run looks at it only to decide whether to process pending
-// messages a second time.
-enum CombinedResult : int {
-  CombinedDone = 0,          // the PDF was written, or a drawing failed in the export phase
-  CombinedAborted = 1,       // a stop request ended it
-  CombinedOutputFailed = 3,  // the output phase failed
-};
-
 // Combines the drawings (at least two) into one PDF named after the first one, writing every
-// row's status through the observer and counting the rows into summary. A new PDF gets its
-// record (CombinedRecordPath); a failure keeps the previous PDF and its record. Every drawing's
-// header and paths are checked before the first export. output_turn, when given, is asked before
-// the output utility starts: Busy (the utility stayed in use by another program) ends the
-// combination with every row "中断" and summary.busy, Stopped as a stop request does.
-CombinedResult ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& services,
-                                  std::string_view app_folder,
-                                  const std::vector<std::string>& drawings, RunObserver& observer,
-                                  RunSummary& summary,
-                                  const std::function<Turn()>& output_turn = {});
+// row's status through the observer. A new PDF gets its record (CombinedRecordPath); a failure
+// keeps the previous PDF and its record. Every drawing's header and paths are checked before the
+// first export. output_turn, when given, is asked before the output utility starts: Busy (the
+// utility stayed in use by another program) ends the combination with every row "中断", Stopped
+// as a stop request does. Returns Turn::Stopped when a stop request ended it, Turn::Busy when
+// the utility stayed in use, otherwise Turn::Free.
+Turn ConvertCombinedPdf(const CommandContext& ctx, const ConversionServices& services,
+                        std::string_view app_folder, const std::vector<std::string>& drawings,
+                        RunObserver& observer, const std::function<Turn()>& output_turn = {});
 
 }  // namespace plotxfer

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace plotxfer {
 
@@ -12,6 +13,25 @@ enum ConversionResult : int {
   // safely on a command line. Such a drawing touches no file and starts nothing: cutting it
   // short or passing it on would hand the tools a different file name or extra tokens.
   PathRefused = 4,
+};
+
+// What kind of failure a result was, where a front end words kinds differently; the result says
+// which tool: the export tool for ExportNotStarted, the output utility for OutputFailed.
+enum class FailureKind {
+  Other,            // the result says all there is to word
+  CannotOpen,       // the drawing cannot be opened
+  ReplacesDrawing,  // a file the conversion deletes or writes is the drawing itself
+  OldFileStays,     // the tool's old file (CSD file, output) cannot be deleted
+  NotStarted,       // the tool cannot be started
+  TimedOut,         // the tool ran longer than the time limit and was ended
+  Interrupted,      // the tool was ended by an interrupt
+};
+
+// Why a drawing was not converted: its kind, and the detail in words for reports and the
+// command line.
+struct ConversionFailure {
+  FailureKind kind = FailureKind::Other;
+  std::string detail;
 };
 
 }  // namespace plotxfer

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "core/convert/combined_pdf.h"
+#include "core/failure.h"
 
 namespace plotxfer {
 
@@ -14,7 +15,7 @@ namespace {
 constexpr std::size_t kMostCombinedDrawings = 99;
 
 std::string OutputUtilityBusy(platform::ProcessList& processes) {
-  return IsOutputUtilityRunning(processes) == -2
+  return processes.Find(kOutputUtilityName) == platform::ProcessPresence::Running
              ? std::string("a process named ") + kOutputUtilityName + " is running"
              : std::string();
 }
@@ -33,35 +34,26 @@ Turn UtilityTurn(const RunPorts* ports, RunObserver& observer) {
       *ports, observer, [&] { return OutputUtilityBusy(ports->processes); }, &why);
 }
 
-void ConvertOneByOne(const CommandContext& ctx, const ConversionServices& services,
+// Turn::Free when every drawing was converted (or failed), else how the run ended before.
+Turn ConvertOneByOne(const CommandContext& ctx, const ConversionServices& services,
                      std::string_view app_folder, const std::vector<std::string>& drawings,
-                     RunObserver& observer, RunSummary& summary, const RunPorts* ports) {
+                     RunObserver& observer, const RunPorts* ports) {
   for (std::size_t row = 0; row < drawings.size(); ++row) {
     const Turn turn = row == 0 ? Turn::Free : UtilityTurn(ports, observer);
-    if (turn == Turn::Busy) {
-      summary.busy = true;
-      summary.not_reached = drawings.size() - row;
-      return;
+    if (turn != Turn::Free) {
+      return turn;
     }
-    if (turn == Turn::Stopped || observer.StopRequested()) {
-      summary.stopped = true;
-      summary.not_reached = drawings.size() - row;
-      return;
+    if (observer.StopRequested()) {
+      return Turn::Stopped;
     }
     observer.RowStarted(row, drawings[row]);
-    observer.RowStatusChanged(row, RowStatus::Converting, 0, "");
-    std::string detail;
-    const ConversionResult result =
-        ConvertDrawing(ctx, services, app_folder, drawings[row], &detail);
-    if (result == Converted) {
-      ++summary.converted;
-      observer.RowStatusChanged(row, RowStatus::Converted, 0, "");
-    } else {
-      ++summary.failed;
-      observer.RowStatusChanged(row, RowStatus::Failed, result, detail);
-    }
-    observer.RowFinished(row, drawings[row], result, detail);
+    observer.RowStatusChanged(row, RowStatus::Converting, Converted, {});
+    ConversionFailure why;
+    const ConversionResult result = ConvertDrawing(ctx, services, app_folder, drawings[row], &why);
+    observer.RowStatusChanged(row, result == Converted ? RowStatus::Converted : RowStatus::Failed,
+                              result, why);
   }
+  return Turn::Free;
 }
 
 }  // namespace
@@ -89,27 +81,26 @@ std::string RunOutputPath(const CommandContext& ctx, const std::vector<std::stri
   return MakeOutputPath(ctx, drawings.at(row), OutputExtension(ctx.options));
 }
 
-RunSummary RunConversions(const CommandContext& ctx, const ConversionServices& services,
+RunRefusal RunConversions(const CommandContext& ctx, const ConversionServices& services,
                           std::string_view app_folder, const std::vector<std::string>& drawings,
                           RunObserver& observer, const RunPorts* ports) {
-  RunSummary summary;
   observer.RunStarted(drawings.size());
+  Turn end = Turn::Free;
   if (RunCombines(ctx.options, drawings.size())) {
-    const CombinedResult result =
-        ConvertCombinedPdf(ctx, services, app_folder, drawings, observer, summary,
-                           [&] { return UtilityTurn(ports, observer); });
+    end = ConvertCombinedPdf(ctx, services, app_folder, drawings, observer,
+                             [&] { return UtilityTurn(ports, observer); });
     // Messages that came during the output phase are processed, twice unless the combination
     // ended by a stop; what these calls answer changes nothing any more.
-    if (!observer.StopRequested() && result != CombinedAborted) {
+    if (!observer.StopRequested() && end != Turn::Stopped) {
       observer.StopRequested();
     }
   } else {
-    ConvertOneByOne(ctx, services, app_folder, drawings, observer, summary, ports);
+    end = ConvertOneByOne(ctx, services, app_folder, drawings, observer, ports);
   }
   for (const std::string& temporary : RunTemporaryFiles(app_folder, ctx.style, ctx.code_page)) {
     services.files.RemoveFile(temporary);
   }
-  return summary;
+  return end == Turn::Busy ? RunRefusal::UtilityStayedBusy : RunRefusal::None;
 }
 
 Turn AwaitTurn(const RunPorts& ports, RunObserver& observer,
@@ -138,26 +129,13 @@ std::string RunLockPath(std::string_view app_folder, text::PathStyle style, text
   return paths.utility_folder + text::PathSeparator(style) + kRunLockName;
 }
 
-int IsOutputUtilityRunning(platform::ProcessList& processes) {
-  switch (processes.Find(kOutputUtilityName)) {
-    case platform::ProcessPresence::Absent:
-      return 0;
-    case platform::ProcessPresence::Running:
-      return -2;
-    case platform::ProcessPresence::ListUnavailable:
-      break;
-  }
-  return -3;
-}
-
-RunOutcome ExecuteRun(const CommandContext& ctx, const ConversionServices& services,
+RunRefusal ExecuteRun(const CommandContext& ctx, const ConversionServices& services,
                       const RunPorts& ports, std::string_view app_folder,
-                      const std::vector<std::string>& drawings, RunObserver& observer) {
-  RunOutcome outcome;
+                      const std::vector<std::string>& drawings, RunObserver& observer,
+                      std::string* why) {
   if (drawings.empty()) {
-    outcome.refusal = RunRefusal::NothingToConvert;
-    outcome.reason = "there is no drawing to convert";
-    return outcome;
+    Fail(why, "there is no drawing to convert");
+    return RunRefusal::NothingToConvert;
   }
   // Every run renders through the same files in RSTKIT: two at once would render one drawing
   // under the other's name and report both converted. So would the export tool of a run that
@@ -165,61 +143,57 @@ RunOutcome ExecuteRun(const CommandContext& ctx, const ConversionServices& servi
   const std::string lock_path = RunLockPath(app_folder, ctx.style, ctx.code_page);
   const std::string export_tool = ToolPathsFor(app_folder, ctx.style, ctx.code_page).export_tool;
   platform::LockAttempt lock;
+  RunRefusal refusal = RunRefusal::None;
   const auto busy = [&]() -> std::string {
     lock.lock.reset();  // ours from the last look, else it would hold ourselves off
     lock = ports.locks.TryLock(lock_path);
     if (lock.state == platform::LockState::Held) {
-      outcome.refusal = RunRefusal::FolderInUse;
+      refusal = RunRefusal::FolderInUse;
       return "the application folder is in use by another run (" + lock_path + ")";
     }
     switch (ports.processes.FindProgram(export_tool)) {
       case platform::ProcessPresence::Running:
         lock.lock.reset();  // its run may still end and want its folder back: we look again
-        outcome.refusal = RunRefusal::FolderInUse;
+        refusal = RunRefusal::FolderInUse;
         return "the export tool " + export_tool + " of this application folder still runs";
       case platform::ProcessPresence::ListUnavailable:
-        outcome.refusal = RunRefusal::ProcessListUnavailable;
+        refusal = RunRefusal::ProcessListUnavailable;
         return {};
       case platform::ProcessPresence::Absent:
         break;
     }
-    switch (IsOutputUtilityRunning(ports.processes)) {
-      case -2:
+    switch (ports.processes.Find(kOutputUtilityName)) {
+      case platform::ProcessPresence::Running:
         lock.lock.reset();
-        outcome.refusal = RunRefusal::OutputUtilityRunning;
+        refusal = RunRefusal::OutputUtilityRunning;
         return std::string("a process named ") + kOutputUtilityName + " is running";
-      case -3:
-        outcome.refusal = RunRefusal::ProcessListUnavailable;
+      case platform::ProcessPresence::ListUnavailable:
+        refusal = RunRefusal::ProcessListUnavailable;
         return {};
-      default:
-        outcome.refusal = RunRefusal::None;
-        return {};
+      case platform::ProcessPresence::Absent:
+        break;
     }
+    refusal = RunRefusal::None;
+    return {};
   };
-  std::string why;
-  const Turn turn = AwaitTurn(ports, observer, busy, &why);
-  if (outcome.refusal == RunRefusal::ProcessListUnavailable) {
-    outcome.reason = "the list of running processes cannot be taken";
-    return outcome;
+  std::string last_why;
+  const Turn turn = AwaitTurn(ports, observer, busy, &last_why);
+  if (refusal == RunRefusal::ProcessListUnavailable) {
+    Fail(why, "the list of running processes cannot be taken");
+    return refusal;
   }
   if (turn == Turn::Stopped) {
-    outcome.refusal = RunRefusal::None;
-    outcome.summary.stopped = true;
-    outcome.summary.not_reached = drawings.size();
-    return outcome;
+    return RunRefusal::None;
   }
   if (turn == Turn::Busy) {
-    outcome.reason = why;
-    return outcome;
+    Fail(why, last_why);
+    return refusal;
   }
   observer.RunPreparing();
   if (observer.StopRequested()) {
-    outcome.summary.stopped = true;
-    outcome.summary.not_reached = drawings.size();
-    return outcome;
+    return RunRefusal::None;
   }
-  outcome.summary = RunConversions(ctx, services, app_folder, drawings, observer, &ports);
-  return outcome;
+  return RunConversions(ctx, services, app_folder, drawings, observer, &ports);
 }
 
 }  // namespace plotxfer

@@ -32,33 +32,17 @@ class RunObserver {
   // the run there. The drawing under way is always finished: a stop request never ends a tool.
   virtual bool StopRequested() = 0;
 
-  // The text a row shows changes: the dialog writes StatusText(status, code) into the row's
-  // status cell and repaints at once. code is the result for RowStatus::Failed. detail says why
-  // for Failed and Aborted (empty otherwise). Called for every change, in both kinds of run.
-  virtual void RowStatusChanged(std::size_t /*row*/, RowStatus /*status*/, int /*code*/,
-                                const std::string& /*detail*/) {}
-
   // A drawing's conversion begins. In a combined run: its export begins.
   virtual void RowStarted(std::size_t row, const std::string& drawing) = 0;
 
-  // A drawing reached its result; detail says why, for a non-zero result. In a combined run this
-  // comes for every row at the end (all converted, or all failed with OutputFailed), or for the
-  // one row that ended the combination; the other rows of an ended combination reach no result
-  // and only change to RowStatus::Aborted.
-  virtual void RowFinished(std::size_t row, const std::string& drawing, ConversionResult result,
-                           const std::string& detail) = 0;
-};
-
-struct RunSummary {
-  std::size_t converted = 0;
-  std::size_t failed = 0;
-  std::size_t not_reached = 0;  // rows left with an empty status by a stop request
-  std::size_t aborted = 0;      // rows of a combined run shown as "中断"
-  bool stopped = false;         // a stop request ended the run
-  bool combined = false;        // the drawings were combined into one PDF
-  // Between drawings the output utility stayed in use by another program for longer than the
-  // run waits: the rest of the run was not done (a refusal, for a scheduler).
-  bool busy = false;
+  // The text a row shows changes: the dialog writes StatusText(status, code) into the row's
+  // status cell and repaints at once. Called for every change, in both kinds of run. A row
+  // reaches its result when it changes to Converted or Failed (code is its result); why says
+  // why for Failed and Aborted. In a combined run every row reaches its result at the end (all
+  // converted, or all failed with OutputFailed), or only the one row that ended the
+  // combination: the other rows of an ended combination only change to RowStatus::Aborted.
+  virtual void RowStatusChanged(std::size_t row, RowStatus status, ConversionResult code,
+                                const ConversionFailure& why) = 0;
 };
 
 // Whether a run may go on after waiting for its turn.
@@ -78,13 +62,29 @@ bool RunCombines(const ConversionOptions& options, std::size_t drawing_count);
 std::string RunOutputPath(const CommandContext& ctx, const std::vector<std::string>& drawings,
                           std::size_t row);
 
+// Why a run did not start, or did not go to its end.
+enum class RunRefusal {
+  None,              // the run took place (or a stop request ended it)
+  NothingToConvert,  // the list is empty
+  // Another run holds the application folder's lock, or the folder's export tool still runs
+  // (left by a run that died): it would write into RSTKIT under this run.
+  FolderInUse,
+  OutputUtilityRunning,    // a process named RASTRON.EXE runs (the dialog's message 400)
+  ProcessListUnavailable,  // the process list cannot be taken (the dialog's message 401)
+  // Between drawings the output utility stayed in use by another program for longer than the
+  // run waits: the rest of the run was not done. Every other refusal comes before anything is
+  // saved, written or converted, and changes no row.
+  UtilityStayedBusy,
+};
+
 // Clears every row's status, then converts the drawings in list order (a failed drawing does
 // not stop the run) or combines them (ConvertCombinedPdf). Takes no lock: that is ExecuteRun's
 // part. With ports that wait (wait_seconds not 0), an output utility started by another program
-// is waited for before each drawing after the first, and before a combination's output phase.
-// Whatever the outcome, the run's temporary files in RSTKIT (the CSD files and the list file)
-// are deleted at its end: a large CSD file is not left lying there until the next run.
-RunSummary RunConversions(const CommandContext& ctx, const ConversionServices& services,
+// is waited for before each drawing after the first, and before a combination's output phase;
+// None or UtilityStayedBusy is returned. Whatever the outcome, the run's temporary files in
+// RSTKIT (the CSD files and the list file) are deleted at its end: a large CSD file is not left
+// lying there until the next run.
+RunRefusal RunConversions(const CommandContext& ctx, const ConversionServices& services,
                           std::string_view app_folder, const std::vector<std::string>& drawings,
                           RunObserver& observer, const RunPorts* ports = nullptr);
 
@@ -97,28 +97,6 @@ std::vector<std::string> RunTemporaryFiles(std::string_view app_folder, text::Pa
 // through the same files in RSTKIT.
 inline constexpr char kRunLockName[] = "PLOTXFER.LCK";
 std::string RunLockPath(std::string_view app_folder, text::PathStyle style, text::CodePage cp);
-
-// 0 when no process named RASTRON.EXE runs, -2 when one does, -3 when the process list cannot
-// be taken.
-int IsOutputUtilityRunning(platform::ProcessList& processes);
-
-// Why a run did not start. Nothing was saved, written or converted, and no row changed.
-enum class RunRefusal {
-  None,              // the run took place (or was stopped before its first drawing)
-  NothingToConvert,  // the list is empty
-  // Another run holds the application folder's lock, or the folder's export tool still runs
-  // (left by a run that died): it would write into RSTKIT under this run.
-  FolderInUse,
-  OutputUtilityRunning,    // a process named RASTRON.EXE runs (the dialog's message 400)
-  ProcessListUnavailable,  // the process list cannot be taken (the dialog's message 401)
-};
-
-struct RunOutcome {
-  RunRefusal refusal = RunRefusal::None;
-  std::string reason;  // for a refusal, in words, for scripts and reports
-  RunSummary summary;  // when not refused
-  bool started() const { return refusal == RunRefusal::None; }
-};
 
 // The ports a whole run needs besides those of a conversion.
 struct RunPorts {
@@ -150,8 +128,9 @@ Turn AwaitTurn(const RunPorts& ports, RunObserver& observer,
 // 5. observer.StopRequested(): true ends the run before its first drawing, rows untouched;
 // 6. RunConversions.
 // ctx.options is read only from step 6 on, so a front end may fill it in RunPreparing.
-RunOutcome ExecuteRun(const CommandContext& ctx, const ConversionServices& services,
+RunRefusal ExecuteRun(const CommandContext& ctx, const ConversionServices& services,
                       const RunPorts& ports, std::string_view app_folder,
-                      const std::vector<std::string>& drawings, RunObserver& observer);
+                      const std::vector<std::string>& drawings, RunObserver& observer,
+                      std::string* why = nullptr);
 
 }  // namespace plotxfer

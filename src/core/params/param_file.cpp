@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/failure.h"
 #include "core/params/number_text.h"
 #include "core/params/param_scan.h"
 
@@ -13,12 +14,6 @@ namespace plotxfer::params {
 namespace {
 
 constexpr int kFallbackDpi = 96;
-
-void SetReason(std::string* reason, std::string what) {
-  if (reason != nullptr) {
-    *reason = std::move(what);
-  }
-}
 
 // The values pass through single precision before formatting, so that 0.15 is written as 0.2.
 double Single(double value) {
@@ -34,12 +29,9 @@ bool RewriteValueLine(ParamLines& lines, std::size_t index, std::string_view key
                       std::string* reason) {
   const std::string_view line = lines.Line(index);
   const std::size_t keep = FindMarker(line, key);
-  if (!lines.Rewrite(index, keep, text)) {
-    SetReason(reason, "line " + std::to_string(index + 1) + " would exceed " +
+  return lines.Rewrite(index, keep, text) ||
+         Fail(reason, "line " + std::to_string(index + 1) + " would exceed " +
                           std::to_string(ParamLines::kMaxSlotBytes) + " bytes");
-    return false;
-  }
-  return true;
 }
 
 std::string FormatSegments(LineType type, const LineTypePattern& p) {
@@ -80,11 +72,11 @@ double PixelsToMillimetres(std::int32_t pixels, int dpi) {
   return std::trunc(static_cast<double>(pixels) * 25.4 / dpi * 100.0) / 100.0;
 }
 
-int RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::Screen& screen,
-                       std::string* reason) {
+bool RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::Screen& screen,
+                        std::string* reason) {
   ValueLines at{};
   if (!ScanParamTable(lines, ParamTableKind::Color, at, reason)) {
-    return 1;
+    return false;
   }
   for (std::size_t pen = 0; pen < kPenCount; ++pen) {
     const std::int32_t colour = tables.PenPalette[pen];
@@ -92,7 +84,7 @@ int RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::S
     std::snprintf(text, sizeof text, "RGB = \"%d %d %d\";\n", RedOf(colour), GreenOf(colour),
                   BlueOf(colour));
     if (!RewriteValueLine(lines, at[pen], "RGB", text, reason)) {
-      return 1;
+      return false;
     }
   }
 
@@ -101,84 +93,76 @@ int RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::S
     millimetres[pen] = PixelsToMillimetres(tables.PenDisplayWidths[pen], screen.HorizontalDpi());
   }
   if (!ScanParamTable(lines, ParamTableKind::Width, at, reason)) {
-    return 1;
+    return false;
   }
   for (std::size_t pen = 0; pen < kPenCount; ++pen) {
     char text[128];
     std::snprintf(text, sizeof text, "Value = %f;\n", Single(millimetres[pen]));
     if (!RewriteValueLine(lines, at[pen], "Value", text, reason)) {
-      return 1;
+      return false;
     }
   }
 
   if (!ScanParamTable(lines, ParamTableKind::Ltype, at, reason)) {
-    return 1;
+    return false;
   }
   for (std::size_t type = 0; type < kLineTypeCount; ++type) {
     const std::string text =
         FormatSegments(static_cast<LineType>(type), tables.LineTypePatterns[type]);
     if (!RewriteValueLine(lines, at[type], "Segments", text.c_str(), reason)) {
-      return 1;
+      return false;
     }
   }
-  return 0;
+  return true;
 }
 
-int WriteParamFile(const ConversionOptions& options, ParamTables& tables,
-                   const ParamServices& services, std::string* reason) {
+bool WriteParamFile(const ConversionOptions& options, ParamTables& tables,
+                    const ParamServices& services, std::string* reason) {
   RefreshParamTables(options, services.profile, tables);
   const std::unique_ptr<ParamLines> lines = ParamLines::Allocate();
   if (!lines) {
-    SetReason(reason, "no memory for the parameter file");
-    return 1;
+    return Fail(reason, "no memory for the parameter file");
   }
   const std::string path = ParamFilePath(options.AppFolder);
   if (const int error = LoadParamLines(path, *lines); error != 0) {
-    SetReason(reason, "cannot read " + path + ": " + std::strerror(error));
-    return 1;
+    return Fail(reason, "cannot read " + path + ": " + std::strerror(error));
   }
   std::string why;
-  if (RewriteParamTables(*lines, tables, services.screen, &why) != 0) {
-    SetReason(reason, path + ": " + why);
-    return 1;
+  if (!RewriteParamTables(*lines, tables, services.screen, &why)) {
+    return Fail(reason, path + ": " + why);
   }
   // The new file is put in place by a rename, which would go through where the file itself is
   // closed to writing (read-only, or held by another program); such a file is left alone.
   if (std::FILE* probe = std::fopen(path.c_str(), "r+b")) {
     std::fclose(probe);
   } else {
-    SetReason(reason, "cannot open " + path + " for writing");
-    return 1;
+    return Fail(reason, "cannot open " + path + " for writing");
   }
   if (!services.replace_file || !services.replace_file(path, lines->ToFileBytes(), &why)) {
-    SetReason(reason, services.replace_file ? why : "no way to write " + path);
-    return 1;
+    return Fail(reason, services.replace_file ? why : "no way to write " + path);
   }
-  return 0;
+  return true;
 }
 
-int LoadLineTypeDefaults(const std::string& app_folder, ParamTables& tables, std::string* reason) {
+bool LoadLineTypeDefaults(const std::string& app_folder, ParamTables& tables, std::string* reason) {
   const std::unique_ptr<ParamLines> lines = ParamLines::Allocate();
   if (!lines) {
-    SetReason(reason, "no memory for the template");
-    return 1;
+    return Fail(reason, "no memory for the template");
   }
   const std::string path = TemplatePath(app_folder);
   if (const int error = LoadParamLines(path, *lines); error != 0) {
-    SetReason(reason, "cannot read " + path + ": " + std::strerror(error));
-    return 1;
+    return Fail(reason, "cannot read " + path + ": " + std::strerror(error));
   }
   ValueLines at{};
   std::string why;
   if (!ScanParamTable(*lines, ParamTableKind::Ltype, at, &why)) {
-    SetReason(reason, path + ": " + why);
-    return 1;
+    return Fail(reason, path + ": " + why);
   }
   for (std::size_t type = 0; type < kLineTypeCount; ++type) {
     ParseSegments(static_cast<LineType>(type), lines->Line(at[type]),
                   tables.LineTypeDefaults[type]);
   }
-  return 0;
+  return true;
 }
 
 void ParseSegments(LineType type, std::string_view line, LineTypePattern& pattern) {

@@ -33,21 +33,21 @@ double PixelsToMillimetres(std::int32_t pixels, int dpi);
 
 // Replaces the value lines of the "Color", "Width" and "Ltype" tables with the pen colours,
 // the pen widths in millimetres (the screen asked once per pen) and the dash patterns.
-// 0 on success; 1 when a table, item, name or value line is missing or a new line would not
-// fit in its slot. The lines may then be half rewritten: they must not be written out.
-int RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::Screen& screen,
-                       std::string* reason = nullptr);
+// Fails when a table, item, name or value line is missing or a new line would not fit in its
+// slot. The lines may then be half rewritten: they must not be written out.
+bool RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::Screen& screen,
+                        std::string* reason = nullptr);
 
 // The start of every run: refreshes the tables from the settings file, reads the parameter
-// file of options.AppFolder, rewrites its tables and replaces the file. 0 on success, 1 on any
-// failure, which leaves the file as it was; *reason (when given) says why.
-int WriteParamFile(const ConversionOptions& options, ParamTables& tables,
-                   const ParamServices& services, std::string* reason = nullptr);
+// file of options.AppFolder, rewrites its tables and replaces the file. A failure leaves the
+// file as it was.
+bool WriteParamFile(const ConversionOptions& options, ParamTables& tables,
+                    const ParamServices& services, std::string* reason = nullptr);
 
 // Once per program start: the template's "Ltype" table becomes tables.LineTypeDefaults. On any
-// failure the defaults stay as they were; 1 is returned and *reason (when given) says why.
-int LoadLineTypeDefaults(const std::string& app_folder, ParamTables& tables,
-                         std::string* reason = nullptr);
+// failure the defaults stay as they were.
+bool LoadLineTypeDefaults(const std::string& app_folder, ParamTables& tables,
+                          std::string* reason = nullptr);
 
 // Fills pattern (all six lengths, zero first) from a "Segments" line: the numbers between its
 // double quotes, as many as the line type uses; a missing number ends the parse, and text that

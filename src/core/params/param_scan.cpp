@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/failure.h"
 #include "core/params/param_names.h"
 #include "core/text/codepage.h"
 
@@ -32,13 +33,6 @@ TableRules RulesOf(ParamTableKind kind) {
   }
   // The line-type table starts with the solid line, which has no pattern of ours.
   return {"Ltype", kLineTypeNames.data(), kLineTypeNames.size(), kLineTypeCount + 1, false, true};
-}
-
-bool Fail(std::string* reason, std::string what) {
-  if (reason != nullptr) {
-    *reason = std::move(what);
-  }
-  return false;
 }
 
 std::optional<std::size_t> FindLine(const ParamLines& lines, std::size_t from, std::size_t to,

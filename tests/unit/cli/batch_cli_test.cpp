@@ -480,7 +480,8 @@ TEST_F(BatchRunTest, DryRunPrintsTheLinesAndTouchesNothing) {
   EXPECT_TRUE(runner.calls.empty());
   EXPECT_TRUE(files.removed.empty());
   const CommandContext ctx{request.options, 2, kStyle, text::CodePage::Utf8};
-  const ConversionPlan plan = PlanConversion(ctx, request.app_folder, request.drawings[0]);
+  ConversionPlan plan;
+  ASSERT_EQ(PlanConversion(ctx, request.app_folder, request.drawings[0], &plan), Converted);
   const std::string text = out.Text();
   EXPECT_EQ(text.find(plan.export_command.command_line + "\n" + plan.output_command.command_line +
                       "\n  1 "),
