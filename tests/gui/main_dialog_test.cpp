@@ -382,14 +382,5 @@ TEST_F(MainDialogTest, RunButtonsFollowTheRowCount) {
   ExpectEnableRulesHold();
 }
 
-TEST(EnableRules, AbortStaysUsableThroughoutARun) {
-  const EnableState running{true, 0, 3};
-  EXPECT_TRUE(EnabledBy(EnableRule::WithRows, running));
-  EXPECT_FALSE(LockedByRun(EnableRule::WithRows));
-  EXPECT_FALSE(EnabledBy(EnableRule::OutsideRunWithRows, running));
-  EXPECT_FALSE(EnabledBy(EnableRule::OutsideRunImage, {true, 1, 3}));
-  EXPECT_TRUE(EnabledBy(EnableRule::OutsideRunImage, {false, 1, 0}));
-}
-
 }  // namespace
 }  // namespace plotxfer::ui
