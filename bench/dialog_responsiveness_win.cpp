@@ -82,7 +82,6 @@ int RunDialog(bool serving, const std::string& app, const std::string& drawing) 
   view.ListInsertRow(0, plotxfer::ui::RowNumberText(0));
   view.ListSetCell(0, 1, drawing);
   dialog.DrawingPaths.push_back(drawing);
-  dialog.RowCount = 1;
   dialog.UpdateRunButtons();
   // Let the other process find the window, then run.
   const auto until = Clock::now() + std::chrono::milliseconds(800);

@@ -91,7 +91,7 @@ double TimeOneFill(const std::function<void(plotxfer::ui::PLTXFRDlg&)>& fill) {
   RedrawWindow(dialog.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   const bool whole =
-      dialog.RowCount == kDrawings && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == kDrawings;
+      dialog.RowCount() == kDrawings && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == kDrawings;
   return whole ? ms : -1;
 }
 
@@ -146,7 +146,6 @@ int main(int argc, char** argv) {
         view.ListSetCell(i, 1, narrow[static_cast<std::size_t>(i)]);
         d.DrawingPaths.push_back(narrow[static_cast<std::size_t>(i)]);
       }
-      d.RowCount = kDrawings;
     });
     ok = a >= 0 && b >= 0 && c >= 0;
     dropped_files.push_back(a);

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   int failed = 0;
   for (const std::string& line : lines) {
     const std::string program = line.substr(1, line.find('"', 1) - 1);
-    if (!runner.RunAndWait(program, line)) {
+    if (runner.Run(program, line) == plotxfer::platform::ToolOutcome::NotStarted) {
       ++failed;
     }
   }

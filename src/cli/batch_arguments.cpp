@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "cli/batch_request.h"
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
 #include "core/text/path.h"
@@ -89,7 +89,7 @@ namespace {
 // The command line's folders as the OS sees them: on Windows through the ANSI calls, so folders
 // with Japanese names in code page 932 are found.
 std::string CheckFolder(const std::string& path) {
-  const std::optional<FileFacts> facts = SystemInputFiles().Facts(path);
+  const std::optional<platform::FileFacts> facts = platform::SystemInputFiles().Facts(path);
   if (!facts) {
     return "no such folder: " + path;
   }
@@ -427,7 +427,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
     }
     req.progress = no_progress->count() == 0 && quiet_flag->count() == 0 && watch_folders.empty();
     for (const std::string& folder : watch_folders) {
-      req.watch.folders.push_back(SystemInputFiles().Absolute(folder));
+      req.watch.folders.push_back(platform::SystemInputFiles().Absolute(folder));
     }
     if (poll_seconds > 0) {
       req.watch.poll = true;
@@ -482,7 +482,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
     if (!output_dir.empty()) {
       req.options.FolderType = 1;
       req.options.SelFolder =
-          text::WithTrailingSeparator(SystemInputFiles().Absolute(output_dir), style, cp);
+          text::WithTrailingSeparator(platform::SystemInputFiles().Absolute(output_dir), style, cp);
     } else if (beside->count() > 0) {
       req.options.FolderType = 0;
     }
@@ -510,7 +510,8 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
       req.shard = part;
     }
     req.app_folder = text::WithTrailingSeparator(
-        app_folder.empty() ? defaults.program_folder : SystemInputFiles().Absolute(app_folder),
+        app_folder.empty() ? defaults.program_folder
+                           : platform::SystemInputFiles().Absolute(app_folder),
         style, cp);
     req.options.AppFolder = req.app_folder;
   } catch (const CLI::CallForHelp&) {

@@ -8,11 +8,11 @@
 
 #include "cli/batch_run.h"
 #include "core/convert/run.h"
-#include "cli/console.h"
-#include "cli/input_files.h"
+#include "platform/console.h"
+#include "platform/input_files.h"
 #include "cli/inputs.h"
-#include "cli/interrupt.h"
-#include "cli/narrow_text.h"
+#include "platform/interrupt.h"
+#include "platform/shell_text.h"
 #include "cli/progress.h"
 #include "cli/watcher.h"
 #include "core/settings/stored_settings.h"
@@ -55,10 +55,10 @@ int main(int argc, char** argv) {
   // A second interrupt ends the running tool, with everything it started. Until the run starts,
   // the first one ends the program: reading a list may block on a pipe for ever.
   platform::ToolCancel cancel;
-  cli::InterruptHandling interrupts{
+  platform::InterruptHandling interrupts{
       &g_stop, [](void* c) { static_cast<platform::ToolCancel*>(c)->Request(); }, &cancel,
       &g_before_run};
-  cli::InstallInterruptHandlers(&interrupts);
+  platform::InstallInterruptHandlers(&interrupts);
 
   // What the dialog stored is the starting point; the arguments override it. Read only once the
   // arguments ask for a run.
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
   cli::InputRules rules{request.recursive, style, cp};
   rules.stop = &g_stop;
   const cli::ExpandedInputs inputs =
-      cli::ExpandInputs(request.inputs, rules, cli::SystemInputFiles(), stdin);
+      cli::ExpandInputs(request.inputs, rules, platform::SystemInputFiles(), stdin);
   if (inputs.interrupted) {
     std::fprintf(stderr, "plotxfer-batch: %s; nothing was converted\n", inputs.error.c_str());
     return cli::kExitInterrupted;
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
   if (request.shard) {
     request.all_drawings = request.drawings.size();
     request.drawings = cli::ShardDrawings(request.drawings, request.same_as, *request.shard,
-                                          cli::SystemInputFiles());
+                                          platform::SystemInputFiles());
     if (request.drawings.empty() && !request.quiet) {
       std::fprintf(stderr, "plotxfer-batch: part %zu of %zu holds none of the %zu drawings\n",
                    request.shard->number, request.shard->count, request.all_drawings);
@@ -142,10 +142,11 @@ int main(int argc, char** argv) {
   env.settings_file = platform::SystemSettingsFile();
   const params::ParamServices param_services = platform::SystemParamServices();
   env.params = &param_services;
-  env.to_utf8 = cli::NarrowToUtf8;
+  env.to_utf8 = platform::NarrowToUtf8;
   std::unique_ptr<cli::ProgressDisplay> progress;
-  if (request.progress && !request.dry_run && cli::IsTerminal(stderr)) {
-    progress = std::make_unique<cli::ProgressDisplay>(stderr, cli::TerminalColumns(stderr), cp);
+  if (request.progress && !request.dry_run && platform::IsTerminal(stderr)) {
+    progress =
+        std::make_unique<cli::ProgressDisplay>(stderr, platform::TerminalColumns(stderr), cp);
     env.progress = progress.get();
   }
   // The font setting belongs to the drafting system the tools are taken from.
@@ -153,6 +154,6 @@ int main(int argc, char** argv) {
   g_before_run = false;
   const int status =
       request.watch.folders.empty() ? cli::RunBatch(request, env) : cli::RunWatch(request, env);
-  cli::InterruptibleRunEnded();
+  platform::InterruptibleRunEnded();
   return status;
 }

@@ -185,17 +185,17 @@ class BatchObserver : public RunObserver {
   std::map<std::size_t, Clock::time_point> started_;
 };
 
-InputFiles& FilesOf(const BatchEnvironment& env) {
-  return env.files != nullptr ? *env.files : SystemInputFiles();
+platform::InputFiles& FilesOf(const BatchEnvironment& env) {
+  return env.files != nullptr ? *env.files : platform::SystemInputFiles();
 }
 
 // Refuses every row whose output an earlier row writes: the later conversion would delete and
 // replace the earlier one's result, and both would be reported converted.
 void RefuseSharedOutputs(Rows& rows, const BatchEnvironment& env) {
-  InputFiles& files = FilesOf(env);
+  platform::InputFiles& files = FilesOf(env);
   struct Written {
     std::string absolute;
-    std::optional<FileFacts> facts;
+    std::optional<platform::FileFacts> facts;
   };
   std::vector<std::optional<Written>> written(rows.size());
   for (std::size_t row = 0; row < rows.size(); ++row) {
@@ -236,9 +236,9 @@ std::vector<std::string> CombinedDrawings(Rows& rows) {
   return drawings;
 }
 
-bool UpToDate(InputFiles& files, const std::string& drawing, const std::string& output) {
-  const std::optional<FileFacts> out = files.Facts(output);
-  const std::optional<FileFacts> in = files.Facts(drawing);
+bool UpToDate(platform::InputFiles& files, const std::string& drawing, const std::string& output) {
+  const std::optional<platform::FileFacts> out = files.Facts(output);
+  const std::optional<platform::FileFacts> in = files.Facts(drawing);
   return out && in && !out->folder && !in->folder && out->modified > in->modified;
 }
 
@@ -271,7 +271,7 @@ bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
   if (saved) {
     // One save, whole: another plotxfer-batch saving at the same time comes before or after.
     env.settings->BeginWrites();
-    saved = SaveGeneralSettings(*env.settings, GeneralOptionsOf(request.options), record);
+    saved = SaveGeneralSettings(*env.settings, request.options, record);
     if (saved && request.output_options_set) {
       saved = SaveOutputSettings(*env.settings, request.options);
     }
@@ -447,7 +447,7 @@ bool ReportAllowed(const BatchRequest& request, const BatchEnvironment& env, Row
   if (request.report.empty() || request.report == "-") {
     return true;
   }
-  InputFiles& files = FilesOf(env);
+  platform::InputFiles& files = FilesOf(env);
   const ToolPaths tools = ToolPathsFor(request.app_folder, env.style, env.code_page);
   return ReportPathFree(request.report, FilesOfTheRun(request, env, rows), tools.utility_folder,
                         files, env.style, env.code_page, why) &&

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/batch_request.h"
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 #include "cli/progress.h"
 #include "core/convert/convert_drawing.h"
 #include "core/params/param_file.h"
@@ -40,7 +40,7 @@ struct BatchEnvironment {
   // The application folder's lock and the process list; the system's when not given.
   platform::FileLocks* locks = nullptr;
   platform::ProcessList* processes = nullptr;
-  InputFiles* files = nullptr;          // file identity and times; the system's when not given
+  platform::InputFiles* files = nullptr;  // file identity and times; the system's when not given
   ProgressDisplay* progress = nullptr;  // the progress line, when there is one
   std::string (*to_utf8)(const std::string&) = nullptr;  // for the report; as is when not given
   std::string version{};                                 // for the report

@@ -13,10 +13,6 @@ class EchoingRunner : public platform::ProcessRunner {
   // progress: the progress line to step around while printing; null when there is none.
   EchoingRunner(platform::ProcessRunner& inner, std::FILE* out, ProgressDisplay* progress = nullptr)
       : inner_(inner), out_(out), progress_(progress) {}
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
-    Echo(command_line);
-    return inner_.RunAndWait(program, command_line);
-  }
   platform::ToolOutcome Run(const std::string& program, const std::string& command_line) override {
     Echo(command_line);
     return inner_.Run(program, command_line);

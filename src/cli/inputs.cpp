@@ -11,6 +11,7 @@
 
 #include "core/text/ascii.h"
 #include "core/text/name_order.h"
+#include "core/text/unicode.h"
 
 namespace plotxfer::cli {
 
@@ -62,19 +63,19 @@ bool MatchFrom(std::string_view p, std::size_t pi, std::string_view n, std::size
 
 class Expander {
  public:
-  Expander(const InputRules& rules, InputFiles& files, ExpandedInputs& out)
+  Expander(const InputRules& rules, platform::InputFiles& files, ExpandedInputs& out)
       : rules_(rules), files_(files), out_(out) {}
 
   void AddPath(const std::string& path) {
     const std::string_view name = text::FileNameOf(path, rules_.style, rules_.code_page);
-    std::optional<FileFacts> facts = files_.Facts(path);
+    std::optional<platform::FileFacts> facts = files_.Facts(path);
     if (!facts && files_.ExpandsWildcards() && HasWildcard(name)) {
       AddMatches(path, name);
       return;
     }
     if (facts && facts->folder) {
       const std::size_t before = found_;
-      std::vector<FileFacts> chain{*facts};
+      std::vector<platform::FileFacts> chain{*facts};
       if (!AddFolder(path, chain)) {
         out_.error = "the folder " + path + " cannot be read";
       } else if (found_ == before) {
@@ -132,7 +133,7 @@ class Expander {
     return false;
   }
 
-  void AddDrawing(const std::string& path, const std::optional<FileFacts>& facts) {
+  void AddDrawing(const std::string& path, const std::optional<platform::FileFacts>& facts) {
     if (facts && facts->special) {
       AddRefused(path, 1, "not a regular file (a device, FIFO or socket); it is not opened");
       return;
@@ -156,15 +157,16 @@ class Expander {
 
   // False when the folder cannot be read. A subfolder that cannot be read is a row of its own:
   // the rest of the tree is still converted.
-  bool AddFolder(const std::string& folder, std::vector<FileFacts>& chain) {
-    std::vector<FolderEntry> entries;
+  bool AddFolder(const std::string& folder, std::vector<platform::FileFacts>& chain) {
+    std::vector<platform::FolderEntry> entries;
     if (!files_.ListFolder(folder, &entries)) {
       return false;
     }
-    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
-      return text::NameBefore(a.name, b.name);
-    });
-    for (const FolderEntry& entry : entries) {
+    std::sort(entries.begin(), entries.end(),
+              [](const platform::FolderEntry& a, const platform::FolderEntry& b) {
+                return text::NameBefore(a.name, b.name);
+              });
+    for (const platform::FolderEntry& entry : entries) {
       const std::string path = Join(folder, entry.name);
       if (!entry.folder) {
         if (HasDrawingExtension(entry.name)) {
@@ -177,9 +179,10 @@ class Expander {
         continue;
       }
       // A link back to a folder above would never end.
-      const std::optional<FileFacts> facts = files_.Facts(path);
-      if (!facts || std::any_of(chain.begin(), chain.end(),
-                                [&](const FileFacts& f) { return f.SameFileAs(*facts); })) {
+      const std::optional<platform::FileFacts> facts = files_.Facts(path);
+      if (!facts || std::any_of(chain.begin(), chain.end(), [&](const platform::FileFacts& f) {
+            return f.SameFileAs(*facts);
+          })) {
         continue;
       }
       chain.push_back(*facts);
@@ -194,10 +197,10 @@ class Expander {
 
   void AddMatches(const std::string& pattern, std::string_view name) {
     const std::string folder = text::FolderOfPath(pattern, rules_.style, rules_.code_page);
-    std::vector<FolderEntry> entries;
+    std::vector<platform::FolderEntry> entries;
     std::vector<std::string> matches;
     if (!HasWildcard(folder) && files_.ListFolder(folder.empty() ? "." : folder, &entries)) {
-      for (const FolderEntry& entry : entries) {
+      for (const platform::FolderEntry& entry : entries) {
         if (!entry.folder && WildcardMatches(name, entry.name, rules_.code_page)) {
           matches.push_back(entry.name);
         }
@@ -227,7 +230,7 @@ class Expander {
   };
 
   const InputRules& rules_;
-  InputFiles& files_;
+  platform::InputFiles& files_;
   ExpandedInputs& out_;
   std::unordered_map<std::string, std::size_t> by_text_;           // row of each path text
   std::unordered_map<FileKey, std::size_t, FileKeyHash> by_file_;  // first row of each file
@@ -347,12 +350,7 @@ void ListDecoder::Line(std::string_view raw, std::vector<ListEntry>* entries) {
   std::string narrow;
   std::string error;
   if (encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be) {
-    std::u16string wide(raw.size() / 2, u'\0');
-    const std::size_t hi = encoding_ == Encoding::Utf16Be ? 0 : 1;
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-      wide[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i + hi]) << 8 |
-                                      static_cast<unsigned char>(raw[2 * i + 1 - hi]));
-    }
+    const std::u16string wide = text::Utf16FromBytes(raw, encoding_ == Encoding::Utf16Be);
     if (!platform::NarrowFromUtf16(wide, &narrow)) {
       error = "the line cannot be held in the system's code page (or is not valid UTF-16)";
     }
@@ -361,7 +359,7 @@ void ListDecoder::Line(std::string_view raw, std::vector<ListEntry>* entries) {
   } else if (!platform::NarrowFromUtf8(raw, &narrow)) {
     if (encoding_ == Encoding::Utf8) {
       error = "the line cannot be held in the system's code page (or is not valid UTF-8)";
-    } else if (platform::IsUtf8(raw)) {
+    } else if (text::IsUtf8(raw)) {
       error = "the line (UTF-8) cannot be held in the system's code page";
     } else {
       narrow.assign(raw);  // the narrow encoding already
@@ -423,7 +421,7 @@ bool ParseShard(std::string_view text, Shard* shard, std::string* why) {
 
 std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings,
                                        const std::map<std::string, std::string>& same_as,
-                                       const Shard& shard, InputFiles& files) {
+                                       const Shard& shard, platform::InputFiles& files) {
   const auto first_name = [&](const std::string& drawing) -> const std::string& {
     const std::string* name = &drawing;
     for (auto other = same_as.find(*name); other != same_as.end() && other->second != *name;
@@ -454,7 +452,7 @@ std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings,
 }
 
 ExpandedInputs ExpandInputs(const std::vector<InputSource>& sources, const InputRules& rules,
-                            InputFiles& files, std::FILE* standard_input) {
+                            platform::InputFiles& files, std::FILE* standard_input) {
   ExpandedInputs out;
   Expander expander(rules, files, out);
   const auto stopped = [&] { return rules.stop != nullptr && rules.stop->load(); };

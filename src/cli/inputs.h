@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 #include "core/text/codepage.h"
 #include "core/text/path.h"
 
@@ -57,7 +57,7 @@ struct ExpandedInputs {
 };
 
 ExpandedInputs ExpandInputs(const std::vector<InputSource>& sources, const InputRules& rules,
-                            InputFiles& files, std::FILE* standard_input);
+                            platform::InputFiles& files, std::FILE* standard_input);
 
 // One part of a run spread over N machines or tasks: the number-th of count, from 1.
 struct Shard {
@@ -74,7 +74,7 @@ bool ParseShard(std::string_view text, Shard* shard, std::string* why);
 // they were given. A drawing that is another name of an earlier one (same_as) goes with it.
 std::vector<std::string> ShardDrawings(const std::vector<std::string>& drawings,
                                        const std::map<std::string, std::string>& same_as,
-                                       const Shard& shard, InputFiles& files);
+                                       const Shard& shard, platform::InputFiles& files);
 
 // One path of a list file, in the narrow encoding; or why its line gives none.
 struct ListEntry {

@@ -15,10 +15,10 @@ std::string FolderOf(const std::string& path, text::PathStyle style, text::CodeP
   return folder.empty() ? "." : folder;
 }
 
-bool SameFolder(const std::string& a, const std::string& b, InputFiles& system,
+bool SameFolder(const std::string& a, const std::string& b, platform::InputFiles& system,
                 text::PathStyle style, text::CodePage cp) {
-  const std::optional<FileFacts> fa = system.Facts(a);
-  const std::optional<FileFacts> fb = system.Facts(b);
+  const std::optional<platform::FileFacts> fa = system.Facts(a);
+  const std::optional<platform::FileFacts> fb = system.Facts(b);
   if (fa && fb) {
     return fa->SameFileAs(*fb);
   }
@@ -36,17 +36,17 @@ bool SameFolder(const std::string& a, const std::string& b, InputFiles& system,
 }  // namespace
 
 bool ReportPathFree(const std::string& report, const std::vector<RunFile>& files,
-                    const std::string& forbidden_folder, InputFiles& system, text::PathStyle style,
-                    text::CodePage cp, std::string* why) {
+                    const std::string& forbidden_folder, platform::InputFiles& system,
+                    text::PathStyle style, text::CodePage cp, std::string* why) {
   const std::string absolute = system.Absolute(report);
-  const std::optional<FileFacts> facts = system.Facts(report);
+  const std::optional<platform::FileFacts> facts = system.Facts(report);
   for (const RunFile& file : files) {
     if (file.path.empty()) {
       continue;
     }
     bool same = text::SamePathText(absolute, system.Absolute(file.path), style, cp);
     if (!same && facts) {
-      const std::optional<FileFacts> other = system.Facts(file.path);
+      const std::optional<platform::FileFacts> other = system.Facts(file.path);
       same = other && other->SameFileAs(*facts);
     }
     if (same) {
@@ -60,14 +60,15 @@ bool ReportPathFree(const std::string& report, const std::vector<RunFile>& files
   return true;
 }
 
-bool ReportFolderWritable(const std::string& report, InputFiles& system, text::PathStyle style,
-                          text::CodePage cp, std::string* why) {
+bool ReportFolderWritable(const std::string& report, platform::InputFiles& system,
+                          text::PathStyle style, text::CodePage cp, std::string* why) {
   const std::string folder = FolderOf(report, style, cp);
-  const std::optional<FileFacts> facts = system.Facts(folder);
+  const std::optional<platform::FileFacts> facts = system.Facts(folder);
   if (!facts || !facts->folder) {
     return Fail(why, "no folder " + folder);
   }
-  if (const std::optional<FileFacts> target = system.Facts(report); target && target->folder) {
+  if (const std::optional<platform::FileFacts> target = system.Facts(report);
+      target && target->folder) {
     return Fail(why, "it is a folder");
   }
   // The report replaces its file through a temporary one beside it; one made and removed now

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/input_files.h"
+#include "platform/input_files.h"
 #include "core/text/codepage.h"
 #include "core/text/path.h"
 
@@ -20,13 +20,13 @@ struct RunFile {
 // another spelling, letter case or link of the same file counts), nor in forbidden_folder (the
 // output utility's folder).
 bool ReportPathFree(const std::string& report, const std::vector<RunFile>& files,
-                    const std::string& forbidden_folder, InputFiles& system, text::PathStyle style,
-                    text::CodePage cp, std::string* why);
+                    const std::string& forbidden_folder, platform::InputFiles& system,
+                    text::PathStyle style, text::CodePage cp, std::string* why);
 
 // Whether a report can be written at report: not where its folder is missing or no file can be
 // made in it (and the report itself, if it exists, cannot be opened for writing). Leaves no file
 // behind.
-bool ReportFolderWritable(const std::string& report, InputFiles& system, text::PathStyle style,
-                          text::CodePage cp, std::string* why);
+bool ReportFolderWritable(const std::string& report, platform::InputFiles& system,
+                          text::PathStyle style, text::CodePage cp, std::string* why);
 
 }  // namespace plotxfer::cli

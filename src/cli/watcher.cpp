@@ -49,7 +49,7 @@ std::string LocalStamp() {
   return buf;
 }
 
-DrawingVersion VersionOf(const FileFacts& f) {
+DrawingVersion VersionOf(const platform::FileFacts& f) {
   return {f.size, f.modified, f.device, f.index};
 }
 
@@ -63,7 +63,7 @@ class Watcher : public RunObserver {
       : request_(request),
         env_(env),
         watch_(watch),
-        files_(env.files != nullptr ? *env.files : SystemInputFiles()),
+        files_(env.files != nullptr ? *env.files : platform::SystemInputFiles()),
         rules_(Millis(request.watch.settle_seconds)),
         options_(request.options),
         ctx_{options_, env.char_vector_font, env.style, env.code_page},
@@ -109,7 +109,7 @@ class Watcher : public RunObserver {
   const BatchRequest& request_;
   const BatchEnvironment& env_;
   platform::FolderWatch& watch_;
-  InputFiles& files_;
+  platform::InputFiles& files_;
   WatchRules rules_;
   ConversionOptions options_;
   CommandContext ctx_;
@@ -158,13 +158,13 @@ void Watcher::Scan(const std::string& folder, bool at_start) {
   const Clock::time_point now = Clock::now();
   std::set<std::string> present;
   for (const std::string& drawing : found.drawings) {
-    const std::optional<FileFacts> facts = files_.Facts(drawing);
+    const std::optional<platform::FileFacts> facts = files_.Facts(drawing);
     if (!facts || facts->folder) {
       continue;
     }
     present.insert(drawing);
     if (at_start) {
-      const std::optional<FileFacts> out =
+      const std::optional<platform::FileFacts> out =
           files_.Facts(MakeOutputPath(ctx_, drawing, OutputExtension(options_)));
       if (!request_.watch.initial || (out && !out->folder && out->modified > facts->modified)) {
         rules_.Done(drawing, VersionOf(*facts));
@@ -183,7 +183,7 @@ void Watcher::Scan(const std::string& folder, bool at_start) {
 // A path the system named: a drawing is looked at, a folder (with -r) scanned, and the drawings
 // under a folder that went away forgotten.
 void Watcher::LookAt(const std::string& path, Clock::time_point now) {
-  const std::optional<FileFacts> facts = files_.Facts(path);
+  const std::optional<platform::FileFacts> facts = files_.Facts(path);
   if (facts && facts->folder) {
     if (request_.recursive) {
       Scan(path, false);
@@ -213,8 +213,8 @@ void Watcher::FolderLost(const std::string& folder) {
 void Watcher::LookForLostFolders() {
   for (auto it = lost_.begin(); it != lost_.end();) {
     const std::string folder = *it;
-    const std::optional<FileFacts> facts = files_.Facts(folder);
-    std::vector<FolderEntry> entries;
+    const std::optional<platform::FileFacts> facts = files_.Facts(folder);
+    std::vector<platform::FolderEntry> entries;
     if (!facts || !facts->folder || !files_.ListFolder(folder, &entries)) {
       ++it;
       continue;
@@ -248,7 +248,7 @@ void Watcher::RowStatusChanged(std::size_t index, RowStatus change, ConversionRe
   const DrawingVersion taken = batch_[index].version;
   if (result == InvalidDrawing) {
     // Refused while a writer was still at it: no result yet, it settles again.
-    const std::optional<FileFacts> now = files_.Facts(drawing);
+    const std::optional<platform::FileFacts> now = files_.Facts(drawing);
     if (now && !now->folder && (VersionOf(*now) != taken || platform::HeldByWriter(drawing))) {
       rules_.StillWritten(drawing, VersionOf(*now), Clock::now());
       if (request_.verbose) {
@@ -435,7 +435,7 @@ int Watcher::Run() {
       next_lost_look = now + kLostLook;
     }
     for (const std::string& path : rules_.ToLookAt(now)) {
-      const std::optional<FileFacts> facts = files_.Facts(path);
+      const std::optional<platform::FileFacts> facts = files_.Facts(path);
       const bool usable = facts && !facts->folder;
       rules_.Seen(path, usable ? std::optional(VersionOf(*facts)) : std::nullopt,
                   usable && platform::HeldByWriter(path), now);
@@ -453,7 +453,7 @@ int RunWatch(const BatchRequest& request, const BatchEnvironment& env,
              platform::FolderWatch* watch) {
   // As for a run: never over a file the watch needs, and only where a file can be written.
   if (!request.report.empty() && request.report != "-") {
-    InputFiles& files = env.files != nullptr ? *env.files : SystemInputFiles();
+    platform::InputFiles& files = env.files != nullptr ? *env.files : platform::SystemInputFiles();
     const ToolPaths tools = ToolPathsFor(request.app_folder, env.style, env.code_page);
     const std::vector<RunFile> needed = {{env.settings_file, "the settings file"},
                                          {tools.param_file, "the parameter file"},

@@ -21,8 +21,8 @@ class FileSystem {
   // False when it could not be renamed.
   virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
   // True when a and b both exist and are one file however each is spelt (relative or absolute,
-  // through a link, in another letter case): the same device and inode on Linux, the same volume
-  // serial number and file index on Windows. A file system that cannot tell answers false.
+  // through a link, in another letter case), as FileFacts::SameFileAs tells it. A file system
+  // that cannot tell answers false.
   virtual bool SameFile(const std::string& a, const std::string& b) {
     (void)a;
     (void)b;
@@ -31,7 +31,7 @@ class FileSystem {
 };
 
 // DeleteFileA, _access, MoveFileExA and the C runtime's fopen on Windows; unlink, access, rename,
-// open and write on Linux; SameFile by file identity.
+// open and write on Linux; SameFile by the facts of SystemInputFiles.
 FileSystem& SystemFileSystem();
 
 }  // namespace plotxfer::platform

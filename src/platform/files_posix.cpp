@@ -1,9 +1,9 @@
 #include "platform/files.h"
+#include "platform/input_files.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plotxfer::platform {
@@ -57,10 +57,7 @@ class PosixFileSystem : public FileSystem {
     return close(fd) == 0 && ok;
   }
   bool SameFile(const std::string& a, const std::string& b) override {
-    struct stat sa {};
-    struct stat sb {};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return SystemInputFiles().SameFile(a, b);
   }
 };
 

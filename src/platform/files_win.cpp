@@ -1,56 +1,13 @@
 #include "platform/files.h"
+#include "platform/input_files.h"
 
 #include <io.h>
 #include <stdio.h>
 #include <windows.h>
-#include <winternl.h>
 
 namespace plotxfer::platform {
 
 namespace {
-
-// An open handle that shares the file with everyone, opened for its attributes only, so a file
-// open elsewhere still answers.
-class AttributeHandle {
- public:
-  explicit AttributeHandle(const std::string& path)
-      : h_(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
-  ~AttributeHandle() {
-    if (ok()) {
-      CloseHandle(h_);
-    }
-  }
-  AttributeHandle(const AttributeHandle&) = delete;
-  AttributeHandle& operator=(const AttributeHandle&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-// The file index, asked of the file system alone. GetFileInformationByHandle also asks for the
-// volume serial number, which Wine answers through its mount manager in another process: a
-// round trip that cost more than the rest of the test, on every drawing.
-bool IndexOf(HANDLE h, LONGLONG* index) {
-  IO_STATUS_BLOCK io{};
-  FILE_INTERNAL_INFORMATION info{};
-  if (NtQueryInformationFile(h, &io, &info, sizeof info, FileInternalInformation) < 0) {
-    return false;
-  }
-  *index = info.IndexNumber.QuadPart;
-  return true;
-}
-
-bool SameVolumeAndIndex(HANDLE a, HANDLE b) {
-  BY_HANDLE_FILE_INFORMATION ia{};
-  BY_HANDLE_FILE_INFORMATION ib{};
-  return GetFileInformationByHandle(a, &ia) != 0 && GetFileInformationByHandle(b, &ib) != 0 &&
-         ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
-}
 
 class WindowsFileSystem : public FileSystem {
  public:
@@ -101,22 +58,7 @@ class WindowsFileSystem : public FileSystem {
     return (fclose(f) == 0) && written;
   }
   bool SameFile(const std::string& a, const std::string& b) override {
-    const AttributeHandle ha(a);
-    if (!ha.ok()) {
-      return false;
-    }
-    const AttributeHandle hb(b);
-    if (!hb.ok()) {
-      return false;
-    }
-    // Files of different indexes are different files on any volume; only equal indexes need
-    // the volumes compared too.
-    LONGLONG ia = 0;
-    LONGLONG ib = 0;
-    if (IndexOf(ha.get(), &ia) && IndexOf(hb.get(), &ib) && ia != ib) {
-      return false;
-    }
-    return SameVolumeAndIndex(ha.get(), hb.get());
+    return SystemInputFiles().SameFile(a, b);
   }
 };
 

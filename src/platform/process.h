@@ -41,15 +41,10 @@ class ProcessRunner {
  public:
   virtual ~ProcessRunner() = default;
   // Starts program with the whole command line (whose first token repeats the program path)
-  // and waits until it has ended. True when it started, whatever it did afterwards (its exit
-  // code is not looked at).
-  virtual bool RunAndWait(const std::string& program, const std::string& command_line) = 0;
-  // The same, telling how the run ended. A runner without limits only ever gives NotStarted or
-  // Ended, which is what this default gives.
-  virtual ToolOutcome Run(const std::string& program, const std::string& command_line) {
-    return RunAndWait(program, command_line) ? ToolOutcome::Ended : ToolOutcome::NotStarted;
-  }
-  // How the tool of the last RunAndWait or Run ended.
+  // and waits until it has ended, telling how the run ended. A runner without limits only ever
+  // gives NotStarted or Ended.
+  virtual ToolOutcome Run(const std::string& program, const std::string& command_line) = 0;
+  // How the tool of the last Run ended.
   virtual ToolExit LastExit() const { return {}; }
 };
 
@@ -100,7 +95,7 @@ struct ToolLimits {
   // this long is ended with everything it started, and the outcome is TimedOut.
   std::chrono::milliseconds timeout{0};
   // When given (it must outlive the runner), a request ends the running tool at once (outcome
-  // Cancelled) and no further tool is started (Run gives Cancelled, RunAndWait false).
+  // Cancelled) and no further tool is started (Run gives Cancelled).
   ToolCancel* cancel = nullptr;
 };
 
@@ -113,8 +108,7 @@ struct ToolLimits {
 //   this process dies, so no tool process outlives it. (Where the system allows no job of its
 //   own, as inside a job without nesting before Windows 8, a stop ends the tool alone.) The tools
 //   run without a console, so a console's Ctrl-C never reaches them.
-// RunAndWait is true for Ended, TimedOut and a Cancelled tool that had started; it returns only
-// once the tool has ended.
+// Run returns only once the tool has ended.
 std::unique_ptr<ProcessRunner> MakeSupervisedProcessRunner(const ToolLimits& limits);
 
 }  // namespace plotxfer::platform

@@ -211,11 +211,11 @@ class PosixProcessRunner : public ProcessRunner {
  public:
   explicit PosixProcessRunner(ToolOutput output) : output_(output) {}
 
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
+  ToolOutcome Run(const std::string& program, const std::string& command_line) override {
     last_ = {};
     Started started = Spawn(program, command_line, output_, false);
     if (started.pid == 0) {
-      return false;
+      return ToolOutcome::NotStarted;
     }
     while (started.output >= 0) {
       pollfd fd{started.output, POLLIN, 0};
@@ -223,7 +223,7 @@ class PosixProcessRunner : public ProcessRunner {
       CopyOutput(started.output);
     }
     last_ = Reap(started.pid);
-    return true;
+    return ToolOutcome::Ended;
   }
   ToolExit LastExit() const override { return last_; }
 
@@ -253,20 +253,9 @@ class SupervisedProcessRunner : public ProcessRunner {
  public:
   explicit SupervisedProcessRunner(const ToolLimits& limits) : limits_(limits) {}
 
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
-    const ToolOutcome outcome = Start(program, command_line);
-    return outcome != ToolOutcome::NotStarted && started_;
-  }
-
-  ToolOutcome Run(const std::string& program, const std::string& command_line) override {
-    return Start(program, command_line);
-  }
-
   ToolExit LastExit() const override { return last_; }
 
- private:
-  ToolOutcome Start(const std::string& program, const std::string& command_line) {
-    started_ = false;
+  ToolOutcome Run(const std::string& program, const std::string& command_line) override {
     last_ = {};
     if (limits_.cancel != nullptr && limits_.cancel->Requested()) {
       return ToolOutcome::Cancelled;
@@ -275,7 +264,6 @@ class SupervisedProcessRunner : public ProcessRunner {
     if (started.pid == 0) {
       return ToolOutcome::NotStarted;
     }
-    started_ = true;
     const pid_t pid = started.pid;
     const ToolOutcome outcome = Wait(pid, started.output);
     // The tool, if it still runs, and whatever it started: the group it leads.
@@ -291,6 +279,7 @@ class SupervisedProcessRunner : public ProcessRunner {
     return outcome;
   }
 
+ private:
   ToolOutcome Wait(pid_t pid, int& output) {
     using Clock = std::chrono::steady_clock;
     const bool limited = limits_.timeout.count() > 0;
@@ -346,7 +335,6 @@ class SupervisedProcessRunner : public ProcessRunner {
   }
 
   ToolLimits limits_;
-  bool started_ = false;
   ToolExit last_;
 };
 

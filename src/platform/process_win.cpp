@@ -67,17 +67,17 @@ namespace {
 
 class WindowsProcessRunner : public ProcessRunner {
  public:
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
+  ToolOutcome Run(const std::string& program, const std::string& command_line) override {
     PROCESS_INFORMATION info;
     if (!StartToolProcess(program, command_line, 0, info)) {
-      return false;
+      return ToolOutcome::NotStarted;
     }
     WaitForSingleObject(info.hThread, INFINITE);
     WaitForSingleObject(info.hProcess, INFINITE);
     last_ = ToolExitOf(info.hProcess);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    return true;
+    return ToolOutcome::Ended;
   }
   ToolExit LastExit() const override { return last_; }
 
@@ -104,21 +104,9 @@ class SupervisedProcessRunner : public ProcessRunner {
  public:
   explicit SupervisedProcessRunner(const ToolLimits& limits) : limits_(limits) {}
 
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
-    bool started = false;
-    Start(program, command_line, started);
-    return started;
-  }
-
-  ToolOutcome Run(const std::string& program, const std::string& command_line) override {
-    bool started = false;
-    return Start(program, command_line, started);
-  }
-
   ToolExit LastExit() const override { return last_; }
 
- private:
-  ToolOutcome Start(const std::string& program, const std::string& command_line, bool& started) {
+  ToolOutcome Run(const std::string& program, const std::string& command_line) override {
     last_ = {};
     if (limits_.cancel != nullptr && limits_.cancel->Requested()) {
       return ToolOutcome::Cancelled;
@@ -128,7 +116,6 @@ class SupervisedProcessRunner : public ProcessRunner {
     if (!StartToolProcess(program, command_line, CREATE_SUSPENDED, info)) {
       return ToolOutcome::NotStarted;
     }
-    started = true;
     HANDLE job = MakeKillOnCloseJob();
     if (job != nullptr && !AssignProcessToJobObject(job, info.hProcess)) {
       // Inside a job that allows no nested job (before Windows 8): the tool runs all the same,
@@ -155,6 +142,7 @@ class SupervisedProcessRunner : public ProcessRunner {
     return outcome;
   }
 
+ private:
   ToolOutcome Wait(HANDLE process) {
     HANDLE handles[2] = {process, nullptr};
     DWORD count = 1;

@@ -36,17 +36,17 @@ void WaitServing(HANDLE handle) {
 
 class WindowServingRunner : public ProcessRunner {
  public:
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
+  ToolOutcome Run(const std::string& program, const std::string& command_line) override {
     PROCESS_INFORMATION info;
     if (!StartToolProcess(program, command_line, 0, info)) {
-      return false;
+      return ToolOutcome::NotStarted;
     }
     WaitServing(info.hThread);
     WaitServing(info.hProcess);
     last_ = ToolExitOf(info.hProcess);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    return true;
+    return ToolOutcome::Ended;
   }
   ToolExit LastExit() const override { return last_; }
 

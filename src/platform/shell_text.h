@@ -19,7 +19,9 @@ bool NarrowFromUtf16(std::u16string_view text, std::string* out);
 // UTF-8 to the narrow encoding by the same rule. False for text that is not valid UTF-8 too.
 bool NarrowFromUtf8(std::string_view text, std::string* out);
 
-// True when text is well-formed UTF-8 (whether or not the narrow encoding can hold it).
-bool IsUtf8(std::string_view text);
+// The other way, for readers that expect UTF-8 (a report, a terminal): the narrow encoding's text
+// as UTF-8. Windows: from the ANSI code page; elsewhere the text is UTF-8 already. Bytes that
+// cannot be converted are left for the caller to replace.
+std::string NarrowToUtf8(const std::string& text);
 
 }  // namespace plotxfer::platform

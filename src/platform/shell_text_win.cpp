@@ -35,11 +35,6 @@ bool NarrowFromUtf16(std::u16string_view text, std::string* out) {
   return true;
 }
 
-bool IsUtf8(std::string_view text) {
-  return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                             static_cast<int>(text.size()), nullptr, 0) > 0;
-}
-
 bool NarrowFromUtf8(std::string_view text, std::string* out) {
   if (text.empty()) {
     out->clear();
@@ -55,6 +50,27 @@ bool NarrowFromUtf8(std::string_view text, std::string* out) {
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size,
                       reinterpret_cast<wchar_t*>(wide.data()), wide_len);
   return NarrowFromUtf16(wide, out);
+}
+
+std::string NarrowToUtf8(const std::string& text) {
+  if (text.empty()) {
+    return text;
+  }
+  const int size = static_cast<int>(text.size());
+  const int wide_len = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (wide_len <= 0) {
+    return text;
+  }
+  std::wstring wide(static_cast<std::size_t>(wide_len), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), wide_len);
+  const int len =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, nullptr, 0, nullptr, nullptr);
+  if (len <= 0) {
+    return text;
+  }
+  std::string utf8(static_cast<std::size_t>(len), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_len, utf8.data(), len, nullptr, nullptr);
+  return utf8;
 }
 
 }  // namespace plotxfer::platform

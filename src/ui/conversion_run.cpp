@@ -44,7 +44,7 @@ class DialogRunObserver : public RunObserver {
     prepared_ = true;
     // A stop asked for before this run belongs to no run; from here on one is kept until the
     // run ends, however it arrives.
-    dialog_.AbortFlag = 0;
+    dialog_.AbortFlag = false;
     dialog_.end_after_run_ = false;
     dialog_.run_row_ = 0;
     dialog_.run_total_ = drawings_.size();
@@ -55,7 +55,7 @@ class DialogRunObserver : public RunObserver {
     // Failures are silent here: the run goes on with the options and parameter file there are.
     const DialogServices& s = dialog_.services();
     if (s.settings && s.record) {
-      SaveGeneralSettings(*s.settings, dialog_.CapturedOptions(), *s.record);
+      SaveGeneralSettings(*s.settings, dialog_.options(), *s.record);
     }
     if (s.record && s.tables && s.params) {
       params::WriteParamFile(*s.record, *s.tables, *s.params);
@@ -186,21 +186,21 @@ bool MainDialog::PumpMessages() {
   // The flag is not cleared here: a click answered while a tool ran (a sent message) has set it
   // already, and must stop the run as surely as one waiting in the queue.
   if (!view().ProcessPendingMessages()) {
-    AbortFlag = 1;  // the quit message: the run ends as by Abort, and the program after it
+    AbortFlag = true;  // the quit message: the run ends as by Abort, and the program after it
     return true;
   }
-  return AbortFlag != 0;
+  return AbortFlag;
 }
 
 void MainDialog::OnAbort() {
-  AbortFlag = 1;
+  AbortFlag = true;
   if (running_) {
     LatchStop();
   }
 }
 
 void MainDialog::LatchStop() {
-  AbortFlag = 1;
+  AbortFlag = true;
   // Clicked once is enough: the button says so by going grey, the title says what comes next.
   if (view().FocusedControl() == IDC_ABORT) {
     view().Focus(IDC_DRAWING_LIST);
@@ -214,7 +214,7 @@ void MainDialog::ShowRunTitle() {
   if (run_row_ > 0) {
     title += " (" + std::to_string(run_row_) + "/" + std::to_string(run_total_) + ")";
   }
-  if (AbortFlag != 0) {
+  if (AbortFlag) {
     title += " - " + view().LoadText(IDS_RUN_STOPPING);
   }
   view().SetTitle(title);
@@ -232,7 +232,7 @@ void MainDialog::FinishRun() {
 
 void MainDialog::OnExecute() {
   const std::string caption = view().LoadText(IDS_APP_TITLE);
-  if (RowCount == 0) {
+  if (RowCount() == 0) {
     return;
   }
   const DialogServices& s = services();

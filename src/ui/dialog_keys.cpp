@@ -7,7 +7,7 @@
 namespace plotxfer::ui {
 
 bool MainDialog::OnAccept() {
-  if (RowCount == 0) {
+  if (RowCount() == 0) {
     return MayEnd();
   }
   if (view().FocusedControl() == IDC_DRAWING_LIST) {
@@ -24,7 +24,7 @@ bool MainDialog::OnCancelCommand(CancelSource source) {
     case CancelSource::ExitButton:
       return MayEnd();
     case CancelSource::EscapeKey:
-      return RowCount == 0 && MayEnd();
+      return RowCount() == 0 && MayEnd();
     case CancelSource::CloseBox:
       break;
   }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/control_view.h"
+
 namespace plotxfer::ui {
 
 enum class MessageButtons { Ok, YesNo };
@@ -63,21 +65,11 @@ struct FolderRequest {
   std::string initial_folder;  // narrow; selected when the browser opens
 };
 
-class DialogView {
+class DialogView : public ControlView {
  public:
-  virtual ~DialogView() = default;
-
-  // Check boxes and radio buttons.
-  virtual bool IsChecked(int id) const = 0;
-  virtual void SetCheck(int id, bool checked) = 0;
-  // Any control.
-  virtual void Enable(int id, bool enabled) = 0;
   virtual bool IsEnabled(int id) const = 0;
   virtual void Show(int id, bool shown) = 0;
   virtual void Focus(int id) = 0;
-  // A control's text, narrow (paths).
-  virtual std::string Text(int id) const = 0;
-  virtual void SetText(int id, const std::string& narrow) = 0;
   // Redraws the whole dialog at once, without waiting for the message queue.
   virtual void Repaint() = 0;
   // Handles every message waiting in the thread's queue through the application's pump, then
@@ -85,8 +77,6 @@ class DialogView {
   // program still ends once the caller is done.
   virtual bool ProcessPendingMessages() = 0;
 
-  // A text of the string table, UTF-8; empty when the id has none.
-  virtual std::string LoadText(int string_id) const = 0;
   // A narrow text (a path) as UTF-8, for messages that quote it.
   virtual std::string NarrowToUtf8(const std::string& narrow) const = 0;
 

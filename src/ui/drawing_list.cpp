@@ -177,7 +177,7 @@ ChooseResult MainDialog::ChooseDrawings() {
   AddFilFolder = folder;
   if (s.settings) {
     // A failed write is not shown; the dialog keeps the folder all the same.
-    s.settings->WriteText(kBootDataKey, "AddFilFolder", folder);
+    SaveAddFilFolder(*s.settings, folder);
   }
   return ChooseAccepted;
 }
@@ -283,7 +283,7 @@ void MainDialog::ReportNotAdded() {
 void MainDialog::AddPendingRows() {
   view().ListHoldPainting(true);
   for (const std::string& path : PendingPaths) {
-    if (RowCount >= kMaxRows) {
+    if (RowCount() >= kMaxRows) {
       NoteNotAdded(ShellName(path), NotAddedReason::ListFull);
       continue;
     }
@@ -293,12 +293,11 @@ void MainDialog::AddPendingRows() {
       NoteNotAdded(ShellName(path), NotAddedReason::AlreadyListed);
       continue;
     }
-    view().ListInsertRow(RowCount, RowNumberText(RowCount));
-    view().ListSetCell(RowCount, 1, path);
+    view().ListInsertRow(RowCount(), RowNumberText(RowCount()));
+    view().ListSetCell(RowCount(), 1, path);
     DrawingPaths.push_back(path);
-    ++RowCount;
   }
-  if (RowCount > 0) {
+  if (RowCount() > 0) {
     view().ListSelectAndFocusRow(0);
   }
   view().ListHoldPainting(false);
@@ -338,7 +337,6 @@ void MainDialog::OnDeleteFile() {
     view().ListDeleteRow(row);
     if (row >= 0 && static_cast<std::size_t>(row) < DrawingPaths.size()) {
       DrawingPaths.erase(DrawingPaths.begin() + row);
-      --RowCount;
     }
     ForgetRowFailure(row);
   }
@@ -350,7 +348,7 @@ void MainDialog::OnBrowseFolder() {
   const DialogServices& s = services();
   FolderRequest request;
   request.instruction = view().LoadText(IDS_CHOOSE_FOLDER);
-  request.initial_folder = SelFolder;
+  request.initial_folder = options_.SelFolder;
   const std::optional<ShellName> chosen = view().ChooseFolder(request);
   if (!chosen) {
     return;
@@ -369,12 +367,12 @@ void MainDialog::OnBrowseFolder() {
     return;
   }
   // A drive root (C:\) already ends in its separator; any other folder gets one.
-  SelFolder = text::WithTrailingSeparator(chosen->narrow, s.path_style, s.code_page);
-  view().SetText(IDC_FOLDER_EDIT, SelFolder);
+  options_.SelFolder = text::WithTrailingSeparator(chosen->narrow, s.path_style, s.code_page);
+  view().SetText(IDC_FOLDER_EDIT, options_.SelFolder);
 }
 
 void MainDialog::FocusListIfFilled() {
-  if (RowCount > 0) {
+  if (RowCount() > 0) {
     view().Focus(IDC_DRAWING_LIST);
   }
 }

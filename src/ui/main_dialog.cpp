@@ -3,18 +3,10 @@
 namespace plotxfer::ui {
 
 void MainDialog::FillFrom(const ConversionOptions& record) {
-  PdfOrImage = record.PdfOrImage;
-  ImageType = record.ImageType;
-  BAndWFlg = record.BAndWFlg;
-  WIdtHFlg = record.WIdtHFlg;
-  PitchFlg = record.PitchFlg;
-  VFontFlg = record.VFontFlg;
-  FolderType = record.FolderType;
-  SelFolder = record.SelFolder;
+  options_ = record;
   AddFilFolder = record.AddFilFolder.empty() ? record.AppFolder : record.AddFilFolder;
   AppFolder = record.AppFolder;
   DrawingPaths.clear();
-  RowCount = 0;
   PendingPaths.clear();
 }
 
@@ -32,31 +24,31 @@ bool MainDialog::InitializeControls() {
     titles[i] = v.LoadText(kListColumns[i].title_id);
   }
 
-  v.SetCheck(IDC_PDF, PdfOrImage == 0);
-  v.SetCheck(IDC_IMAGE, PdfOrImage != 0);
+  v.SetCheck(IDC_PDF, options_.PdfOrImage == 0);
+  v.SetCheck(IDC_IMAGE, options_.PdfOrImage != 0);
   // An image type outside 0 to 3 would name a control of another group; it checks none.
   for (std::size_t i = 0; i < kImageFormatIds.size(); ++i) {
-    v.SetCheck(kImageFormatIds[i], ImageType == static_cast<int>(i));
+    v.SetCheck(kImageFormatIds[i], options_.ImageType == static_cast<int>(i));
   }
-  SetImageFormatsEnabled(PdfOrImage == 1);
+  SetImageFormatsEnabled(options_.PdfOrImage == 1);
 
-  SetBox(IDC_MONOCHROME, BAndWFlg);
-  SetBox(IDC_LINE_WIDTH, WIdtHFlg);
-  SetBox(IDC_LINE_PITCH, PitchFlg);
+  SetBox(IDC_MONOCHROME, options_.BAndWFlg);
+  SetBox(IDC_LINE_WIDTH, options_.WIdtHFlg);
+  SetBox(IDC_LINE_PITCH, options_.PitchFlg);
   // The font flag says "fonts off", the box says "fonts effective".
-  if (VFontFlg == 1) {
+  if (options_.VFontFlg == 1) {
     v.SetCheck(IDC_FONTS, false);
-  } else if (VFontFlg == 0) {
+  } else if (options_.VFontFlg == 0) {
     v.SetCheck(IDC_FONTS, true);
   }
 
-  v.SetCheck(IDC_FILE_FOLDER, FolderType == 0);
-  v.SetCheck(IDC_SEL_FOLDER, FolderType != 0);
+  v.SetCheck(IDC_FILE_FOLDER, options_.FolderType == 0);
+  v.SetCheck(IDC_SEL_FOLDER, options_.FolderType != 0);
 
-  if (SelFolder.empty()) {
-    SelFolder = AppFolder;
+  if (options_.SelFolder.empty()) {
+    options_.SelFolder = AppFolder;
   }
-  v.SetText(IDC_FOLDER_EDIT, SelFolder);
+  v.SetText(IDC_FOLDER_EDIT, options_.SelFolder);
 
   v.ListAddExtendedStyle(kListExtendedStyles);
   for (std::size_t i = 0; i < kListColumns.size(); ++i) {
@@ -92,48 +84,44 @@ void MainDialog::SetImageFormatsEnabled(bool enabled) {
 void MainDialog::OnPdf() {
   view().SetCheck(IDC_PDF, true);
   view().SetCheck(IDC_IMAGE, false);
-  PdfOrImage = 0;
+  options_.PdfOrImage = 0;
   SetImageFormatsEnabled(false);
 }
 
 void MainDialog::OnImage() {
   view().SetCheck(IDC_IMAGE, true);
   view().SetCheck(IDC_PDF, false);
-  PdfOrImage = 1;
+  options_.PdfOrImage = 1;
   SetImageFormatsEnabled(true);
 }
 
 void MainDialog::OnFileFolder() {
   view().SetCheck(IDC_FILE_FOLDER, true);
   view().SetCheck(IDC_SEL_FOLDER, false);
-  FolderType = 0;
+  options_.FolderType = 0;
 }
 
 void MainDialog::OnSelFolder() {
   view().SetCheck(IDC_SEL_FOLDER, true);
   view().SetCheck(IDC_FILE_FOLDER, false);
-  FolderType = 1;
+  options_.FolderType = 1;
 }
 
 void MainDialog::CaptureOptions() {
   DialogView& v = view();
-  PdfOrImage = v.IsChecked(IDC_PDF) ? 0 : 1;
+  options_.PdfOrImage = v.IsChecked(IDC_PDF) ? 0 : 1;
   for (std::size_t i = 0; i < kImageFormatIds.size(); ++i) {
     if (v.IsChecked(kImageFormatIds[i])) {
-      ImageType = static_cast<int>(i);
+      options_.ImageType = static_cast<int>(i);
       break;
     }
   }
-  BAndWFlg = v.IsChecked(IDC_MONOCHROME) ? 1 : 0;
-  WIdtHFlg = v.IsChecked(IDC_LINE_WIDTH) ? 1 : 0;
-  PitchFlg = v.IsChecked(IDC_LINE_PITCH) ? 1 : 0;
-  VFontFlg = v.IsChecked(IDC_FONTS) ? 0 : 1;
-  FolderType = v.IsChecked(IDC_FILE_FOLDER) ? 0 : 1;
-  SelFolder = v.Text(IDC_FOLDER_EDIT);
-}
-
-GeneralOptions MainDialog::CapturedOptions() const {
-  return {PdfOrImage, ImageType, BAndWFlg, WIdtHFlg, PitchFlg, VFontFlg, FolderType, SelFolder};
+  options_.BAndWFlg = v.IsChecked(IDC_MONOCHROME) ? 1 : 0;
+  options_.WIdtHFlg = v.IsChecked(IDC_LINE_WIDTH) ? 1 : 0;
+  options_.PitchFlg = v.IsChecked(IDC_LINE_PITCH) ? 1 : 0;
+  options_.VFontFlg = v.IsChecked(IDC_FONTS) ? 0 : 1;
+  options_.FolderType = v.IsChecked(IDC_FILE_FOLDER) ? 0 : 1;
+  options_.SelFolder = v.Text(IDC_FOLDER_EDIT);
 }
 
 void MainDialog::EnableRunControls(bool enable) {

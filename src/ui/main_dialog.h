@@ -68,22 +68,13 @@ inline constexpr std::array<ListColumn, 3> kListColumns = {{
 
 class MainDialog {
  public:
-  // Working copies of the record's general fields, in the record's order.
-  int PdfOrImage = 0;
-  int ImageType = 0;
-  int BAndWFlg = 1;
-  int WIdtHFlg = 0;
-  int PitchFlg = 0;
-  int VFontFlg = 0;  // 1: the fonts-effective box is clear
-  int FolderType = 0;
-  std::string SelFolder;
   std::string AddFilFolder;  // where the file selection opens
   std::string AppFolder;     // the program's folder, ending in a separator
 
-  // The drawing list: full paths in row order, and the number of rows.
+  // The drawing list: full paths in row order.
   std::vector<std::string> DrawingPaths;
-  int RowCount = 0;
-  int AbortFlag = 0;
+  int RowCount() const { return static_cast<int>(DrawingPaths.size()); }
+  bool AbortFlag = false;
   std::vector<std::string> PendingPaths;
   // What the last choice or drop did not add, and why.
   std::vector<NotAdded> NotAddedFiles;
@@ -157,8 +148,8 @@ class MainDialog {
 
   // Reads the option controls into the working copy (the run does this at its start).
   void CaptureOptions();
-  // The eight captured values, as the settings store saves them at run start.
-  GeneralOptions CapturedOptions() const;
+  // The working copy of the general options, as the run start saves it.
+  const GeneralOptions& options() const { return options_; }
 
   // Locks (false) or unlocks (true) the controls around a run.
   void EnableRunControls(bool enable);
@@ -177,7 +168,7 @@ class MainDialog {
   // Exit, Escape, the close box and the accept command end the dialog only outside a run.
   bool MayEnd() const { return !running_; }
 
-  EnableState enable_state() const { return {running_, PdfOrImage, RowCount}; }
+  EnableState enable_state() const { return {running_, options_.PdfOrImage, RowCount()}; }
 
  protected:
   DialogView& view() const { return *view_; }
@@ -209,6 +200,7 @@ class MainDialog {
   // The outputs of the last run's converted drawings, by drawing path.
   std::map<std::string, std::string> outputs_;
 
+  GeneralOptions options_;  // the working copy, taken into the record at run start
   DialogView* view_ = nullptr;
   DialogServices services_;
   std::function<void(const std::string&)> line_type_loader_;

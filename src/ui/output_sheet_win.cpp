@@ -22,26 +22,6 @@ void CALLBACK HideTrackingTip(HWND tip, UINT, UINT_PTR id, DWORD) {
 
 }  // namespace
 
-bool Win32PageView::IsChecked(int id) const {
-  return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void Win32PageView::SetCheck(int id, bool checked) {
-  SendMessageW(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void Win32PageView::Enable(int id, bool enabled) {
-  EnableWindow(Item(id), enabled ? TRUE : FALSE);
-}
-
-std::string Win32PageView::Text(int id) const {
-  return wingui::Window(Item(id)).TextAnsi();
-}
-
-void Win32PageView::SetText(int id, const std::string& narrow) {
-  SetWindowTextA(Item(id), narrow.c_str());
-}
-
 void Win32PageView::SetUiText(int id, const std::string& utf8) {
   SetWindowTextW(Item(id), wingui::Utf8ToWide(utf8).c_str());
 }
@@ -75,8 +55,8 @@ void Win32PageView::ShowTrackingTip(HWND edit, const std::wstring& title,
   if (!tip_) {
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                            WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, page_.hwnd(), nullptr,
-                           nullptr, nullptr);
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, nullptr,
+                           nullptr);
     if (!tip_) {
       return;
     }
@@ -91,7 +71,7 @@ void Win32PageView::ShowTrackingTip(HWND edit, const std::wstring& title,
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
-  tool.hwnd = page_.hwnd();
+  tool.hwnd = hwnd();
   tool.uId = reinterpret_cast<UINT_PTR>(edit);
   tool.lpszText = words.data();
   SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -121,10 +101,6 @@ int Win32PageView::ListSelection(int id) const {
   return r == CB_ERR ? -1 : static_cast<int>(r);
 }
 
-std::string Win32PageView::LoadText(int string_id) const {
-  return wingui::LoadTextUtf8(static_cast<UINT>(string_id));
-}
-
 COtherSetPDF::COtherSetPDF(PdfPage& logic) : OutputPage(IDD_OTHERSET_PDF, logic) {
 }
 
@@ -139,11 +115,8 @@ std::span<const wingui::CommandEntry<COtherSetPDF>> COtherSetPDF::CommandTable()
   return table;
 }
 
-void COtherSetPDF::DoDataExchange(wingui::DataExchange& dx) {
-  wingui::DDX_Control(dx, IDC_PDF_PAPER, paper_);
-  wingui::DDX_Control(dx, IDC_PDF_WIDTH, width_);
-  wingui::DDX_Control(dx, IDC_PDF_HEIGHT, height_);
-  logic_.ExchangeData(dx.saving());
+void COtherSetPDF::DoDataExchange(bool save) {
+  logic_.ExchangeData(save);
 }
 
 COtherSetIMG::COtherSetIMG(ImagePage& logic) : OutputPage(IDD_OTHERSET_IMG, logic) {
@@ -159,15 +132,6 @@ std::span<const wingui::CommandEntry<COtherSetIMG>> COtherSetIMG::CommandTable()
       {IDC_IMG_DPI, EN_MAXTEXT, &COtherSetIMG::OnDpiFull},
   };
   return table;
-}
-
-void COtherSetIMG::DoDataExchange(wingui::DataExchange& dx) {
-  // Binding only: every value of this page moves in the handlers.
-  wingui::DDX_Control(dx, IDC_IMG_PAPER, paper_);
-  wingui::DDX_Control(dx, IDC_IMG_WIDTH, width_);
-  wingui::DDX_Control(dx, IDC_IMG_HEIGHT, height_);
-  wingui::DDX_Control(dx, IDC_IMG_DPI, dpi_);
-  wingui::DDX_Control(dx, IDC_IMG_BASE_DPI, base_dpi_);
 }
 
 INT_PTR OpenOutputSettings(HWND parent, ConversionOptions& record, SettingsStore& store) {

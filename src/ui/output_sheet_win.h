@@ -7,19 +7,15 @@
 #include "core/settings/settings_store.h"
 #include "ui/output_sheet.h"
 #include "ui/page_view.h"
+#include "ui/win32_control_view_win.h"
 #include "wingui/property_sheet.h"
 
 namespace plotxfer::ui {
 
-class Win32PageView : public PageView {
+class Win32PageView : public Win32ControlView<PageView> {
  public:
-  explicit Win32PageView(const wingui::Window& page) : page_(page) {}
+  using Win32ControlView::Win32ControlView;
 
-  bool IsChecked(int id) const override;
-  void SetCheck(int id, bool checked) override;
-  void Enable(int id, bool enabled) override;
-  std::string Text(int id) const override;
-  void SetText(int id, const std::string& narrow) override;
   void SetUiText(int id, const std::string& utf8) override;
   void LimitText(int id, int chars) override;
   void FocusAndSelectAll(int id) override;
@@ -28,14 +24,11 @@ class Win32PageView : public PageView {
   void ListAdd(int id, const std::string& utf8) override;
   void ListSelect(int id, int index) override;
   int ListSelection(int id) const override;
-  std::string LoadText(int string_id) const override;
 
  private:
-  HWND Item(int id) const { return GetDlgItem(page_.hwnd(), id); }
   // A balloon of our own under an edit that shows none itself.
   void ShowTrackingTip(HWND edit, const std::wstring& title, const std::wstring& text);
 
-  const wingui::Window& page_;
   HWND tip_ = nullptr;  // owned by the page window, which takes it along when it goes
 };
 
@@ -67,7 +60,6 @@ class OutputPage : public wingui::DialogImpl<Page, wingui::PropertyPage> {
 
   Logic& logic_;
   Win32PageView view_;
-  wingui::Window paper_, width_, height_;
 };
 
 class COtherSetPDF : public OutputPage<COtherSetPDF, PdfPage> {
@@ -75,7 +67,7 @@ class COtherSetPDF : public OutputPage<COtherSetPDF, PdfPage> {
   explicit COtherSetPDF(PdfPage& logic);
   static std::span<const wingui::CommandEntry<COtherSetPDF>> CommandTable();
 
-  void DoDataExchange(wingui::DataExchange& dx) override;
+  void DoDataExchange(bool save) override;
 };
 
 class COtherSetIMG : public OutputPage<COtherSetIMG, ImagePage> {
@@ -83,12 +75,8 @@ class COtherSetIMG : public OutputPage<COtherSetIMG, ImagePage> {
   explicit COtherSetIMG(ImagePage& logic);
   static std::span<const wingui::CommandEntry<COtherSetIMG>> CommandTable();
 
-  void DoDataExchange(wingui::DataExchange& dx) override;
-
  private:
   void OnDpiFull() { logic_.OnEditFull(IDC_IMG_DPI); }
-
-  wingui::Window dpi_, base_dpi_;
 };
 
 // Opens the sheet modally over parent. OK copies the pages' values into record and stores them;

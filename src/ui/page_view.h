@@ -1,24 +1,18 @@
 #pragma once
-// What a page of the output settings sheet needs of its window: check boxes and radio buttons,
-// edits, one drop-down list, focus. The Win32 page implements it on the real controls; tests
+// What a page of the output settings sheet needs of its window besides the controls every view
+// gives: edits, one drop-down list, focus. The Win32 page implements it on the real controls; tests
 // implement it in memory.
 //
 // Edit texts are narrow strings (the platform's narrow encoding); list entries and string-table
 // texts are UTF-8, so that the Japanese paper names survive any ANSI code page.
 #include <string>
 
+#include "ui/control_view.h"
+
 namespace plotxfer::ui {
 
-class PageView {
+class PageView : public ControlView {
  public:
-  virtual ~PageView() = default;
-
-  virtual bool IsChecked(int id) const = 0;
-  virtual void SetCheck(int id, bool checked) = 0;
-  virtual void Enable(int id, bool enabled) = 0;
-
-  virtual std::string Text(int id) const = 0;
-  virtual void SetText(int id, const std::string& narrow) = 0;
   virtual void SetUiText(int id, const std::string& utf8) = 0;
   // How many characters the user may type; text set by the program is not cut.
   virtual void LimitText(int id, int chars) = 0;
@@ -32,9 +26,6 @@ class PageView {
   virtual void ListSelect(int id, int index) = 0;
   // The selected entry's index, -1 when none is.
   virtual int ListSelection(int id) const = 0;
-
-  // A text of the string table, UTF-8; empty when the id has none.
-  virtual std::string LoadText(int string_id) const = 0;
 };
 
 }  // namespace plotxfer::ui

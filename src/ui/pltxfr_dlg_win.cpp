@@ -74,10 +74,6 @@ std::span<const wingui::CommandEntry<PLTXFRDlg>> PLTXFRDlg::CommandTable() {
   return table;
 }
 
-void PLTXFRDlg::DoDataExchange(wingui::DataExchange& dx) {
-  wingui::DDX_Control(dx, IDC_FOLDER_EDIT, folder_edit_);
-}
-
 BOOL PLTXFRDlg::OnInitDialog() {
   Dialog::OnInitDialog();
   const bool default_focus = InitializeControls();

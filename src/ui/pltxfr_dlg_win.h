@@ -24,8 +24,6 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   HICON icon() const { return icon_; }
   DialogView& dialog_view() { return view_; }
 
-  void DoDataExchange(wingui::DataExchange& dx) override;
-
   // The record the output settings sheet edits and the store its OK writes to; without them the
   // sheet's button does nothing.
   void UseRecord(ConversionOptions& record, SettingsStore& store) {
@@ -62,7 +60,6 @@ class PLTXFRDlg : public wingui::DialogImpl<PLTXFRDlg>, public MainDialog {
   ConversionServices conversion_;
   RunPorts run_ports_;
   params::ParamServices params_;
-  wingui::Window folder_edit_;
   Win32DialogView view_;
   ConversionOptions* record_ = nullptr;
   SettingsStore* store_ = nullptr;

@@ -5,7 +5,7 @@
 namespace plotxfer::ui {
 
 std::string MainDialog::RowOutput(int row) const {
-  if (row < 0 || row >= RowCount || static_cast<std::size_t>(row) >= DrawingPaths.size()) {
+  if (row < 0 || row >= RowCount()) {
     return {};
   }
   // A row added again after its removal shows no status and opens nothing until it converts.

@@ -68,18 +68,6 @@ ShellName ShellNameFromWide(std::wstring_view wide) {
   return ShellName::NotHeld(wingui::WideToUtf8(wide));
 }
 
-bool Win32DialogView::IsChecked(int id) const {
-  return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void Win32DialogView::SetCheck(int id, bool checked) {
-  SendMessageW(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void Win32DialogView::Enable(int id, bool enabled) {
-  EnableWindow(Item(id), enabled ? TRUE : FALSE);
-}
-
 bool Win32DialogView::IsEnabled(int id) const {
   return IsWindowEnabled(Item(id)) != FALSE;
 }
@@ -90,19 +78,11 @@ void Win32DialogView::Show(int id, bool shown) {
 
 void Win32DialogView::Focus(int id) {
   // Through the dialog manager, so that the default button follows the focus.
-  SendMessageW(dialog_.hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
-}
-
-std::string Win32DialogView::Text(int id) const {
-  return wingui::Window(Item(id)).TextAnsi();
-}
-
-void Win32DialogView::SetText(int id, const std::string& narrow) {
-  SetWindowTextA(Item(id), narrow.c_str());
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
 
 void Win32DialogView::Repaint() {
-  RedrawWindow(dialog_.hwnd(), nullptr, nullptr,
+  RedrawWindow(hwnd(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
@@ -133,16 +113,12 @@ bool Win32DialogView::ProcessPendingMessages() {
   return true;
 }
 
-std::string Win32DialogView::LoadText(int string_id) const {
-  return wingui::LoadTextUtf8(static_cast<UINT>(string_id));
-}
-
 std::string Win32DialogView::NarrowToUtf8(const std::string& narrow) const {
-  return wingui::WideToUtf8(AnsiToWide(narrow));
+  return platform::NarrowToUtf8(narrow);
 }
 
 bool Win32DialogView::AppendSystemMenuItem(int command, const std::string& utf8_text) {
-  HMENU menu = GetSystemMenu(dialog_.hwnd(), FALSE);
+  HMENU menu = GetSystemMenu(hwnd(), FALSE);
   if (!menu) {
     return false;
   }
@@ -153,8 +129,8 @@ bool Win32DialogView::AppendSystemMenuItem(int command, const std::string& utf8_
 }
 
 void Win32DialogView::SetDialogIcon() {
-  SendMessageW(dialog_.hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_));
-  SendMessageW(dialog_.hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large_icon_));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
 }
 
 void Win32DialogView::ListAddExtendedStyle(unsigned bits) {
@@ -273,7 +249,7 @@ MessageAnswer Win32DialogView::ShowMessage(const MessageRequest& request) {
   }
   const std::wstring text = Utf8ToWide(request.text);
   const std::wstring caption = Utf8ToWide(request.caption);
-  switch (MessageBoxW(dialog_.hwnd(), text.c_str(), caption.c_str(), flags)) {
+  switch (MessageBoxW(hwnd(), text.c_str(), caption.c_str(), flags)) {
     case IDOK:
       return MessageAnswer::Ok;
     case IDYES:
@@ -300,7 +276,7 @@ std::optional<std::vector<ShellName>> Win32DialogView::ChooseFiles(const FileReq
 
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = dialog_.hwnd();
+  ofn.hwndOwner = hwnd();
   ofn.lpstrFilter = filter.c_str();
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = result.data();
@@ -329,7 +305,7 @@ std::optional<ShellName> Win32DialogView::ChooseFolder(const FolderRequest& requ
   wchar_t display_name[MAX_PATH + 4] = {};
 
   BROWSEINFOW info{};
-  info.hwndOwner = dialog_.hwnd();
+  info.hwndOwner = hwnd();
   info.pidlRoot = root;
   info.pszDisplayName = display_name;
   info.lpszTitle = instruction.c_str();
@@ -354,7 +330,7 @@ std::optional<ShellName> Win32DialogView::ChooseFolder(const FolderRequest& requ
 }
 
 void Win32DialogView::AcceptDrops(bool accept) {
-  DragAcceptFiles(dialog_.hwnd(), accept ? TRUE : FALSE);
+  DragAcceptFiles(hwnd(), accept ? TRUE : FALSE);
 }
 
 Win32DialogView::~Win32DialogView() {
@@ -365,18 +341,18 @@ Win32DialogView::~Win32DialogView() {
 
 int Win32DialogView::FocusedControl() const {
   HWND focus = GetFocus();
-  if (!focus || !IsChild(dialog_.hwnd(), focus)) {
+  if (!focus || !IsChild(hwnd(), focus)) {
     return 0;  // another window has it (a modal window, another program)
   }
   // A control's own child (the list's header or label edit) counts as the control.
-  while (focus && GetParent(focus) != dialog_.hwnd()) {
+  while (focus && GetParent(focus) != hwnd()) {
     focus = GetParent(focus);
   }
   return focus ? GetDlgCtrlID(focus) : 0;
 }
 
 void Win32DialogView::SetTitle(const std::string& utf8) {
-  SetWindowTextW(dialog_.hwnd(), Utf8ToWide(utf8).c_str());
+  SetWindowTextW(hwnd(), Utf8ToWide(utf8).c_str());
 }
 
 void Win32DialogView::ShowRunProgress(std::size_t done, std::size_t total, bool failed) {
@@ -398,32 +374,31 @@ void Win32DialogView::ShowRunProgress(std::size_t done, std::size_t total, bool 
     return;
   }
   if (total == 0) {
-    taskbar_->SetProgressState(dialog_.hwnd(), TBPF_NOPROGRESS);
+    taskbar_->SetProgressState(hwnd(), TBPF_NOPROGRESS);
     return;
   }
-  taskbar_->SetProgressState(dialog_.hwnd(), failed ? TBPF_ERROR : TBPF_NORMAL);
-  taskbar_->SetProgressValue(dialog_.hwnd(), done, total);
+  taskbar_->SetProgressState(hwnd(), failed ? TBPF_ERROR : TBPF_NORMAL);
+  taskbar_->SetProgressValue(hwnd(), done, total);
 }
 
 void Win32DialogView::FlashIfInBackground() {
-  if (GetForegroundWindow() == dialog_.hwnd()) {
+  if (GetForegroundWindow() == hwnd()) {
     return;
   }
   FLASHWINFO flash{};
   flash.cbSize = sizeof flash;
-  flash.hwnd = dialog_.hwnd();
+  flash.hwnd = hwnd();
   flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
   FlashWindowEx(&flash);
 }
 
 void Win32DialogView::OpenWithShell(const std::string& narrow_path) {
-  ShellExecuteW(dialog_.hwnd(), L"open", AnsiToWide(narrow_path).c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
+  ShellExecuteW(hwnd(), L"open", AnsiToWide(narrow_path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32DialogView::ShowInFolder(const std::string& narrow_path) {
   const std::wstring select = L"/select,\"" + AnsiToWide(narrow_path) + L"\"";
-  ShellExecuteW(dialog_.hwnd(), L"open", L"explorer.exe", select.c_str(), nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(hwnd(), L"open", L"explorer.exe", select.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 int Win32DialogView::TrackMenu(const std::vector<MenuItem>& items) {
@@ -443,9 +418,8 @@ int Win32DialogView::TrackMenu(const std::vector<MenuItem>& items) {
   } else {
     GetCursorPos(&at);
   }
-  const int chosen =
-      static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
-                                      at.y, 0, dialog_.hwnd(), nullptr));
+  const int chosen = static_cast<int>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd(), nullptr));
   DestroyMenu(menu);
   return chosen;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ui/dialog_view.h"
+#include "ui/win32_control_view_win.h"
 #include "wingui/window.h"
 
 struct ITaskbarList3;
@@ -15,27 +16,24 @@ namespace plotxfer::ui {
 // A name the shell gave in UTF-16, in the ANSI code page exactly (NarrowFromUtf16) or not at all.
 ShellName ShellNameFromWide(std::wstring_view wide);
 
-class Win32DialogView : public DialogView {
+class Win32DialogView : public Win32ControlView<DialogView> {
  public:
   // dialog: the dialog window (its handle may arrive later); list_id: the list view's id.
   Win32DialogView(const wingui::Window& dialog, int list_id, HICON large_icon, HICON small_icon)
-      : dialog_(dialog), list_id_(list_id), large_icon_(large_icon), small_icon_(small_icon) {}
+      : Win32ControlView(dialog),
+        list_id_(list_id),
+        large_icon_(large_icon),
+        small_icon_(small_icon) {}
   ~Win32DialogView() override;
   Win32DialogView(const Win32DialogView&) = delete;
   Win32DialogView& operator=(const Win32DialogView&) = delete;
 
-  bool IsChecked(int id) const override;
-  void SetCheck(int id, bool checked) override;
-  void Enable(int id, bool enabled) override;
   bool IsEnabled(int id) const override;
   void Show(int id, bool shown) override;
   void Focus(int id) override;
-  std::string Text(int id) const override;
-  void SetText(int id, const std::string& narrow) override;
   void Repaint() override;
   bool ProcessPendingMessages() override;
 
-  std::string LoadText(int string_id) const override;
   std::string NarrowToUtf8(const std::string& narrow) const override;
 
   bool AppendSystemMenuItem(int command, const std::string& utf8_text) override;
@@ -70,10 +68,8 @@ class Win32DialogView : public DialogView {
   void SetMenuPoint(POINT at) { menu_point_ = at; }
 
  private:
-  HWND Item(int id) const { return GetDlgItem(dialog_.hwnd(), id); }
   HWND List() const { return Item(list_id_); }
 
-  const wingui::Window& dialog_;
   int list_id_;
   HICON large_icon_;
   HICON small_icon_;

@@ -47,7 +47,6 @@ class Application {
   // The framework's help: opens the help page beside the program; a page that is missing or that
   // the shell cannot open goes to OnHelpUnavailable.
   void OnHelp();
-  const std::wstring& help_file_path() const { return help_file_path_; }
   void set_help_file_path(std::wstring path) { help_file_path_ = std::move(path); }
 
   HINSTANCE instance() const { return instance_; }

@@ -1,69 +1,10 @@
 #include "wingui/dialog.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-
 #include "wingui/application.h"
 #include "wingui/guard.h"
 #include "wingui/strings.h"
 
 namespace plotxfer::wingui {
-
-HWND DataExchange::Control(int id) const {
-  return GetDlgItem(dialog_.hwnd(), id);
-}
-
-void DataExchange::Fail(int id) {
-  if (failed_id_ == 0) {
-    failed_id_ = id;
-  }
-}
-
-void DDX_Control(DataExchange& dx, int id, Window& control) {
-  if (!control) {
-    control.Attach(dx.Control(id));
-  }
-}
-
-void DDX_Check(DataExchange& dx, int id, int& value) {
-  HWND h = dx.Control(id);
-  if (dx.saving()) {
-    value = static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0));
-  } else {
-    SendMessageW(h, BM_SETCHECK, static_cast<WPARAM>(value), 0);
-  }
-}
-
-void DDX_Text(DataExchange& dx, int id, std::string& value) {
-  Window control(dx.Control(id));
-  if (dx.saving()) {
-    value = control.TextAnsi();
-  } else {
-    control.SetTextAnsi(value);
-  }
-}
-
-void DDX_Text(DataExchange& dx, int id, int& value) {
-  Window control(dx.Control(id));
-  if (!dx.saving()) {
-    control.SetText(std::to_wstring(value));
-    return;
-  }
-  const std::wstring text = control.Text();
-  wchar_t* end = nullptr;
-  errno = 0;
-  const long long parsed = std::wcstoll(text.c_str(), &end, 10);
-  while (end && (*end == L' ' || *end == L'\t')) {
-    ++end;
-  }
-  if (text.empty() || end == text.c_str() || (end && *end != L'\0') || errno == ERANGE ||
-      parsed < INT_MIN || parsed > INT_MAX) {
-    dx.Fail(id);
-    return;
-  }
-  value = static_cast<int>(parsed);
-}
 
 Dialog::Dialog(UINT template_id, HWND parent) : template_id_(template_id), parent_(parent) {
 }
@@ -115,24 +56,11 @@ void Dialog::EndDialog(INT_PTR result) {
   }
 }
 
-bool Dialog::UpdateData(bool save) {
-  DataExchange dx(*this, save);
-  DoDataExchange(dx);
-  if (dx.failed()) {
-    if (HWND h = dx.Control(dx.failed_id())) {
-      SetFocus(h);
-      SendMessageW(h, EM_SETSEL, 0, -1);
-    }
-    return false;
-  }
-  return true;
-}
-
-void Dialog::DoDataExchange(DataExchange&) {
+void Dialog::DoDataExchange(bool) {
 }
 
 BOOL Dialog::OnInitDialog() {
-  UpdateData(false);
+  DoDataExchange(false);
   return TRUE;
 }
 
@@ -174,9 +102,8 @@ void Dialog::OnOK() {
   if (IsOwnButtonDisabled(IDOK)) {
     return;
   }
-  if (UpdateData(true)) {
-    EndDialog(IDOK);
-  }
+  DoDataExchange(true);
+  EndDialog(IDOK);
 }
 
 void Dialog::OnCancel() {

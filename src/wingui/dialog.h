@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <span>
-#include <string>
 
 #include "wingui/window.h"
 
@@ -20,33 +19,6 @@ struct CommandEntry {
   UINT code;  // BN_CLICKED (0) for buttons and menu items; CBN_SELENDOK and the like otherwise
   void (T::*handler)();
 };
-
-class Dialog;
-
-// One pass of control binding and value exchange between a dialog's controls and its members.
-class DataExchange {
- public:
-  DataExchange(Dialog& dialog, bool save) : dialog_(dialog), save_(save) {}
-  bool saving() const { return save_; }
-  HWND Control(int id) const;
-  // A value could not be taken; the exchange stops there and the focus goes to that control.
-  void Fail(int id);
-  bool failed() const { return failed_id_ != 0; }
-  int failed_id() const { return failed_id_; }
-
- private:
-  Dialog& dialog_;
-  bool save_;
-  int failed_id_ = 0;
-};
-
-void DDX_Control(DataExchange& dx, int id, Window& control);
-// A check box: 1 checked, 0 clear (2 for the indeterminate state of three-state boxes).
-void DDX_Check(DataExchange& dx, int id, int& value);
-// An edit's text in the ANSI code page.
-void DDX_Text(DataExchange& dx, int id, std::string& value);
-// An edit's text as a decimal number; text that is not one fails the exchange.
-void DDX_Text(DataExchange& dx, int id, int& value);
 
 class Dialog : public Window {
  public:
@@ -66,9 +38,6 @@ class Dialog : public Window {
   bool has_ended() const { return ended_; }
   INT_PTR end_result() const { return result_; }
 
-  // Binding and exchange: save=false fills the controls, true reads them back.
-  bool UpdateData(bool save);
-
   UINT template_id() const { return template_id_; }
   HWND parent() const { return parent_; }
   bool is_modal() const { return modal_; }
@@ -76,11 +45,12 @@ class Dialog : public Window {
   // The whole routing of one command: this class's table, accept and cancel, the application.
   bool ExecuteCommand(UINT id, UINT code);
 
-  virtual void DoDataExchange(DataExchange& dx);
+  // Fills the controls from the members (save false) or reads them back (true).
+  virtual void DoDataExchange(bool save);
 
  protected:
-  // Base initialisation: binds the controls and fills them (DoDataExchange). True leaves the focus
-  // to the dialog manager's default.
+  // Base initialisation: fills the controls (DoDataExchange). True leaves the focus to the dialog
+  // manager's default.
   virtual BOOL OnInitDialog();
   virtual bool DispatchCommand(UINT id, UINT code);
   // Accept: reads the controls back and ends with IDOK. Cancel: ends with IDCANCEL.

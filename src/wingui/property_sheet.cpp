@@ -7,16 +7,17 @@
 namespace plotxfer::wingui {
 
 PropertyPage::PropertyPage(UINT template_id) : Dialog(template_id) {
-  spec_.dwSize = sizeof spec_;
-  spec_.dwFlags = PSP_DEFAULT | PSP_HASHELP;
-  spec_.hInstance = ResourceInstance();
-  spec_.pszTemplate = MAKEINTRESOURCEW(template_id);
-  spec_.pfnDlgProc = &PageProc;
-  spec_.lParam = reinterpret_cast<LPARAM>(this);
+  page_.dwSize = sizeof page_;
+  page_.dwFlags = PSP_DEFAULT | PSP_HASHELP;
+  page_.hInstance = ResourceInstance();
+  page_.pszTemplate = MAKEINTRESOURCEW(template_id);
+  page_.pfnDlgProc = &PageProc;
+  page_.lParam = reinterpret_cast<LPARAM>(this);
 }
 
 bool PropertyPage::OnKillActive() {
-  return UpdateData(true);
+  DoDataExchange(true);
+  return true;
 }
 bool PropertyPage::OnSetActive() {
   return true;
@@ -108,10 +109,10 @@ INT_PTR PropertySheetDlg::DoModal() {
   if (pages_.empty()) {
     return -1;
   }
-  std::vector<PROPSHEETPAGEW> specs;
-  specs.reserve(pages_.size());
+  std::vector<PROPSHEETPAGEW> pages;
+  pages.reserve(pages_.size());
   for (PropertyPage* page : pages_) {
-    specs.push_back(page->spec_);
+    pages.push_back(page->page_);
   }
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
@@ -119,9 +120,9 @@ INT_PTR PropertySheetDlg::DoModal() {
   header.hwndParent = parent_;
   header.hInstance = ResourceInstance();
   header.pszCaption = caption_.c_str();
-  header.nPages = static_cast<UINT>(specs.size());
+  header.nPages = static_cast<UINT>(pages.size());
   header.nStartPage = first_page_;
-  header.ppsp = specs.data();
+  header.ppsp = pages.data();
   closed_with_ok_ = false;
   hwnd_ = nullptr;
   const INT_PTR result = ::PropertySheetW(&header);

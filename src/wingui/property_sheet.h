@@ -23,7 +23,7 @@ class PropertyPage : public Dialog {
   explicit PropertyPage(UINT template_id);
 
   // Leaving the page (another tab, or OK): false keeps the page current. The base reads the
-  // controls back (DoDataExchange) and answers whether that succeeded.
+  // controls back (DoDataExchange) and lets the page go.
   virtual bool OnKillActive();
   // The page becomes current; false refuses.
   virtual bool OnSetActive();
@@ -32,8 +32,7 @@ class PropertyPage : public Dialog {
   virtual void OnReset();
 
   // The page shows no Help button of its own.
-  void RemoveHelpFlag() { spec_.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP); }
-  bool has_help_flag() const { return (spec_.dwFlags & PSP_HASHELP) != 0; }
+  void RemoveHelpFlag() { page_.dwFlags &= ~static_cast<DWORD>(PSP_HASHELP); }
 
   PropertySheetDlg* sheet() const { return sheet_; }
 
@@ -47,7 +46,7 @@ class PropertyPage : public Dialog {
   friend class PropertySheetDlg;
   static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
-  PROPSHEETPAGEW spec_{};
+  PROPSHEETPAGEW page_{};
   PropertySheetDlg* sheet_ = nullptr;
 };
 
@@ -64,7 +63,6 @@ class PropertySheetDlg {
 
   // While the sheet is open.
   HWND hwnd() const { return hwnd_; }
-  int page_count() const { return static_cast<int>(pages_.size()); }
   PropertyPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
   int ActiveIndex() const;
   // Switches tabs as a click would; the current page may refuse.

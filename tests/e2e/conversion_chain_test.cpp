@@ -1,5 +1,6 @@
 // ConvertDrawing with the real process start and our stand-in tools: what each tool received
-// (their run log) and what the conversion made of the files they wrote or did not write.
+// (their run log) and what it wrote. What a conversion makes of a tool that fails is shown on
+// fakes, and how a tool can end, by the process layer's tests.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/convert/combined_pdf.h"
 #include "core/convert/convert_drawing.h"
-#include "core/convert/run.h"
 #include "core/text/command_line.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -183,12 +182,6 @@ class ConversionChainTest : public ::testing::Test {
 
   std::string Output() { return MakeOutputPath(Context(), drawing, OutputExtension(options)); }
 
-  // Asks one tool for a fault.
-  void Fault(const char* tool, const char* knob, const char* value = "1") {
-    SetEnv("PLOTXFER_STANDIN_ONLY", tool);
-    SetEnv(knob, value);
-  }
-
   const text::PathStyle style = platform::NativePathStyle();
   const text::CodePage cp = platform::ActiveCodePage();
   TempFolder work;
@@ -244,96 +237,4 @@ TEST_F(ConversionChainTest, EveryImageFormatIsWritten) {
   EXPECT_NE(entries[7].command_line.find(" /Imageps:x00000129000000d2 /ImageDPI:72 "),
             std::string::npos)
       << entries[7].command_line;
-}
-
-TEST_F(ConversionChainTest, AnExportThatWritesNothingEndsInNoOutput) {
-  WriteBytes(Output(), "old output");
-  Fault("VXCVPX", "PLOTXFER_STANDIN_NO_OUTPUT");
-  EXPECT_EQ(Convert(), OutputFailed);
-  // The output utility was started all the same; the last good output is kept.
-  EXPECT_EQ(ReadLog(log).size(), 2u);
-  EXPECT_EQ(ReadBytes(Output()), "old output");
-}
-
-TEST_F(ConversionChainTest, AnOutputUtilityThatWritesNothingOrCrashesFails) {
-  Fault("RASTRON", "PLOTXFER_STANDIN_NO_OUTPUT");
-  EXPECT_EQ(Convert(), OutputFailed);
-  UnsetEnv("PLOTXFER_STANDIN_NO_OUTPUT");
-  Fault("RASTRON", "PLOTXFER_STANDIN_CRASH");
-  WriteBytes(Output(), "old output");
-  EXPECT_EQ(Convert(), OutputFailed);
-  EXPECT_EQ(ReadBytes(Output()), "old output");
-  EXPECT_NE(detail.find("the previous output was kept"), std::string::npos) << detail;
-}
-
-TEST_F(ConversionChainTest, TheOutputFileDecidesNotTheExitCode) {
-  Fault("RASTRON", "PLOTXFER_STANDIN_EXIT", "3");
-  EXPECT_EQ(Convert(), Converted) << detail;
-  UnsetEnv("PLOTXFER_STANDIN_EXIT");
-  Fault("VXCVPX", "PLOTXFER_STANDIN_EXIT", "1");
-  EXPECT_EQ(Convert(), Converted) << detail;
-}
-
-TEST_F(ConversionChainTest, TheConversionWaitsForSlowTools) {
-  Fault("RASTRON", "PLOTXFER_STANDIN_SLEEP_MS", "500");
-  EXPECT_EQ(Convert(), Converted) << detail;
-}
-
-TEST_F(ConversionChainTest, MissingToolsAndInvalidDrawings) {
-  WriteBytes(Output(), "old output");
-  // Output utility missing: 3, and the old output is kept.
-  // The C runtime's calls take the narrow path as it is; std::filesystem would convert a
-  // Shift-JIS folder name as if it were UTF-8.
-  ASSERT_EQ(std::rename(paths.output_utility.c_str(), (paths.output_utility + ".away").c_str()), 0);
-  EXPECT_EQ(Convert(), OutputFailed);
-  EXPECT_EQ(ReadBytes(Output()), "old output");
-  ASSERT_EQ(std::rename((paths.output_utility + ".away").c_str(), paths.output_utility.c_str()), 0);
-
-  // Export tool missing: 2, and an existing output stays.
-  WriteBytes(Output(), "old output");
-  ASSERT_EQ(std::remove(paths.export_tool.c_str()), 0);
-  EXPECT_EQ(Convert(), ExportNotStarted);
-  EXPECT_EQ(ReadBytes(Output()), "old output");
-
-  // A drawing the header test refuses: 1, and no tool runs at all.
-  std::remove(log.c_str());
-  WriteBytes(drawing, DrawingHeader(3));
-  EXPECT_EQ(Convert(), InvalidDrawing);
-  EXPECT_EQ(ReadBytes(Output()), "old output");
-  EXPECT_TRUE(ReadLog(log).empty());
-}
-
-namespace {
-
-class QuietObserver : public RunObserver {
- public:
-  bool StopRequested() override { return false; }
-  void RowStarted(std::size_t, const std::string&) override {}
-  void RowStatusChanged(std::size_t, RowStatus status, ConversionResult r,
-                        const ConversionFailure& why) override {
-    if (status != RowStatus::Converting) {
-      results.push_back(std::to_string(r) + " " + why.detail);
-    }
-  }
-  std::vector<std::string> results;
-};
-
-}  // namespace
-
-TEST_F(ConversionChainTest, ThreeDrawingsCombineIntoOnePdfOfThreePages) {
-  // The output utility reads the list file exactly as the run writes it.
-  options.ConnectNum = 1;
-  const std::vector<std::string> drawings = {drawing, work.File("b.VX"), work.File("c.VX")};
-  WriteBytes(drawings[1], DrawingHeader() + "first floor\n");
-  WriteBytes(drawings[2], DrawingHeader() + "roof\n");
-  QuietObserver observer;
-  WriteBytes(NumberedCsdPath(app, 50, style, cp), "from an earlier, longer list");
-  EXPECT_EQ(RunConversions(Context(), services, app, drawings, observer), RunRefusal::None);
-  EXPECT_EQ(observer.results, (std::vector<std::string>(3, "0 ")));
-  EXPECT_NE(ReadBytes(Output()).find("/Count 3 "), std::string::npos);
-  EXPECT_EQ(ReadBytes(work.File("b.pdf")), "");  // no PDF of its own
-  // The run's CSD and list files are gone with it; an earlier run's too.
-  for (const std::string& temporary : RunTemporaryFiles(app, style, cp)) {
-    EXPECT_FALSE(platform::SystemFileSystem().Exists(temporary)) << temporary;
-  }
 }

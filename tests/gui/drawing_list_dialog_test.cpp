@@ -95,7 +95,7 @@ TEST_F(DrawingListDialogTest, TwoNamesTypedIntoTheFileDialogInAFolderEndingIn0x5
 
   ASSERT_TRUE(typed);
   // The paths in Shift-JIS as the list view holds them; the rest of the rows is shown natively.
-  EXPECT_EQ(dialog_->RowCount, 2);
+  EXPECT_EQ(dialog_->RowCount(), 2);
   EXPECT_EQ(Cell(0, 1), folder + "\\a.VX");
   EXPECT_EQ(Cell(1, 1), folder + "\\b.VX");
   EXPECT_EQ(settings_->ReadText(kBootDataKey, "AddFilFolder"), folder + "\\");
@@ -163,7 +163,7 @@ TEST_F(DrawingListDialogTest, DroppedJapaneseFolderGivesItsDrawingsAndAYenSignIs
     SendMessageW(dialog_->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0);
   }
 
-  EXPECT_EQ(dialog_->RowCount, 2);
+  EXPECT_EQ(dialog_->RowCount(), 2);
   EXPECT_EQ(Cell(0, 1), narrow + "\\a.VX");
   EXPECT_EQ(Cell(1, 1), narrow + "\\b.VX");
   ASSERT_EQ(messages.size(), 2u);
@@ -185,7 +185,9 @@ TEST_F(DrawingListDialogTest, FolderBrowserOpensOnTheCurrentFolderAndKeepsDriveR
   };
   for (const Case c : {Case{"C:\\windows", "C:\\windows\\"}, Case{"C:\\", "C:\\"}}) {
     SCOPED_TRACE(c.current);
-    dialog_->SelFolder = c.current;
+    ConversionOptions record;
+    record.SelFolder = c.current;
+    dialog_->FillFrom(record);
     bool confirmed = false;
     WhenReady(
         [&] {
@@ -200,10 +202,10 @@ TEST_F(DrawingListDialogTest, FolderBrowserOpensOnTheCurrentFolderAndKeepsDriveR
         500);
     SendMessageW(Item(IDC_BROWSE_FOLDER), BM_CLICK, 0, 0);
     ASSERT_TRUE(confirmed);
-    EXPECT_STRCASEEQ(dialog_->SelFolder.c_str(), c.chosen);
+    EXPECT_STRCASEEQ(dialog_->options().SelFolder.c_str(), c.chosen);
     char shown[300] = {};
     GetDlgItemTextA(dialog_->hwnd(), IDC_FOLDER_EDIT, shown, sizeof shown);
-    EXPECT_EQ(dialog_->SelFolder, shown);
+    EXPECT_EQ(dialog_->options().SelFolder, shown);
   }
 }
 

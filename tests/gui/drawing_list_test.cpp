@@ -120,7 +120,7 @@ struct ListSetup {
     Drawings(names);
     Choose(names);
     dialog.OnAddFile();
-    ASSERT_EQ(dialog.RowCount, n);
+    ASSERT_EQ(dialog.RowCount(), n);
   }
   Texts Column(int column) const {
     Texts out;
@@ -171,7 +171,7 @@ TEST_F(DrawingListTest, ChosenDrawingsAreNumberedAfterTheRowsOnceEach) {
   EXPECT_THAT(Column(1), ElementsAre(Path("r0.VX"), Path("a.VX"), Path("b.VX"), Path("R0.VX")));
   EXPECT_THAT(Column(2), ElementsAre("", "", "", ""));
   EXPECT_EQ(dialog.DrawingPaths, Column(1));
-  EXPECT_EQ(dialog.RowCount, 4);
+  EXPECT_EQ(dialog.RowCount(), 4);
   EXPECT_EQ(view.selected_rows.back(), 0);
   EXPECT_EQ(view.focused, IDC_DRAWING_LIST);
   EXPECT_TRUE(Enabled(IDC_EXECUTE));
@@ -204,7 +204,7 @@ TEST_F(DrawingListTest, OnlyInvalidFilesWarnAndReopenUntilTheUserCancels) {
   EXPECT_EQ(m.icon, MessageIcon::Warning);
   EXPECT_TRUE(m.task_modal);
   EXPECT_TRUE(view.rows.empty());
-  EXPECT_EQ(dialog.RowCount, 0);
+  EXPECT_EQ(dialog.RowCount(), 0);
   EXPECT_EQ(dialog.AddFilFolder, "C:\\App\\");
   EXPECT_EQ(values.Get("SOFTWARE\\MORVA\\PLOTXFER\\BootData", "AddFilFolder"), nullptr);
   EXPECT_FALSE(Enabled(IDC_EXECUTE));
@@ -229,7 +229,7 @@ TEST_F(DrawingListTest, ListStopsAt99RowsInTheDialogsOrder) {
   Drawings({"x.VX", "y.VX", "z.VX"});
   Choose({"y.VX", "x.VX", "z.VX"});
   dialog.OnAddFile();
-  EXPECT_EQ(dialog.RowCount, 99);
+  EXPECT_EQ(dialog.RowCount(), 99);
   EXPECT_EQ(dialog.DrawingPaths.back(), Path("y.VX"));
   EXPECT_EQ(view.rows.back()[0], " 99");
   // A full list still follows the folder of the accepted choice.
@@ -237,7 +237,7 @@ TEST_F(DrawingListTest, ListStopsAt99RowsInTheDialogsOrder) {
   view.file_answers.push_back(Names{"E:\\other\\more.VX"});
   files.files["E:\\other\\more.VX"] = HeaderOk;
   dialog.OnAddFile();
-  EXPECT_EQ(dialog.RowCount, 99);
+  EXPECT_EQ(dialog.RowCount(), 99);
   EXPECT_EQ(dialog.AddFilFolder, "E:\\other\\");
 }
 
@@ -362,8 +362,8 @@ TEST(DrawingListIntake, ChosenAndDroppedFilesAreAddedOrSaidWhyNot) {
     rows.erase(rows.begin(), rows.begin() + c.listed);
     EXPECT_EQ(rows, c.added);
     EXPECT_EQ(t.Column(1), t.dialog.DrawingPaths);
-    EXPECT_EQ(t.dialog.RowCount, static_cast<int>(t.view.rows.size()));
-    EXPECT_EQ(t.Enabled(IDC_EXECUTE), t.dialog.RowCount > 0);
+    EXPECT_EQ(t.dialog.RowCount(), static_cast<int>(t.view.rows.size()));
+    EXPECT_EQ(t.Enabled(IDC_EXECUTE), t.dialog.RowCount() > 0);
     EXPECT_EQ(t.view.painting_held, 0);  // the list paints again
     if (c.message) {
       ASSERT_EQ(t.view.messages.size(), 1u);
@@ -425,7 +425,7 @@ TEST(DrawingListRemoval, AsksThenRemovesAndRenumbers) {
     EXPECT_EQ(t.Column(0), Texts(numbers.begin(), numbers.begin() + c.left.size()));
     EXPECT_EQ(t.Column(1), paths);
     EXPECT_EQ(t.dialog.DrawingPaths, paths);
-    EXPECT_EQ(t.dialog.RowCount, static_cast<int>(c.left.size()));
+    EXPECT_EQ(t.dialog.RowCount(), static_cast<int>(c.left.size()));
     EXPECT_EQ(t.Enabled(IDC_EXECUTE), !c.left.empty());
     EXPECT_EQ(t.Enabled(IDC_ABORT), !c.left.empty());
     if (c.answer == MessageAnswer::No) {
@@ -455,16 +455,16 @@ TEST_F(DrawingListTest, BrowsedFolderEndsInOneBackslashAndIsNotStored) {
   for (const Case& c : cases) {
     view.folder_answers.push_back(c.chosen);
     view.messages.clear();
-    const std::string before = dialog.SelFolder;
+    const std::string before = dialog.options().SelFolder;
     dialog.OnBrowseFolder();
     testing::ExpectOneMessage(view, c.message, MessageIcon::Warning, MessageButtons::Ok);
     EXPECT_EQ(view.folder_requests.back().initial_folder, before);
     EXPECT_EQ(view.folder_requests.back().instruction, "choose a folder");
-    EXPECT_EQ(dialog.SelFolder, c.shown);
+    EXPECT_EQ(dialog.options().SelFolder, c.shown);
     EXPECT_EQ(view.control(IDC_FOLDER_EDIT).text, c.shown);
   }
   EXPECT_TRUE(values.log().empty());
-  EXPECT_EQ(dialog.FolderType, 0);
+  EXPECT_EQ(dialog.options().FolderType, 0);
 }
 
 }  // namespace

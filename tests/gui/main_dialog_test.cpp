@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 #include "fake_dialog_view.h"
 
@@ -55,123 +54,102 @@ class MainDialogTest : public ::testing::Test {
   MainDialog dialog;
 };
 
-TEST_F(MainDialogTest, ImageOutputOpensWithImageCheckedAndFormatsEnabled) {
-  record.PdfOrImage = 1;
-  record.ImageType = 3;
-  Open();
-  EXPECT_TRUE(Checked(IDC_IMAGE));
-  EXPECT_FALSE(Checked(IDC_PDF));
-  for (int id : kImageFormatIds) {
-    EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_EQ(Checked(id), id == IDC_TIFF) << id;
+TEST_F(MainDialogTest, OpensFromTheRecordAndCapturesWhatItShows) {
+  // Boxes a flag other than 0 or 1 leaves alone keep what the template gave them: the monochrome
+  // box comes checked, the others clear.
+  struct Case {
+    const char* name;
+    GeneralOptions record;
+    std::array<int, 6> checked;  // of the option controls
+    const char* folder_shown;
+    GeneralOptions captured;  // by a capture right after opening
+  };
+  const Case cases[] = {
+      {"image output",
+       {.PdfOrImage = 1, .ImageType = 3, .SelFolder = ""},
+       {IDC_IMAGE, IDC_TIFF, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER},
+       kAppFolder,
+       {.PdfOrImage = 1, .ImageType = 3, .SelFolder = kAppFolder}},
+      {"PDF output still shows the stored format",
+       {.PdfOrImage = 0, .ImageType = 2, .SelFolder = ""},
+       {IDC_PDF, IDC_JPEG, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER},
+       kAppFolder,
+       {.ImageType = 2, .SelFolder = kAppFolder}},
+      // 2003 + 7 is the drawing-folder radio; a bad value must not reach it.
+      {"image type out of range",
+       {.ImageType = 7, .FolderType = 1, .SelFolder = ""},
+       {IDC_PDF, IDC_MONOCHROME, IDC_FONTS, IDC_SEL_FOLDER},
+       kAppFolder,
+       {.ImageType = 7, .FolderType = 1, .SelFolder = kAppFolder}},
+      {"rendering flags",
+       {.BAndWFlg = 0, .WIdtHFlg = 1, .PitchFlg = 1, .SelFolder = ""},
+       {IDC_PDF, IDC_BMP, IDC_LINE_WIDTH, IDC_LINE_PITCH, IDC_FONTS, IDC_FILE_FOLDER},
+       kAppFolder,
+       {.BAndWFlg = 0, .WIdtHFlg = 1, .PitchFlg = 1, .SelFolder = kAppFolder}},
+      {"rendering flags of 2",
+       {.BAndWFlg = 2, .WIdtHFlg = 2, .PitchFlg = 2, .SelFolder = ""},
+       {IDC_PDF, IDC_BMP, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER},
+       kAppFolder,
+       {.SelFolder = kAppFolder}},
+      // The font flag says "fonts off", the box says "fonts effective".
+      {"font flag 1",
+       {.VFontFlg = 1, .SelFolder = ""},
+       {IDC_PDF, IDC_BMP, IDC_MONOCHROME, IDC_FILE_FOLDER},
+       kAppFolder,
+       {.VFontFlg = 1, .SelFolder = kAppFolder}},
+      {"font flag 2",
+       {.VFontFlg = 2, .SelFolder = ""},
+       {IDC_PDF, IDC_BMP, IDC_MONOCHROME, IDC_FILE_FOLDER},
+       kAppFolder,
+       {.VFontFlg = 1, .SelFolder = kAppFolder}},
+      {"stored folder",
+       {.SelFolder = "E:\\out\\"},
+       {IDC_PDF, IDC_BMP, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER},
+       "E:\\out\\",
+       {.SelFolder = "E:\\out\\"}},
+      {"defaults",
+       {},
+       {IDC_PDF, IDC_BMP, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER},
+       kAppFolder,
+       {.SelFolder = kAppFolder}},
+  };
+  const int option_controls[] = {IDC_PDF,        IDC_IMAGE, IDC_BMP,         IDC_GIF,
+                                 IDC_JPEG,       IDC_TIFF,  IDC_MONOCHROME,  IDC_LINE_WIDTH,
+                                 IDC_LINE_PITCH, IDC_FONTS, IDC_FILE_FOLDER, IDC_SEL_FOLDER};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeDialogView v;
+    v.control(IDC_MONOCHROME).checked = true;
+    MainDialog d;
+    d.SetView(&v);
+    ConversionOptions r = record;
+    static_cast<GeneralOptions&>(r) = c.record;
+    d.FillFrom(r);
+    ASSERT_TRUE(d.InitializeControls());
+    for (int id : option_controls) {
+      EXPECT_EQ(v.control(id).checked, std::count(c.checked.begin(), c.checked.end(), id) == 1)
+          << "control " << id;
+    }
+    for (int id : kImageFormatIds) {
+      EXPECT_EQ(v.control(id).enabled, c.record.PdfOrImage == 1) << "control " << id;
+    }
+    EXPECT_EQ(v.control(IDC_FOLDER_EDIT).text, c.folder_shown);
+    d.CaptureOptions();
+    EXPECT_EQ(d.options(), c.captured);
   }
-  ExpectEnableRulesHold();
 }
 
-TEST_F(MainDialogTest, PdfOutputDisablesFormatsButStillShowsTheStoredOne) {
-  record.PdfOrImage = 0;
-  record.ImageType = 2;
-  Open();
-  EXPECT_TRUE(Checked(IDC_PDF));
-  EXPECT_FALSE(Checked(IDC_IMAGE));
-  for (int id : kImageFormatIds) {
-    EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_EQ(Checked(id), id == IDC_JPEG) << id;
-  }
-  ExpectEnableRulesHold();
-}
-
-TEST_F(MainDialogTest, ImageTypeOutsideItsRangeChecksNoControlOfAnotherGroup) {
-  // 2003 + 7 is the drawing-folder radio; a bad value must not reach it.
-  record.ImageType = 7;
+TEST_F(MainDialogTest, FolderRadiosSetFolderType) {
   record.FolderType = 1;
   Open();
-  for (int id : kImageFormatIds) {
-    EXPECT_FALSE(Checked(id)) << id;
-  }
-  EXPECT_FALSE(Checked(IDC_FILE_FOLDER));
-  EXPECT_TRUE(Checked(IDC_SEL_FOLDER));
-}
-
-TEST_F(MainDialogTest, RenderingBoxesFollowTheirFlagsAndLeaveOtherValuesAlone) {
-  record.BAndWFlg = 0;
-  record.WIdtHFlg = 1;
-  record.PitchFlg = 1;
-  Open();
-  EXPECT_FALSE(Checked(IDC_MONOCHROME));
-  EXPECT_TRUE(Checked(IDC_LINE_WIDTH));
-  EXPECT_TRUE(Checked(IDC_LINE_PITCH));
-
-  // A value of 2 touches nothing: the box keeps the state the template gave it.
-  FakeDialogView other;
-  other.control(IDC_MONOCHROME).checked = true;
-  MainDialog second;
-  second.SetView(&other);
-  ConversionOptions odd = record;
-  odd.BAndWFlg = 2;
-  odd.WIdtHFlg = 2;
-  second.FillFrom(odd);
-  second.InitializeControls();
-  EXPECT_TRUE(other.control(IDC_MONOCHROME).checked);
-  EXPECT_FALSE(other.control(IDC_LINE_WIDTH).checked);
-  const std::vector<int> checks = other.Calls("check");
-  EXPECT_EQ(std::count(checks.begin(), checks.end(), IDC_MONOCHROME), 0);
-  EXPECT_EQ(std::count(checks.begin(), checks.end(), IDC_LINE_WIDTH), 0);
-}
-
-TEST_F(MainDialogTest, FontBoxIsTheInverseOfTheFontFlag) {
-  record.VFontFlg = 1;
-  Open();
-  EXPECT_FALSE(Checked(IDC_FONTS));
-  dialog.CaptureOptions();
-  EXPECT_EQ(dialog.VFontFlg, 1);
-
-  FakeDialogView v0;
-  MainDialog d0;
-  d0.SetView(&v0);
-  ConversionOptions r0 = record;
-  r0.VFontFlg = 0;
-  d0.FillFrom(r0);
-  d0.InitializeControls();
-  EXPECT_TRUE(v0.control(IDC_FONTS).checked);
-  d0.CaptureOptions();
-  EXPECT_EQ(d0.VFontFlg, 0);
-}
-
-TEST_F(MainDialogTest, FontFlagOfTwoOpensClearAndTheNextCaptureGivesOne) {
-  record.VFontFlg = 2;
-  Open();
-  EXPECT_FALSE(Checked(IDC_FONTS));
-  dialog.CaptureOptions();
-  EXPECT_EQ(dialog.VFontFlg, 1);
-}
-
-TEST_F(MainDialogTest, FolderRadiosFollowFolderType) {
-  record.FolderType = 1;
-  Open();
-  EXPECT_TRUE(Checked(IDC_SEL_FOLDER));
-  EXPECT_FALSE(Checked(IDC_FILE_FOLDER));
   dialog.OnFileFolder();
   EXPECT_TRUE(Checked(IDC_FILE_FOLDER));
   EXPECT_FALSE(Checked(IDC_SEL_FOLDER));
-  EXPECT_EQ(dialog.FolderType, 0);
+  EXPECT_EQ(dialog.options().FolderType, 0);
   dialog.OnSelFolder();
   EXPECT_TRUE(Checked(IDC_SEL_FOLDER));
   EXPECT_FALSE(Checked(IDC_FILE_FOLDER));
-  EXPECT_EQ(dialog.FolderType, 1);
-}
-
-TEST_F(MainDialogTest, EmptySelFolderShowsAppFolderAndTheNextCaptureKeepsIt) {
-  Open();
-  EXPECT_EQ(view.control(IDC_FOLDER_EDIT).text, kAppFolder);
-  dialog.CaptureOptions();
-  EXPECT_EQ(dialog.CapturedOptions().SelFolder, kAppFolder);
-}
-
-TEST_F(MainDialogTest, StoredSelFolderIsShownAsItIs) {
-  record.SelFolder = "E:\\out\\";
-  Open();
-  EXPECT_EQ(view.control(IDC_FOLDER_EDIT).text, "E:\\out\\");
+  EXPECT_EQ(dialog.options().FolderType, 1);
 }
 
 TEST_F(MainDialogTest, EmptyAddFilFolderBecomesAppFolderInTheDialogOnly) {
@@ -185,10 +163,9 @@ TEST_F(MainDialogTest, EmptyAddFilFolderBecomesAppFolderInTheDialogOnly) {
 
 TEST_F(MainDialogTest, FillingEmptiesTheList) {
   dialog.DrawingPaths = {"C:\\a.VX"};
-  dialog.RowCount = 1;
   dialog.FillFrom(record);
   EXPECT_TRUE(dialog.DrawingPaths.empty());
-  EXPECT_EQ(dialog.RowCount, 0);
+  EXPECT_EQ(dialog.RowCount(), 0);
 }
 
 TEST_F(MainDialogTest, OpensWithRunButtonsDisabledAndUnusedButtonsHidden) {
@@ -264,7 +241,7 @@ TEST_F(MainDialogTest, PdfKeepsTheImageFormatSelectionAndImageShowsItAgain) {
   dialog.OnPdf();
   EXPECT_TRUE(Checked(IDC_PDF));
   EXPECT_FALSE(Checked(IDC_IMAGE));
-  EXPECT_EQ(dialog.PdfOrImage, 0);
+  EXPECT_EQ(dialog.options().PdfOrImage, 0);
   EXPECT_TRUE(Checked(IDC_GIF));
   for (int id : kImageFormatIds) {
     EXPECT_FALSE(Enabled(id)) << id;
@@ -272,7 +249,7 @@ TEST_F(MainDialogTest, PdfKeepsTheImageFormatSelectionAndImageShowsItAgain) {
   dialog.OnImage();
   EXPECT_TRUE(Checked(IDC_IMAGE));
   EXPECT_FALSE(Checked(IDC_PDF));
-  EXPECT_EQ(dialog.PdfOrImage, 1);
+  EXPECT_EQ(dialog.options().PdfOrImage, 1);
   for (int id : kImageFormatIds) {
     EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_EQ(Checked(id), id == IDC_GIF) << id;
@@ -284,7 +261,7 @@ TEST_F(MainDialogTest, AbortOnlySetsTheFlag) {
   Open();
   const std::size_t before = view.log.size();
   dialog.OnAbort();
-  EXPECT_EQ(dialog.AbortFlag, 1);
+  EXPECT_TRUE(dialog.AbortFlag);
   EXPECT_EQ(view.log.size(), before);
 }
 
@@ -307,15 +284,14 @@ TEST_F(MainDialogTest, CaptureReadsEveryOptionControlInOrder) {
   EXPECT_THAT(view.log,
               ElementsAre("read:2001", "read:2003", "read:2004", "read:2005", "read:2007",
                           "read:2009", "read:2014", "read:2015", "read:2010", "text:2013"));
-  const GeneralOptions got = dialog.CapturedOptions();
-  EXPECT_EQ(got.PdfOrImage, 1);
-  EXPECT_EQ(got.ImageType, 2);
-  EXPECT_EQ(got.BAndWFlg, 0);
-  EXPECT_EQ(got.WIdtHFlg, 1);
-  EXPECT_EQ(got.PitchFlg, 1);
-  EXPECT_EQ(got.VFontFlg, 1);
-  EXPECT_EQ(got.FolderType, 1);
-  EXPECT_EQ(got.SelFolder, "F:\\plots\\");
+  EXPECT_EQ(dialog.options(), (GeneralOptions{.PdfOrImage = 1,
+                                              .ImageType = 2,
+                                              .BAndWFlg = 0,
+                                              .WIdtHFlg = 1,
+                                              .PitchFlg = 1,
+                                              .VFontFlg = 1,
+                                              .FolderType = 1,
+                                              .SelFolder = "F:\\plots\\"}));
 }
 
 TEST_F(MainDialogTest, CaptureKeepsImageTypeWhenNoFormatIsChecked) {
@@ -325,18 +301,17 @@ TEST_F(MainDialogTest, CaptureKeepsImageTypeWhenNoFormatIsChecked) {
     view.control(id).checked = false;
   }
   dialog.CaptureOptions();
-  EXPECT_EQ(dialog.ImageType, 3);
+  EXPECT_EQ(dialog.options().ImageType, 3);
 }
 
 TEST_F(MainDialogTest, CaptureLeavesTheListAndFoldersAlone) {
   Open();
   dialog.DrawingPaths = {"C:\\a.VX", "C:\\b.VX"};
-  dialog.RowCount = 2;
-  dialog.AbortFlag = 1;
+  dialog.AbortFlag = true;
   dialog.CaptureOptions();
   EXPECT_EQ(dialog.DrawingPaths.size(), 2u);
-  EXPECT_EQ(dialog.RowCount, 2);
-  EXPECT_EQ(dialog.AbortFlag, 1);
+  EXPECT_EQ(dialog.RowCount(), 2);
+  EXPECT_TRUE(dialog.AbortFlag);
   EXPECT_EQ(dialog.AddFilFolder, kAppFolder);
   EXPECT_EQ(dialog.AppFolder, kAppFolder);
 }
@@ -346,7 +321,6 @@ void GiveRows(MainDialog& dialog, int n) {
   for (int i = 0; i < n; ++i) {
     dialog.DrawingPaths.push_back("C:\\d" + std::to_string(i) + ".VX");
   }
-  dialog.RowCount = n;
   dialog.UpdateRunButtons();
 }
 
@@ -401,38 +375,11 @@ TEST_F(MainDialogTest, RunButtonsFollowTheRowCount) {
   EXPECT_TRUE(Enabled(IDC_ABORT));
   EXPECT_TRUE(Enabled(IDC_EXECUTE));
   dialog.DrawingPaths.clear();
-  dialog.RowCount = 0;
+  dialog.DrawingPaths.clear();
   dialog.UpdateRunButtons();
   EXPECT_FALSE(Enabled(IDC_ABORT));
   EXPECT_FALSE(Enabled(IDC_EXECUTE));
   ExpectEnableRulesHold();
-}
-
-TEST(EnableRules, NameEveryControlOfTheDialogOnce) {
-  const std::set<int> expected = {2,    57670, 2001, 2002, 2003, 2004, 2005, 2006,
-                                  2007, 2008,  2009, 2010, 2011, 2012, 2013, 2014,
-                                  2015, 2020,  2021, 2022, 2023, 2024, 2025, 2026};
-  std::multiset<int> named;
-  for (const ControlRule& c : kControlRules) {
-    named.insert(c.id);
-  }
-  EXPECT_EQ(named.size(), expected.size());
-  EXPECT_EQ(std::set<int>(named.begin(), named.end()), expected);
-}
-
-TEST(EnableRules, AbortStaysUsableThroughoutARun) {
-  const EnableState running{true, 0, 3};
-  EXPECT_TRUE(EnabledBy(EnableRule::WithRows, running));
-  EXPECT_FALSE(LockedByRun(EnableRule::WithRows));
-  EXPECT_FALSE(EnabledBy(EnableRule::OutsideRunWithRows, running));
-  EXPECT_FALSE(EnabledBy(EnableRule::OutsideRunImage, {true, 1, 3}));
-  EXPECT_TRUE(EnabledBy(EnableRule::OutsideRunImage, {false, 1, 0}));
-}
-
-TEST(MinimisedIcon, IsCentredRoundingUp) {
-  const Point p = MinimisedIconOrigin(101, 50, 32, 32);
-  EXPECT_EQ(p.x, 35);  // (101 - 32 + 1) / 2
-  EXPECT_EQ(p.y, 9);   // (50 - 32 + 1) / 2
 }
 
 }  // namespace

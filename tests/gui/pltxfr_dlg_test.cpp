@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "gui_test_support.h"
 #include "resources/resource.h"
@@ -52,64 +57,101 @@ class PltxfrDlgTest : public ::testing::Test {
     for (int i = 0; i < n; ++i) {
       dialog->DrawingPaths.push_back("C:\\d" + std::to_string(i) + ".VX");
     }
-    dialog->RowCount = n;
     dialog->UpdateRunButtons();
-  }
-  void ExpectEnableRulesHold() {
-    const EnableState state = dialog->enable_state();
-    for (const ControlRule& c : kControlRules) {
-      if (c.rule == EnableRule::Hidden) {
-        EXPECT_FALSE(Visible(c.id)) << c.id;
-      } else {
-        EXPECT_EQ(Enabled(c.id), EnabledBy(c.rule, state)) << c.id;
-      }
-    }
   }
 
   ConversionOptions record;
   std::unique_ptr<PLTXFRDlg> dialog;
 };
 
-TEST_F(PltxfrDlgTest, StoredImageOutputOpensWithImageCheckedAndFormatsEnabled) {
-  record.PdfOrImage = 1;
-  record.ImageType = 1;
-  Open();
-  EXPECT_TRUE(Checked(IDC_IMAGE));
-  EXPECT_FALSE(Checked(IDC_PDF));
-  for (int id : kImageFormatIds) {
-    EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_EQ(Checked(id), id == IDC_GIF) << id;
-  }
-}
-
-TEST_F(PltxfrDlgTest, StoredPdfOutputDisablesFormatsButShowsTheStoredOne) {
-  record.PdfOrImage = 0;
-  record.ImageType = 3;
-  Open();
-  EXPECT_TRUE(Checked(IDC_PDF));
-  EXPECT_FALSE(Checked(IDC_IMAGE));
-  for (int id : kImageFormatIds) {
-    EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_EQ(Checked(id), id == IDC_TIFF) << id;
-  }
-}
-
-TEST_F(PltxfrDlgTest, FontBoxFollowsTheInvertedFontFlag) {
-  for (int flag : {1, 0, 2}) {
-    SCOPED_TRACE(flag);
-    record.VFontFlg = flag;
+// Every control of the enable rules, set through the real controls and read back from them:
+// what start-up shows of the record, what the option clicks do, and how a run locks the dialog.
+TEST_F(PltxfrDlgTest, ControlsShowTheRecordTheClicksAndTheRun) {
+  enum class Phase { Idle, Running, AfterRun };
+  struct Case {
+    const char* name;
+    int pdf_or_image, image_type, font_flag;  // the record
+    std::vector<int> clicks;
+    int rows;
+    Phase phase;
+    std::set<int> checked;   // of kOptions
+    std::set<int> disabled;  // of the visible controls
+    GeneralOptions captured;
+  };
+  const int kOptions[] = {IDC_PDF,        IDC_IMAGE, IDC_BMP,         IDC_GIF,
+                          IDC_JPEG,       IDC_TIFF,  IDC_MONOCHROME,  IDC_LINE_WIDTH,
+                          IDC_LINE_PITCH, IDC_FONTS, IDC_FILE_FOLDER, IDC_SEL_FOLDER};
+  const std::set<int> kIdle = {IDC_EXECUTE, IDC_ABORT};
+  const std::set<int> kFormats = {IDC_BMP, IDC_GIF, IDC_JPEG, IDC_TIFF};
+  const std::set<int> kIdlePdf = {IDC_EXECUTE, IDC_ABORT, IDC_BMP, IDC_GIF, IDC_JPEG, IDC_TIFF};
+  // clang-format off
+  const std::set<int> kRunning = {
+      IDC_EXECUTE, IDC_ADD_FILE, IDC_DELETE_FILE, IDC_EXIT, ID_HELP, IDC_BROWSE_FOLDER,
+      IDC_FILE_FOLDER, IDC_SEL_FOLDER, IDC_MONOCHROME, IDC_LINE_WIDTH, IDC_LINE_PITCH, IDC_FONTS,
+      IDC_OUTPUT_SETTINGS, IDC_PDF, IDC_IMAGE, IDC_BMP, IDC_GIF, IDC_JPEG, IDC_TIFF};
+  const std::set<int> kStoredPdf = {IDC_PDF, IDC_BMP, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER};
+  const std::set<int> kStoredImage = {IDC_IMAGE, IDC_BMP, IDC_MONOCHROME, IDC_FONTS,
+                                      IDC_FILE_FOLDER};
+  const std::string app = kAppFolder;
+  const Case cases[] = {
+      {"stored image output in GIF, fonts flag 1", 1, 1, 1, {}, 0, Phase::Idle,
+       {IDC_IMAGE, IDC_GIF, IDC_MONOCHROME, IDC_FILE_FOLDER}, kIdle, {1, 1, 1, 0, 0, 1, 0, app}},
+      {"stored PDF output shows its TIFF disabled, fonts flag 2", 0, 3, 2, {}, 0, Phase::Idle,
+       {IDC_PDF, IDC_TIFF, IDC_MONOCHROME, IDC_FILE_FOLDER}, kIdlePdf, {0, 3, 1, 0, 0, 1, 0, app}},
+      {"PDF keeps the format chosen", 1, 0, 0, {IDC_JPEG, IDC_PDF}, 0, Phase::Idle,
+       {IDC_PDF, IDC_JPEG, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER}, kIdlePdf,
+       {0, 2, 1, 0, 0, 0, 0, app}},
+      {"and image shows it again", 1, 0, 0, {IDC_JPEG, IDC_PDF, IDC_IMAGE}, 0, Phase::Idle,
+       {IDC_IMAGE, IDC_JPEG, IDC_MONOCHROME, IDC_FONTS, IDC_FILE_FOLDER}, kIdle,
+       {1, 2, 1, 0, 0, 0, 0, app}},
+      {"every option clicked, with drawings listed", 0, 0, 0,
+       {IDC_IMAGE, IDC_TIFF, IDC_MONOCHROME, IDC_LINE_WIDTH, IDC_LINE_PITCH, IDC_FONTS,
+        IDC_SEL_FOLDER}, 2, Phase::Idle,
+       {IDC_IMAGE, IDC_TIFF, IDC_LINE_WIDTH, IDC_LINE_PITCH, IDC_SEL_FOLDER}, {},
+       {1, 3, 0, 1, 1, 1, 1, app}},
+      {"the drawing's folder chosen again", 0, 0, 0, {IDC_SEL_FOLDER, IDC_FILE_FOLDER}, 0,
+       Phase::Idle, kStoredPdf, kIdlePdf, {0, 0, 1, 0, 0, 0, 0, app}},
+      {"a run of PDF output", 0, 0, 0, {}, 3, Phase::Running, kStoredPdf, kRunning,
+       {0, 0, 1, 0, 0, 0, 0, app}},
+      {"a run of image output", 1, 0, 0, {}, 3, Phase::Running, kStoredImage, kRunning,
+       {1, 0, 1, 0, 0, 0, 0, app}},
+      {"after a run of PDF output", 0, 0, 0, {}, 3, Phase::AfterRun, kStoredPdf, kFormats,
+       {0, 0, 1, 0, 0, 0, 0, app}},
+      {"after a run of image output", 1, 0, 0, {}, 3, Phase::AfterRun, kStoredImage, {},
+       {1, 0, 1, 0, 0, 0, 0, app}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    record.PdfOrImage = c.pdf_or_image;
+    record.ImageType = c.image_type;
+    record.VFontFlg = c.font_flag;
     Open();
-    EXPECT_EQ(Checked(IDC_FONTS), flag == 0);
+    for (int id : c.clicks) {
+      Click(id);
+    }
+    GiveRows(c.rows);
+    if (c.phase != Phase::Idle) {
+      dialog->EnableRunControls(false);
+    }
+    if (c.phase == Phase::AfterRun) {
+      dialog->EnableRunControls(true);
+    }
+    EXPECT_TRUE(IsWindowVisible(dialog->hwnd()));
+    EXPECT_EQ(FolderText(), kAppFolder);
+    for (int id : kOptions) {
+      EXPECT_EQ(Checked(id), c.checked.count(id) == 1) << "checked " << id;
+    }
+    for (const ControlRule& rule : kControlRules) {
+      if (rule.id == IDC_READ_LIST || rule.id == IDC_WRITE_LIST) {
+        EXPECT_FALSE(Visible(rule.id)) << rule.id;  // buttons without a function
+      } else {
+        EXPECT_EQ(Enabled(rule.id), c.disabled.count(rule.id) == 0) << "enabled " << rule.id;
+      }
+    }
     dialog->CaptureOptions();
-    EXPECT_EQ(dialog->VFontFlg, flag == 0 ? 0 : 1);
+    EXPECT_TRUE(dialog->options() == c.captured);
   }
-}
-
-TEST_F(PltxfrDlgTest, EmptySelFolderShowsAppFolderAndIsCapturedAsIt) {
-  Open();
-  EXPECT_EQ(FolderText(), kAppFolder);
-  dialog->CaptureOptions();
-  EXPECT_EQ(dialog->SelFolder, kAppFolder);
 }
 
 TEST_F(PltxfrDlgTest, FolderFieldIsReadOnlyAndKeepsShiftJisPathsWhole) {
@@ -121,83 +163,8 @@ TEST_F(PltxfrDlgTest, FolderFieldIsReadOnlyAndKeepsShiftJisPathsWhole) {
   Open();
   EXPECT_EQ(FolderText(), record.SelFolder);
   dialog->CaptureOptions();
-  EXPECT_EQ(dialog->SelFolder, record.SelFolder);
+  EXPECT_EQ(dialog->options().SelFolder, record.SelFolder);
   EXPECT_TRUE(GetWindowLongPtrW(Item(IDC_FOLDER_EDIT), GWL_STYLE) & ES_READONLY);
-}
-
-TEST_F(PltxfrDlgTest, StartsWithRunButtonsDisabledAndUnusedButtonsNeverVisible) {
-  Open();
-  EXPECT_TRUE(IsWindowVisible(dialog->hwnd()));
-  EXPECT_FALSE(Enabled(IDC_EXECUTE));
-  EXPECT_FALSE(Enabled(IDC_ABORT));
-  EXPECT_FALSE(Visible(IDC_READ_LIST));
-  EXPECT_FALSE(Visible(IDC_WRITE_LIST));
-  ExpectEnableRulesHold();
-  GiveRows(2);
-  dialog->EnableRunControls(false);
-  dialog->EnableRunControls(true);
-  EXPECT_FALSE(Visible(IDC_READ_LIST));
-  EXPECT_FALSE(Visible(IDC_WRITE_LIST));
-}
-
-TEST_F(PltxfrDlgTest, PdfKeepsTheImageFormatAndImageShowsItUnchanged) {
-  record.PdfOrImage = 1;
-  record.ImageType = 0;
-  Open();
-  Click(IDC_JPEG);
-  Click(IDC_PDF);
-  EXPECT_TRUE(Checked(IDC_PDF));
-  EXPECT_FALSE(Checked(IDC_IMAGE));
-  EXPECT_EQ(dialog->PdfOrImage, 0);
-  EXPECT_TRUE(Checked(IDC_JPEG));
-  for (int id : kImageFormatIds) {
-    EXPECT_FALSE(Enabled(id)) << id;
-  }
-  Click(IDC_IMAGE);
-  EXPECT_TRUE(Checked(IDC_IMAGE));
-  EXPECT_FALSE(Checked(IDC_PDF));
-  EXPECT_EQ(dialog->PdfOrImage, 1);
-  for (int id : kImageFormatIds) {
-    EXPECT_TRUE(Enabled(id)) << id;
-    EXPECT_EQ(Checked(id), id == IDC_JPEG) << id;
-  }
-}
-
-TEST_F(PltxfrDlgTest, FolderRadiosSetFolderType) {
-  Open();
-  Click(IDC_SEL_FOLDER);
-  EXPECT_TRUE(Checked(IDC_SEL_FOLDER));
-  EXPECT_FALSE(Checked(IDC_FILE_FOLDER));
-  EXPECT_EQ(dialog->FolderType, 1);
-  Click(IDC_FILE_FOLDER);
-  EXPECT_TRUE(Checked(IDC_FILE_FOLDER));
-  EXPECT_FALSE(Checked(IDC_SEL_FOLDER));
-  EXPECT_EQ(dialog->FolderType, 0);
-}
-
-TEST_F(PltxfrDlgTest, CaptureReadsWhatTheUserClicked) {
-  record.PdfOrImage = 0;
-  record.BAndWFlg = 1;
-  record.SelFolder = "E:\\out\\";
-  Open();
-  Click(IDC_IMAGE);
-  Click(IDC_TIFF);
-  Click(IDC_MONOCHROME);  // was checked
-  Click(IDC_LINE_WIDTH);
-  Click(IDC_LINE_PITCH);
-  Click(IDC_FONTS);  // was checked (VFontFlg 0)
-  Click(IDC_SEL_FOLDER);
-  dialog->PdfOrImage = 0;  // the capture must read the control, not the member
-  dialog->CaptureOptions();
-  const GeneralOptions got = dialog->CapturedOptions();
-  EXPECT_EQ(got.PdfOrImage, 1);
-  EXPECT_EQ(got.ImageType, 3);
-  EXPECT_EQ(got.BAndWFlg, 0);
-  EXPECT_EQ(got.WIdtHFlg, 1);
-  EXPECT_EQ(got.PitchFlg, 1);
-  EXPECT_EQ(got.VFontFlg, 1);
-  EXPECT_EQ(got.FolderType, 1);
-  EXPECT_EQ(got.SelFolder, "E:\\out\\");
 }
 
 TEST_F(PltxfrDlgTest, SystemMenuEndsWithTheAboutItem) {
@@ -236,29 +203,6 @@ TEST_F(PltxfrDlgTest, AboutItemOpensTheAboutBoxModally) {
   EXPECT_FALSE(dialog->has_ended());
 }
 
-TEST_F(PltxfrDlgTest, RunLocksAndUnlocksTheControlsForBothOutputKinds) {
-  for (int kind : {0, 1}) {
-    SCOPED_TRACE(kind);
-    record.PdfOrImage = kind;
-    Open();
-    GiveRows(3);
-    ExpectEnableRulesHold();
-    dialog->EnableRunControls(false);
-    ExpectEnableRulesHold();
-    EXPECT_TRUE(Enabled(IDC_ABORT));
-    EXPECT_FALSE(Enabled(IDC_EXECUTE));
-    for (int id : kImageFormatIds) {
-      EXPECT_FALSE(Enabled(id));
-    }
-    dialog->EnableRunControls(true);
-    ExpectEnableRulesHold();
-    EXPECT_TRUE(Enabled(IDC_EXECUTE));
-    for (int id : kImageFormatIds) {
-      EXPECT_EQ(Enabled(id), kind == 1) << id;
-    }
-  }
-}
-
 // During a run Enter and Escape do nothing, and the close box asks first, No being the default.
 TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARunWithoutAQuestion) {
   Open();
@@ -284,7 +228,7 @@ TEST_F(PltxfrDlgTest, NothingEndsTheDialogDuringARunWithoutAQuestion) {
   EXPECT_FALSE(dialog->has_ended());
   EXPECT_FALSE(dialog->end_requested());
   dialog->EnableRunControls(true);
-  dialog->RowCount = 0;
+  dialog->DrawingPaths.clear();
   SendMessageW(dialog->hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(dialog->has_ended());
 }
@@ -321,7 +265,6 @@ TEST_F(PltxfrDlgTest, EnterAndEscapeEndTheDialogOnlyWithAnEmptyList) {
     GiveRows(1);
     dialog->dialog_view().Focus(IDC_EXECUTE);
     dialog->DrawingPaths.resize(static_cast<std::size_t>(c.rows));
-    dialog->RowCount = c.rows;
     dialog->UpdateRunButtons();
     dialog->dialog_view().Focus(IDC_DRAWING_LIST);
     ASSERT_EQ(GetFocus(), Item(IDC_DRAWING_LIST));
@@ -337,15 +280,6 @@ TEST_F(PltxfrDlgTest, EnterAndEscapeEndTheDialogOnlyWithAnEmptyList) {
   }
 }
 
-TEST_F(PltxfrDlgTest, AbortOutsideARunOnlySetsTheFlag) {
-  Open();
-  GiveRows(1);
-  Click(IDC_ABORT);
-  EXPECT_EQ(dialog->AbortFlag, 1);
-  ExpectEnableRulesHold();
-  EXPECT_FALSE(dialog->has_ended());
-}
-
 TEST_F(PltxfrDlgTest, HelpButtonGoesToTheApplicationsHelp) {
   Open();
   App().opened.clear();
@@ -359,31 +293,25 @@ TEST_F(PltxfrDlgTest, HelpButtonGoesToTheApplicationsHelp) {
   DeleteFileW(page.c_str());
 }
 
-TEST_F(PltxfrDlgTest, ListHasItsStylesAndThreeColumns) {
-  Open();
-  HWND list = Item(IDC_DRAWING_LIST);
-  const LRESULT ex = SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-  EXPECT_EQ(ex & 0x31, 0x31);
-  const wchar_t* titles[] = {L"No.", L"ファイル", L"処理状況"};
-  const int widths[] = {40, 400, 70};
-  for (int i = 0; i < 3; ++i) {
-    wchar_t text[40] = {};
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    column.pszText = text;
-    column.cchTextMax = 40;
-    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(text, titles[i]);
-    EXPECT_EQ(column.cx, widths[i]);
-    EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
-  }
-  LVCOLUMNW none{};
-  none.mask = LVCF_WIDTH;
-  EXPECT_FALSE(SendMessageW(list, LVM_GETCOLUMNW, 3, reinterpret_cast<LPARAM>(&none)));
-}
-
+// The list's styles and columns as the view set them, and its cells.
 TEST_F(PltxfrDlgTest, ListCellsKeepPathsInTheAnsiCodePageAndStatusTextsInAnyCodePage) {
   Open();
+  HWND list = Item(IDC_DRAWING_LIST);
+  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x31, 0x31);
+  for (int i = 0; i < 4; ++i) {
+    wchar_t title[40] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.pszText = title;
+    column.cchTextMax = 40;
+    const bool exists = SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    EXPECT_EQ(exists, i < 3) << i;
+    if (exists) {
+      EXPECT_STREQ(title, (std::array{L"No.", L"ファイル", L"処理状況"})[i]);
+      EXPECT_EQ(column.cx, (std::array{40, 400, 70})[i]) << i;
+      EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT) << i;
+    }
+  }
   DialogView& view = dialog->dialog_view();
   const std::string path =
       GetACP() == 932 ? "C:\\\x95\x5c\\\x90\x7d\x96\xca.VX" : "C:\\plans\\a.VX";
@@ -398,7 +326,7 @@ TEST_F(PltxfrDlgTest, ListCellsKeepPathsInTheAnsiCodePageAndStatusTextsInAnyCode
   item.iSubItem = 2;
   item.pszText = status;
   item.cchTextMax = 20;
-  SendMessageW(Item(IDC_DRAWING_LIST), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
   EXPECT_STREQ(status, L"変換終了");
 
   view.ListInsertRow(1, "  2");
@@ -420,10 +348,10 @@ TEST_F(PltxfrDlgTest, PumpingDispatchesClicksRunsIdleWorkAndKeepsTheQuitMessage)
   EXPECT_EQ(App().idle_counts, (std::vector<long>{0, 1, 2}));
   EXPECT_TRUE(dialog->PumpMessages());  // kept until the next run starts
 
-  dialog->AbortFlag = 0;
+  dialog->AbortFlag = false;
   PostQuitMessage(7);
   EXPECT_TRUE(dialog->PumpMessages());
-  EXPECT_EQ(dialog->AbortFlag, 1);
+  EXPECT_TRUE(dialog->AbortFlag);
   MSG quit{};
   ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(quit.wParam, 0u);  // posted again, with exit code 0

@@ -81,7 +81,6 @@ class RunDialogTest : public plotxfer::testing::SystemStoreTest {
       view.ListSetCell(i, 1, path);
       dialog_->DrawingPaths.push_back(path);
     }
-    dialog_->RowCount = n;
     dialog_->UpdateRunButtons();
   }
   HWND Item(int id) const { return GetDlgItem(dialog_->hwnd(), id); }

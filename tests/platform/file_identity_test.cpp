@@ -35,8 +35,10 @@ TEST(FileIdentity, SpellingsOfOneFileAreOneFileAndOthersAreNot) {
       {"through a parent step", "d" + sep + ".." + sep + "d" + sep + "self.pdf", absolute, true},
       {"another file", "d" + sep + "other.pdf", absolute, false},
       {"a missing file", "d" + sep + "missing.pdf", "d" + sep + "missing.pdf", false},
+      {"a folder and a file in it", "d", absolute, false},
 #ifdef _WIN32
       {"another letter case", "D" + sep + "SELF.PDF", absolute, true},
+      {"a device, which has no identity", "NUL", "NUL", false},
 #endif
   };
 #ifndef _WIN32

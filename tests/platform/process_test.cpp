@@ -238,7 +238,8 @@ class ProcessTest : public ::testing::Test {
   bool Run(const std::string& tail,
            plotxfer::platform::ToolOutput output = plotxfer::platform::ToolOutput::Discard) {
     line = "\"" + self + "\"" + tail;
-    return plotxfer::platform::SystemProcessRunner(output).RunAndWait(self, line);
+    return plotxfer::platform::SystemProcessRunner(output).Run(self, line) ==
+           plotxfer::platform::ToolOutcome::Ended;
   }
 
   // The report as key -> values, in order.
@@ -331,9 +332,9 @@ TEST_F(ProcessTest, ProgramsThatCannotStartGiveFalse) {
   for (const std::string& program : {missing, text}) {
     SCOPED_TRACE(program);
     const std::string quoted = "\"" + program + "\"";
-    EXPECT_FALSE(plotxfer::platform::SystemProcessRunner().RunAndWait(program, quoted));
+    EXPECT_EQ(plotxfer::platform::SystemProcessRunner().Run(program, quoted),
+              plotxfer::platform::ToolOutcome::NotStarted);
     EXPECT_EQ(supervised->Run(program, quoted), plotxfer::platform::ToolOutcome::NotStarted);
-    EXPECT_FALSE(supervised->RunAndWait(program, quoted));
   }
 }
 
@@ -393,7 +394,8 @@ TEST_F(ProcessTest, TheDialogsWaitAnswersSentMessagesAndLeavesPostedOnes) {
   });
   SetEnv("PLOTXFER_PROBE_SLEEP_MS", "800");
   line = "\"" + self + "\"";
-  const bool started = plotxfer::platform::WindowServingProcessRunner().RunAndWait(self, line);
+  const bool started = plotxfer::platform::WindowServingProcessRunner().Run(self, line) ==
+                       plotxfer::platform::ToolOutcome::Ended;
   const int posted_seen_during_wait = counts[1];
   const int painted_during_wait = counts[0];
   running = false;
@@ -581,7 +583,6 @@ TEST_F(ProcessTest, SupervisedRunnerStartsNothingOnceCancelled) {
   limits.cancel = &cancel;
   auto runner = plotxfer::platform::MakeSupervisedProcessRunner(limits);
   EXPECT_EQ(runner->Run(self, "\"" + self + "\""), plotxfer::platform::ToolOutcome::Cancelled);
-  EXPECT_FALSE(runner->RunAndWait(self, "\"" + self + "\""));
   EXPECT_FALSE(std::filesystem::exists(report));
 }
 

@@ -27,15 +27,14 @@ TEST_F(StoredSettingsOnTheSystemStore, EachStoredValueIsTakenOnlyWithinItsRange)
 TEST_F(StoredSettingsOnTheSystemStore, WhatIsSavedIsWhatTheNextStartLoads) {
   SettingsStore settings(store(), root());
   ConversionOptions options;
-  plotxfer::GeneralOptions captured;
-  captured.PdfOrImage = 1;
-  captured.ImageType = 3;
-  captured.BAndWFlg = 0;
-  captured.WIdtHFlg = 1;
-  captured.PitchFlg = 1;
-  captured.VFontFlg = 1;
-  captured.FolderType = 1;
-  captured.SelFolder = "D:\\\x95\x5C\\out\\";
+  const plotxfer::GeneralOptions captured{.PdfOrImage = 1,
+                                          .ImageType = 3,
+                                          .BAndWFlg = 0,
+                                          .WIdtHFlg = 1,
+                                          .PitchFlg = 1,
+                                          .VFontFlg = 1,
+                                          .FolderType = 1,
+                                          .SelFolder = "D:\\\x95\x5C\\out\\"};
   EXPECT_TRUE(SaveGeneralSettings(settings, captured, options));
   options.PdfSizeType = 1;
   options.PdfPaperType = 11;

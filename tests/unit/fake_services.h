@@ -77,18 +77,16 @@ class FakeRunner : public platform::ProcessRunner {
   };
   using Behaviour = std::function<bool(const std::string& command_line)>;
 
-  bool RunAndWait(const std::string& program, const std::string& command_line) override {
+  platform::ToolOutcome Run(const std::string& program, const std::string& command_line) override {
     calls.push_back({program, command_line});
     const auto it = programs.find(program);
-    return it != programs.end() && it->second(command_line);
-  }
-  platform::ToolOutcome Run(const std::string& program, const std::string& command_line) override {
+    // A forced outcome comes after what the program did before it was stopped.
+    const bool started = it != programs.end() && it->second(command_line);
     const auto forced = outcomes.find(program);
-    if (forced == outcomes.end()) {
-      return ProcessRunner::Run(program, command_line);
+    if (forced != outcomes.end()) {
+      return forced->second;
     }
-    RunAndWait(program, command_line);  // what it did before it was stopped
-    return forced->second;
+    return started ? platform::ToolOutcome::Ended : platform::ToolOutcome::NotStarted;
   }
 
   std::map<std::string, Behaviour> programs;

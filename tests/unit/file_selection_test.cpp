@@ -3,37 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace text = plotxfer::text;
 
 namespace {
 
 using std::string_literals::operator""s;
-
-struct SplitCase {
-  const char* what;
-  std::string buffer;
-  std::vector<std::string> texts;
-};
-
-TEST(FileSelection, SplitsTheDialogsBufferIntoItsTexts) {
-  const SplitCase cases[] = {
-      {"one full path", "C:\\dw\\a.VX\0\0"s, {"C:\\dw\\a.VX"}},
-      {"folder and names", "C:\\dw\0a.VX\0b.VX\0\0"s, {"C:\\dw", "a.VX", "b.VX"}},
-      {"nothing after the empty text", "C:\\dw\0a.VX\0\0stale.VX\0\0"s, {"C:\\dw", "a.VX"}},
-      {"last text without its zero", "C:\\dw\0a.VX"s, {"C:\\dw", "a.VX"}},
-      {"empty buffer", ""s, {}},
-      {"only the closing zero", "\0\0"s, {}},
-      // 表 is 0x95 0x5C: its trail byte is not a separator and nothing is split there.
-      {"Shift-JIS folder",
-       "C:\\dw\\\x95\x5C\0\x90\x7D.VX\0\0"s,
-       {"C:\\dw\\\x95\x5C", "\x90\x7D.VX"}},
-  };
-  for (const SplitCase& c : cases) {
-    EXPECT_EQ(text::SplitFileSelection(c.buffer), c.texts) << c.what;
-  }
-}
 
 TEST(FileSelection, FolderEndingInATrailByte0x5CStillGetsItsBackslash) {
   // 表 (0x95 0x5C) and ソ (0x83 0x5C) end in the byte of a backslash.

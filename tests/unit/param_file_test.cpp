@@ -435,39 +435,29 @@ TEST_F(ParamFiles, AMissingOrBrokenTemplateLeavesTheDefaultsAsTheyWere) {
   EXPECT_NE(ParamFile().find("Segments = \"0.0 0.0 0.0 0.0\";"), std::string::npos);
 }
 
-TEST_F(ParamFiles, MonochromeGolden) {
+// One file rewritten run after run: each run's tables replace the last run's, whatever they were.
+TEST_F(ParamFiles, EachRunWritesItsGoldenFile) {
+  struct Case {
+    int mono, widths, pitches;
+    const char* golden;
+  };
+  const Case runs[] = {
+      {1, 0, 0, "expected-mono.cprm"},
+      {0, 0, 0, "expected-colour.cprm"},
+      {0, 1, 1, "expected-colour-widths-pitches.cprm"},
+      {0, 1, 1, "expected-colour-widths-pitches.cprm"},
+      {1, 0, 0, "expected-mono.cprm"},
+  };
   ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
-  options.BAndWFlg = 1;
-  options.WIdtHFlg = 0;
-  options.PitchFlg = 0;
-  std::string reason;
-  ASSERT_TRUE(Write(&reason)) << reason;
-  EXPECT_EQ(ParamFile(), Golden("expected-mono.cprm"));
-}
-
-TEST_F(ParamFiles, ColourGolden) {
-  ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
-  std::string reason;
-  ASSERT_TRUE(Write(&reason)) << reason;
-  EXPECT_EQ(ParamFile(), Golden("expected-colour.cprm"));
-}
-
-TEST_F(ParamFiles, ColourWidthsAndPitchesGolden) {
-  ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
-  options.WIdtHFlg = 1;
-  options.PitchFlg = 1;
-  std::string reason;
-  ASSERT_TRUE(Write(&reason)) << reason;
-  EXPECT_EQ(ParamFile(), Golden("expected-colour-widths-pitches.cprm"));
-  // A second run over the rewritten file gives the same bytes.
-  ASSERT_TRUE(Write(&reason)) << reason;
-  EXPECT_EQ(ParamFile(), Golden("expected-colour-widths-pitches.cprm"));
-  // And a monochrome run after it turns the colours back to black, nothing else.
-  options.BAndWFlg = 1;
-  options.WIdtHFlg = 0;
-  options.PitchFlg = 0;
-  ASSERT_TRUE(Write(&reason)) << reason;
-  EXPECT_EQ(ParamFile(), Golden("expected-mono.cprm"));
+  for (const Case& run : runs) {
+    SCOPED_TRACE(run.golden);
+    options.BAndWFlg = run.mono;
+    options.WIdtHFlg = run.widths;
+    options.PitchFlg = run.pitches;
+    std::string reason;
+    ASSERT_TRUE(Write(&reason)) << reason;
+    EXPECT_EQ(ParamFile(), Golden(run.golden));
+  }
 }
 
 TEST_F(ParamFiles, ARefusedRewriteLeavesTheFileUntouched) {
@@ -494,19 +484,19 @@ TEST_F(ParamFiles, SixHundredNinetyNineLinesAreRewrittenSevenHundredAreNot) {
   for (const char c : base) {
     lines += c == '\n';
   }
-  // The golden file holds two lines of two slots each.
+  // The file holds two lines of two slots each.
   const std::size_t slots = lines + 2;
   std::string padded = base;
   for (std::size_t i = slots; i < 699; ++i) {
     padded += "// \x93\x5F\r\n";
   }
-  WriteFileBytes((dir / "vxcsd.cprm").string(), padded);
   ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
   options.BAndWFlg = 1;
   ASSERT_TRUE(Write());
-  const std::string rewritten = ParamFile();
-  EXPECT_EQ(rewritten.substr(0, Golden("expected-mono.cprm").size()), Golden("expected-mono.cprm"));
-  EXPECT_EQ(rewritten.size(), padded.size() - base.size() + Golden("expected-mono.cprm").size());
+  const std::string unpadded = ParamFile();
+  WriteFileBytes((dir / "vxcsd.cprm").string(), padded);
+  ASSERT_TRUE(Write());
+  EXPECT_EQ(ParamFile(), unpadded + padded.substr(base.size()));
 
   padded += "// one more\r\n";
   WriteFileBytes((dir / "vxcsd.cprm").string(), padded);

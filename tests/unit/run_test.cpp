@@ -575,16 +575,3 @@ TEST_F(RunTest, OptionsCapturedWhilePreparingAreTheRunsOptions) {
   Execute();
   EXPECT_EQ(runner.calls.size(), 4u);  // three exports, the output utility once
 }
-
-TEST(StatusText, ShiftJisAndUtf8Encodings) {
-  using text::CodePage;
-  EXPECT_EQ(StatusText(RowStatus::Converting, 0, CodePage::ShiftJis),
-            "\x95\xCF\x8A\xB7\x92\x86...");
-  EXPECT_EQ(StatusText(RowStatus::Converted, 0, CodePage::ShiftJis),
-            "\x95\xCF\x8A\xB7\x8F\x49\x97\xB9");
-  EXPECT_EQ(StatusText(RowStatus::Failed, 3, CodePage::ShiftJis), "\x83\x47\x83\x89\x81\x5B(3)");
-  EXPECT_EQ(StatusText(RowStatus::Failed, -12, CodePage::Utf8), "エラー(-12)");
-  EXPECT_EQ(StatusText(RowStatus::Aborted, 0, CodePage::Utf8), "中断");
-  EXPECT_EQ(StatusText(RowStatus::Aborted, 0, CodePage::ShiftJis), "\x92\x86\x92\x66");
-  EXPECT_EQ(StatusText(RowStatus::Empty, 0, CodePage::Utf8), "");
-}

@@ -166,29 +166,21 @@ TEST(SaveGeneralSettings, CopiesTheCapturedValuesAndWritesThemInOrder) {
   SettingsStore store(values);
   ConversionOptions options;
   options.PdfPaperType = 7;
-  GeneralOptions captured;
-  captured.PdfOrImage = 1;
-  captured.ImageType = 2;
-  captured.BAndWFlg = 0;
-  captured.WIdtHFlg = 1;
-  captured.PitchFlg = 1;
-  captured.VFontFlg = 1;
-  captured.FolderType = 1;
-  captured.SelFolder = "D:\\out\\";
+  const GeneralOptions captured{.PdfOrImage = 1,
+                                .ImageType = 2,
+                                .BAndWFlg = 0,
+                                .WIdtHFlg = 1,
+                                .PitchFlg = 1,
+                                .VFontFlg = 1,
+                                .FolderType = 1,
+                                .SelFolder = "D:\\out\\"};
   EXPECT_TRUE(SaveGeneralSettings(store, captured, options));
 
   EXPECT_EQ(Sets(values), (std::vector<std::string>{"BootData\\PdfOrImage", "BootData\\ImageType",
                                                     "BootData\\BAndWFlg", "BootData\\WIdtHFlg",
                                                     "BootData\\FolderType", "BootData\\SelFolder",
                                                     "BootData\\PitchFlg", "BootData\\VFontFlg"}));
-  EXPECT_EQ(options.PdfOrImage, 1);
-  EXPECT_EQ(options.ImageType, 2);
-  EXPECT_EQ(options.BAndWFlg, 0);
-  EXPECT_EQ(options.WIdtHFlg, 1);
-  EXPECT_EQ(options.PitchFlg, 1);
-  EXPECT_EQ(options.VFontFlg, 1);
-  EXPECT_EQ(options.FolderType, 1);
-  EXPECT_EQ(options.SelFolder, "D:\\out\\");
+  EXPECT_EQ(static_cast<const GeneralOptions&>(options), captured);
   EXPECT_EQ(options.PdfPaperType, 7);  // not a general option
 
   // What was written is what the next start loads.
@@ -196,14 +188,7 @@ TEST(SaveGeneralSettings, CopiesTheCapturedValuesAndWritesThemInOrder) {
   int font = 2;
   plotxfer::testing::NoProfile no_profile;
   LoadSettings(store, no_profile, kWindowsProgram, next, font);
-  EXPECT_EQ(GeneralOptionsOf(next).SelFolder, "D:\\out\\");
-  EXPECT_EQ(next.PdfOrImage, 1);
-  EXPECT_EQ(next.ImageType, 2);
-  EXPECT_EQ(next.BAndWFlg, 0);
-  EXPECT_EQ(next.WIdtHFlg, 1);
-  EXPECT_EQ(next.PitchFlg, 1);
-  EXPECT_EQ(next.VFontFlg, 1);
-  EXPECT_EQ(next.FolderType, 1);
+  EXPECT_EQ(static_cast<const GeneralOptions&>(next), captured);
 }
 
 TEST(SaveGeneralSettings, GoesOnAfterAFailedValueAndSaysSo) {
@@ -211,7 +196,7 @@ TEST(SaveGeneralSettings, GoesOnAfterAFailedValueAndSaysSo) {
   values.FailSetsOf("ImageType");
   SettingsStore store(values);
   ConversionOptions options;
-  GeneralOptions captured = plotxfer::GeneralOptionsOf(options);
+  GeneralOptions captured = options;
   captured.SelFolder = std::string(300, 'p');  // too long to store
   EXPECT_FALSE(SaveGeneralSettings(store, captured, options));
   EXPECT_EQ(Sets(values).size(), 7u);  // all but the text that was refused before any write

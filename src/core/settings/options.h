@@ -9,14 +9,21 @@ namespace plotxfer {
 // Texts of the record are paths of at most this many bytes.
 inline constexpr std::size_t kMaxPathText = 259;
 
-struct ConversionOptions {
+// The general options: what the main dialog edits and every run start stores.
+struct GeneralOptions {
   int PdfOrImage = 0;  // 0 PDF, 1 image
   int ImageType = 0;   // 0 BMP, 1 GIF, 2 JPEG, 3 TIFF
   int BAndWFlg = 1;    // monochrome
   int WIdtHFlg = 0;    // the drafting system's display line widths honoured
   int PitchFlg = 0;    // the drafting system's line pitches referred to
+  int VFontFlg = 0;    // 1 when the fonts-effective box is clear
   int FolderType = 0;  // 0 beside each drawing, 1 in SelFolder
   std::string SelFolder;
+
+  bool operator==(const GeneralOptions&) const = default;
+};
+
+struct ConversionOptions : GeneralOptions {
   std::string AddFilFolder;
   std::string AppFolder;  // folder of the program file, always ending in a separator
   int PdfSizeType = 0;    // 0 the drawing's own paper size, 1 the specified size
@@ -27,10 +34,9 @@ struct ConversionOptions {
   int ImgPaperType = 4;
   int ImgOptXSize = 297;
   int ImgOptYSize = 210;
-  int OutXdpi = 96;   // image resolution; starts equal to BaseXdpi
-  int BaseXdpi = 96;  // the screen's horizontal dots per inch at start
+  int OutXdpi = 96;    // image resolution; starts equal to BaseXdpi
+  int BaseXdpi = 96;   // the screen's horizontal dots per inch at start
   int ConnectNum = 0;  // 1: a PDF run of several drawings makes one combined PDF
-  int VFontFlg = 0;    // 1 when the fonts-effective box is clear
 
   // The defaults, with both resolutions taken from the screen.
   static ConversionOptions WithScreenDpi(int screen_dpi) {

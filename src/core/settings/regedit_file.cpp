@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "core/text/ascii.h"
+#include "core/text/unicode.h"
 
 namespace plotxfer {
 
@@ -66,48 +67,6 @@ std::optional<std::uint32_t> HexNumber(std::string_view digits) {
   return n;
 }
 
-// Valid UTF-8 without overlong forms, surrogates or code points above U+10FFFF.
-bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    std::size_t len = 0;
-    std::uint32_t cp = 0;
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-      cp = b & 0x1Fu;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      cp = b & 0x0Fu;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      cp = b & 0x07u;
-    } else {
-      return false;
-    }
-    if (i + len > s.size()) {
-      return false;
-    }
-    for (std::size_t k = 1; k < len; ++k) {
-      const auto t = static_cast<unsigned char>(s[i + k]);
-      if ((t & 0xC0) != 0x80) {
-        return false;
-      }
-      cp = (cp << 6) | (t & 0x3Fu);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF)) {
-      return false;
-    }
-    i += len;
-  }
-  return true;
-}
-
 bool HasControlChar(std::string_view s) {
   return std::any_of(s.begin(), s.end(),
                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
@@ -128,7 +87,7 @@ bool ReadsTheSameInDoubleByteCodePages(std::string_view s) {
 }
 
 bool IsWritableName(std::string_view name) {
-  return IsValidUtf8(name) && !HasControlChar(name) && ReadsTheSameInDoubleByteCodePages(name);
+  return text::IsUtf8(name) && !HasControlChar(name) && ReadsTheSameInDoubleByteCodePages(name);
 }
 
 // The root name a path starts with, followed by the end or a backslash; empty when none.
@@ -184,7 +143,7 @@ bool FitsQuotedText(const RegeditValue& v) {
   }
   const std::string_view text(v.data.data(), v.data.size() - 1);
   return text.find('\0') == std::string_view::npos &&
-         text.find_first_of("\r\n") == std::string_view::npos && IsValidUtf8(text) &&
+         text.find_first_of("\r\n") == std::string_view::npos && text::IsUtf8(text) &&
          ReadsTheSameInDoubleByteCodePages(text);
 }
 
@@ -246,55 +205,9 @@ void AppendValue(std::string& out, const RegeditValue& v) {
   out += '\n';
 }
 
-// Appends code point cp to out as UTF-8.
-void AppendUtf8(std::uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 // UTF-16LE bytes to UTF-8; false for an odd number of bytes or a lone surrogate.
 bool Utf8FromUtf16Le(std::string_view bytes, std::string* out) {
-  if (bytes.size() % 2 != 0) {
-    return false;
-  }
-  out->clear();
-  out->reserve(bytes.size());
-  const auto unit = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
-           (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-  };
-  for (std::size_t i = 0; i < bytes.size(); i += 2) {
-    std::uint32_t cp = unit(i);
-    if (cp >= 0xDC00 && cp <= 0xDFFF) {
-      return false;
-    }
-    if (cp >= 0xD800 && cp <= 0xDBFF) {
-      if (i + 3 >= bytes.size()) {
-        return false;
-      }
-      const std::uint32_t low = unit(i + 2);
-      if (low < 0xDC00 || low > 0xDFFF) {
-        return false;
-      }
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-      i += 2;
-    }
-    AppendUtf8(cp, out);
-  }
-  return true;
+  return bytes.size() % 2 == 0 && text::Utf8FromUtf16(text::Utf16FromBytes(bytes, false), out);
 }
 
 }  // namespace

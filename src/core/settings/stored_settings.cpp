@@ -101,29 +101,9 @@ void ReadCharVectorFont(platform::ProfileReader& profile, std::string_view app_f
   }
 }
 
-GeneralOptions GeneralOptionsOf(const ConversionOptions& options) {
-  GeneralOptions g;
-  g.PdfOrImage = options.PdfOrImage;
-  g.ImageType = options.ImageType;
-  g.BAndWFlg = options.BAndWFlg;
-  g.WIdtHFlg = options.WIdtHFlg;
-  g.PitchFlg = options.PitchFlg;
-  g.VFontFlg = options.VFontFlg;
-  g.FolderType = options.FolderType;
-  g.SelFolder = options.SelFolder;
-  return g;
-}
-
 bool SaveGeneralSettings(SettingsStore& store, const GeneralOptions& captured,
                          ConversionOptions& options) {
-  options.PdfOrImage = captured.PdfOrImage;
-  options.ImageType = captured.ImageType;
-  options.BAndWFlg = captured.BAndWFlg;
-  options.WIdtHFlg = captured.WIdtHFlg;
-  options.PitchFlg = captured.PitchFlg;
-  options.VFontFlg = captured.VFontFlg;
-  options.FolderType = captured.FolderType;
-  options.SelFolder = captured.SelFolder;
+  static_cast<GeneralOptions&>(options) = captured;
 
   // Every value is attempted even after a failure; the answer only says whether all were stored.
   bool all = true;
@@ -158,6 +138,10 @@ bool SaveOutputSettings(SettingsStore& store, const ConversionOptions& options) 
   all &= store.WriteNumber(kImgKey, "OutXdpi", options.OutXdpi);
   all &= store.EndWrites();
   return all;
+}
+
+bool SaveAddFilFolder(SettingsStore& store, const std::string& folder) {
+  return store.WriteText(kBootDataKey, "AddFilFolder", folder);
 }
 
 }  // namespace plotxfer

@@ -37,27 +37,16 @@ void LoadSettings(const SettingsStore& store, platform::ProfileReader& profile,
 void ReadCharVectorFont(platform::ProfileReader& profile, std::string_view app_folder,
                         int& char_vector_font);
 
-// The eight general options the main dialog captures at run start.
-struct GeneralOptions {
-  int PdfOrImage = 0;
-  int ImageType = 0;
-  int BAndWFlg = 1;
-  int WIdtHFlg = 0;
-  int PitchFlg = 0;
-  int VFontFlg = 0;
-  int FolderType = 0;
-  std::string SelFolder;
-};
-
-GeneralOptions GeneralOptionsOf(const ConversionOptions& options);
-
-// Copies the captured values into options and stores them. True when every value was stored;
-// the dialog ignores the answer, the command line reports it.
+// Copies the general options captured at run start into options and stores them. True when
+// every value was stored; the dialog ignores the answer, the command line reports it.
 bool SaveGeneralSettings(SettingsStore& store, const GeneralOptions& captured,
                          ConversionOptions& options);
 
 // Stores the output options of the record: page sizes of both kinds, ConnectNum and OutXdpi.
 // A custom size pair is stored only for a paper number of 11. True when every value was stored.
 bool SaveOutputSettings(SettingsStore& store, const ConversionOptions& options);
+
+// Stores the folder of the last accepted file selection, where the next one opens.
+bool SaveAddFilFolder(SettingsStore& store, const std::string& folder);
 
 }  // namespace plotxfer

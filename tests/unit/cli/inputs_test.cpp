@@ -19,14 +19,14 @@
 
 using plotxfer::cli::ExpandedInputs;
 using plotxfer::cli::ExpandInputs;
-using plotxfer::cli::FileFacts;
-using plotxfer::cli::FolderEntry;
-using plotxfer::cli::InputFiles;
 using plotxfer::cli::InputRules;
 using plotxfer::cli::InputSource;
 using plotxfer::cli::ParseShard;
 using plotxfer::cli::ShardDrawings;
-using plotxfer::cli::SystemInputFiles;
+using plotxfer::platform::FileFacts;
+using plotxfer::platform::FolderEntry;
+using plotxfer::platform::InputFiles;
+using plotxfer::platform::SystemInputFiles;
 using plotxfer::testing::TempFolder;
 using plotxfer::testing::WriteBytes;
 namespace text = plotxfer::text;
@@ -157,31 +157,6 @@ TEST_F(InputsTest, TheSameFileNamedTwiceIsConvertedOnce) {
             (std::vector<std::string>{Path("b.VX"), Path("A.vx"), Path("c.Vx"), Path("gone.VX")}));
   ASSERT_EQ(got.notes.size(), 3u);
   EXPECT_NE(got.notes[0].find("row 1"), std::string::npos) << got.notes[0];
-}
-
-// One file is one file however it is reached, also when it is asked again by another path
-// after its first answer.
-TEST_F(InputsTest, FactsTellOneFileFromAnother) {
-  struct Case {
-    std::string title, a, b;
-    bool same;
-  };
-  std::vector<Case> cases = {
-      {"the same spelling", Path("b.VX"), Path("b.VX"), true},
-      {"through a subfolder and back", Path("b.VX"), Path("sub") + kSep + ".." + kSep + "b.VX",
-       true},
-      {"another file", Path("b.VX"), Path("c.Vx"), false},
-      {"a folder and a file in it", dir.Path(), Path("b.VX"), false},
-  };
-#ifdef _WIN32
-  cases.push_back({"another letter case", Path("b.VX"), Path("B.vx"), true});
-#endif
-  for (const Case& c : cases) {
-    const auto a = SystemInputFiles().Facts(c.a);
-    const auto b = SystemInputFiles().Facts(c.b);
-    ASSERT_TRUE(a && b) << c.title;
-    EXPECT_EQ(a->SameFileAs(*b), c.same) << c.title;
-  }
 }
 
 TEST_F(InputsTest, AListOnStandardInputAndListsThatCannotBeRead) {
