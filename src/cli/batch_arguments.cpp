@@ -17,9 +17,6 @@ namespace plotxfer::cli {
 
 namespace {
 
-constexpr int kMinCustomMm = 10;
-constexpr int kMaxCustomMm = 100000;
-
 std::string Upper(std::string s) {
   for (char& c : s) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -73,7 +70,7 @@ bool ApplyPaper(const std::string& value, ConversionOptions& o, std::string* why
     *why = "expected drawing, A0, A1, A2, A3, A4, A4P, B0, B1, B2, B3, B4 or WIDTHxHEIGHT in mm";
     return false;
   }
-  if (w < kMinCustomMm || w > kMaxCustomMm || h < kMinCustomMm || h > kMaxCustomMm) {
+  if (w < kMinCustomSize || w > kMaxCustomSize || h < kMinCustomSize || h > kMaxCustomSize) {
     *why = "width and height must each be 10 to 100000 mm";
     return false;
   }
@@ -296,7 +293,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                                  "image resolution in dots per inch (image output: --image or "
                                  "the stored output kind)")
                       ->type_name("72..600")
-                      ->check(quiet(CLI::Range(72, 600)));
+                      ->check(quiet(CLI::Range(kMinOutXdpi, kMaxOutXdpi)));
 
   auto* combine =
       app.add_flag("--combine")

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/batch_run.h"
+#include "core/convert/combined_pdf.h"
 #include "core/convert/run.h"
 #include "cli/console.h"
 #include "cli/input_files.h"
@@ -117,9 +118,9 @@ int main(int argc, char** argv) {
     }
   }
   if (RunCombines(request.options, request.drawings.size()) &&
-      request.drawings.size() > cli::kMaxCombinedDrawings) {
+      request.drawings.size() > kMaxCombinedDrawings) {
     std::fprintf(stderr, "plotxfer-batch: a combined PDF takes at most %zu drawings, not %zu\n",
-                 cli::kMaxCombinedDrawings, request.drawings.size());
+                 kMaxCombinedDrawings, request.drawings.size());
     return cli::kExitUsage;
   }
 

@@ -12,7 +12,6 @@
 #include "core/convert/combined_pdf.h"
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
-#include "core/settings/stored_settings.h"
 #include "platform/atomic_file.h"
 #include "plotxfer_version.h"
 
@@ -134,8 +133,7 @@ class BatchObserver : public RunObserver {
                 const BatchEnvironment& env)
       : rows_(rows), work_(work), request_(request), env_(env) {}
 
-  bool saved = true;
-  bool rewritten = true;
+  bool prepared = true;  // the options stored and the parameter file rewritten as asked
 
   void RunPreparing() override;
 
@@ -255,51 +253,40 @@ void SkipUpToDate(Rows& rows, const BatchEnvironment& env) {
 
 }  // namespace
 
-// The dialog keeps such failures silent; a script is told, and the run still goes on.
-bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
+// The dialog keeps such failures silent; a script is told, and the run still goes on. The
+// template's patterns are the defaults of the pitch settings: they are read at the start of each
+// run (each batch of a watch).
+bool PrepareBatchRun(const BatchRequest& request, const BatchEnvironment& env, bool save,
+                     bool rewrite) {
   ConversionOptions record = request.options;
-  bool saved = env.settings != nullptr;
-  if (saved) {
-    // One save, whole: another plotxfer-batch saving at the same time comes before or after.
-    env.settings->BeginWrites();
-    saved = SaveGeneralSettings(*env.settings, request.options, record);
-    if (saved && request.output_options_set) {
-      saved = SaveOutputSettings(*env.settings, request.options);
-    }
-    saved = env.settings->EndWrites() && saved;
+  record.AppFolder = request.app_folder;
+  params::ParamTables tables;
+  RunStart start{save ? env.settings : nullptr, request.output_options_set};
+  std::string no_patterns;
+  bool patterns = true;
+  if (rewrite && env.params != nullptr) {
+    patterns = params::LoadLineTypeDefaults(request.app_folder, tables, &no_patterns) == 0;
+    start.tables = &tables;
+    start.params = env.params;
   }
+  const RunStartResult result = PrepareRun(request.options, record, start);
+  const bool saved = !save || (env.settings != nullptr && result.saved);
   if (!saved) {
     std::fprintf(env.err, "plotxfer-batch: the options could not be saved\n");
     std::fflush(env.err);
   }
-  return saved;
-}
-
-// The template's patterns are the defaults of the pitch settings. They are read here, at the start
-// of each run (each batch of a watch). As for the options, the dialog keeps
-// failures silent; a script is told, and the run still goes on.
-bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env) {
-  if (env.params == nullptr) {
-    return true;
+  if (!patterns) {
+    std::fprintf(env.err, "plotxfer-batch: no default line patterns: %s\n", no_patterns.c_str());
   }
-  params::ParamTables tables;
-  std::string why;
-  if (params::LoadLineTypeDefaults(request.app_folder, tables, &why) != 0) {
-    std::fprintf(env.err, "plotxfer-batch: no default line patterns: %s\n", why.c_str());
-  }
-  ConversionOptions options = request.options;
-  options.AppFolder = request.app_folder;
-  if (params::WriteParamFile(options, tables, *env.params, &why) != 0) {
+  if (!result.rewritten) {
     std::fprintf(env.err, "plotxfer-batch: the parameter file was not rewritten: %s\n",
-                 why.c_str());
+                 result.why_not_rewritten.c_str());
     std::fflush(env.err);
-    return false;
-  }
-  if (request.verbose) {
+  } else if (start.params != nullptr && request.verbose) {
     std::fprintf(env.out, "rewrote %s\n", params::ParamFilePath(request.app_folder).c_str());
     std::fflush(env.out);
   }
-  return true;
+  return saved && result.rewritten;
 }
 
 namespace {
@@ -409,10 +396,7 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
 }
 
 void BatchObserver::RunPreparing() {
-  if (request_.save) {
-    saved = SaveOptions(request_, env_);
-  }
-  rewritten = RewriteParamFile(request_, env_);
+  prepared = PrepareBatchRun(request_, env_, request_.save, true);
 }
 
 // The files of the run that a report must never replace, and what each is to the run.
@@ -461,10 +445,8 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
   Rows rows(request, env);
   const bool combined = RunCombines(request.options, rows.size());
   for (std::size_t row = 0; row < rows.size(); ++row) {
-    // A combined PDF is named after the first drawing.
     if (request.refused.count(rows[row].path) == 0) {
-      rows[row].output =
-          MakeOutputPath(ctx, rows[combined ? 0 : row].path, OutputExtension(request.options));
+      rows[row].output = RunOutputPath(ctx, request.drawings, row);
     }
   }
   for (std::size_t row = 0; row < rows.size(); ++row) {
@@ -535,9 +517,7 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
   bool busy = false;
   if (work.empty()) {
     // Nothing to convert: the options are still stored when asked.
-    if (request.save) {
-      observer.saved = SaveOptions(request, env);
-    }
+    observer.prepared = PrepareBatchRun(request, env, request.save, false);
   } else {
     if (const std::string why = RefusalOf(request, env); !why.empty()) {
       return refused(why);
@@ -577,8 +557,7 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
     std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n",
                  counts.not_reached + counts.interrupted);
     status = kExitInterrupted;
-  } else if (counts.failed > 0 || counts.interrupted > 0 || !observer.saved ||
-             !observer.rewritten) {
+  } else if (counts.failed > 0 || counts.interrupted > 0 || !observer.prepared) {
     status = kExitFailed;
   }
   return report.Write(rows, combined, status);

@@ -13,15 +13,6 @@
 namespace plotxfer::ui {
 namespace {
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) {
-             return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-           };
-           return lower(x) == lower(y);
-         });
-}
-
 // The string table's text with its one %s replaced by argument (both UTF-8).
 std::string WithArgument(const std::string& format, const std::string& argument) {
   const int n = std::snprintf(nullptr, 0, format.c_str(), argument.c_str());
@@ -70,12 +61,11 @@ int ReasonTextId(NotAddedReason reason) {
 
 }  // namespace
 
-std::optional<NotAddedReason> RefusalOf(const std::string& path, const DrawingFiles& files,
-                                        text::PathStyle style, text::CodePage cp) {
+std::optional<NotAddedReason> RefusalOf(const std::string& path, const DrawingFiles& files) {
   if (path.size() > text::kMaxSelectedPath) {
     return NotAddedReason::PathTooLong;
   }
-  if (!HasDrawingExtension(path, style, cp)) {
+  if (!HasDrawingExtension(path)) {
     return NotAddedReason::NotADrawing;
   }
   if (!files.Exists(path)) {
@@ -109,12 +99,6 @@ std::string NotAddedMessage(const DialogView& view, const std::vector<NotAdded>&
                               static_cast<int>(not_added.size() - named));
   }
   return text;
-}
-
-bool HasDrawingExtension(std::string_view path, text::PathStyle style, text::CodePage cp) {
-  const std::string_view name = text::FileNameOf(path, style, cp);
-  const std::size_t dot = text::FindLastChar(name, '.', cp);
-  return dot != text::npos && EqualsIgnoringAsciiCase(name.substr(dot), ".VX");
 }
 
 std::string RowNumberText(int row_index) {
@@ -239,10 +223,10 @@ void MainDialog::TakeDrawingsOfFolder(const std::string& folder,
   std::vector<ShellName> unnamed;
   for (const ShellName& name : names) {
     if (!name.held) {
-      if (HasDrawingExtension(name.utf8, s.path_style, text::CodePage::Utf8)) {
+      if (HasDrawingExtension(name.utf8)) {
         unnamed.push_back(name);
       }
-    } else if (HasDrawingExtension(name.narrow, s.path_style, s.code_page)) {
+    } else if (HasDrawingExtension(name.narrow)) {
       drawings.push_back(name.narrow);
     }
   }
@@ -269,7 +253,7 @@ void MainDialog::TakeDrawingsOfFolder(const std::string& folder,
 
 bool MainDialog::TakeIfDrawing(const std::string& path) {
   const DialogServices& s = services();
-  const std::optional<NotAddedReason> why = RefusalOf(path, *s.files, s.path_style, s.code_page);
+  const std::optional<NotAddedReason> why = RefusalOf(path, *s.files);
   if (why) {
     NoteNotAdded(ShellName(path), *why);
     return false;

@@ -47,6 +47,13 @@ struct ConversionOptions : GeneralOptions {
   }
 };
 
+// Bounds of a custom page size (millimetres) and of the image resolution (dots per inch) that
+// the output settings sheet and plotxfer-batch hold to; a stored value is not held to them.
+inline constexpr int kMinCustomSize = 10;
+inline constexpr int kMaxCustomSize = 100000;
+inline constexpr int kMinOutXdpi = 72;
+inline constexpr int kMaxOutXdpi = 600;
+
 // The drafting system's vector-font setting; "/PDFVec:1" exactly when it is 2.
 inline constexpr int kDefaultCharVectorFont = 2;
 
