@@ -58,11 +58,12 @@ inline constexpr int kMaxOutXdpi = 600;
 inline constexpr int kDefaultCharVectorFont = 2;
 
 struct PaperSize {
-  const char* name;  // as shown; number 5 and 11 have string-table names of their own
+  const char* name;  // as shown; A4 portrait and custom have string-table names of their own
   int width_mm;
   int height_mm;
 };
 
+inline constexpr int kA4PortraitPaper = 5;
 inline constexpr int kCustomPaper = 11;
 
 inline constexpr std::array<PaperSize, 11> PaperSizeTable = {{
