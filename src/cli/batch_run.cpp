@@ -25,11 +25,12 @@ std::string AsIs(const std::string& text) {
   return text;
 }
 
-// The rows of the run: what was decided before it, what the engine reported, and printing them
-// in row order.
+// The rows of the run: each one's output, what was decided before the run, what the engine
+// reported, and printing them in row order.
 class Rows {
  public:
-  Rows(const BatchRequest& request, const BatchEnvironment& env) : request_(request), env_(env) {
+  Rows(const BatchRequest& request, const BatchEnvironment& env, const CommandContext& ctx)
+      : request_(request), env_(env) {
     rows_.resize(request.drawings.size());
     std::map<std::string, std::size_t> row_of;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
@@ -40,6 +41,16 @@ class Rows {
       if (const auto other = request.same_as.find(r.path); other != request.same_as.end()) {
         const auto row = row_of.find(other->second);
         r.same_as = row != row_of.end() ? row->second : 0;
+      }
+    }
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+      if (request.refused.count(rows_[row].path) == 0) {
+        rows_[row].output = RunOutputPath(ctx, request.drawings, row);
+      }
+    }
+    for (RowRecord& r : rows_) {
+      if (r.same_as != 0) {
+        r.output = rows_[r.same_as - 1].output;
       }
     }
   }
@@ -439,37 +450,10 @@ std::string ReportRefusal(const BatchRequest& request, const BatchEnvironment& e
   return why;
 }
 
-int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
-  const CommandContext ctx{request.options, env.char_vector_font, env.style, env.code_page};
-  ReportWriter report(request, env);
-  Rows rows(request, env);
-  const bool combined = RunCombines(request.options, rows.size());
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (request.refused.count(rows[row].path) == 0) {
-      rows[row].output = RunOutputPath(ctx, request.drawings, row);
-    }
-  }
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (rows[row].same_as != 0) {
-      rows[row].output = rows[rows[row].same_as - 1].output;
-    }
-  }
-  if (const std::string why = ReportRefusal(request, env, rows); !why.empty()) {
-    std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
-                 request.report.c_str(), why.c_str());
-    return kExitUsage;
-  }
-  if (!request.settings_warning.empty()) {
-    std::fprintf(env.err, "plotxfer-batch: warning: %s\n", request.settings_warning.c_str());
-    std::fflush(env.err);
-  }
-  if (rows.size() == 0) {
-    std::fprintf(env.err, "plotxfer-batch: no drawings\n");
-    std::fflush(env.err);
-    if (request.require_drawings) {
-      return report.Write(rows, combined, kExitFailed);
-    }
-  }
+// The rows decided before anything runs: refused inputs, up-to-date outputs, and outputs that
+// another row writes.
+void DecideBeforeRun(Rows& rows, const BatchRequest& request, const BatchEnvironment& env,
+                     bool combined) {
   for (std::size_t row = 0; row < rows.size(); ++row) {
     if (const auto refused = request.refused.find(rows[row].path);
         refused != request.refused.end()) {
@@ -494,6 +478,70 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
       SkipUpToDate(rows, env);
     }
   }
+}
+
+// The status of a run that took place, with a word on what it left undone.
+int ExitStatus(Rows& rows, bool busy, bool stopped, bool prepared, const BatchEnvironment& env) {
+  const RunCounts counts = CountRows(rows.records());
+  const std::size_t undone = counts.not_reached + counts.interrupted;
+  if (busy) {
+    std::fprintf(env.err,
+                 "plotxfer-batch: the output utility stayed in use by another program; %zu "
+                 "drawing(s) not converted\n",
+                 undone);
+    return kExitRefused;
+  }
+  if (stopped && undone > 0) {
+    std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n", undone);
+    return kExitInterrupted;
+  }
+  return counts.failed > 0 || counts.interrupted > 0 || !prepared ? kExitFailed : kExitConverted;
+}
+
+// The engine's run over the drawings to convert, under the progress line of all rows.
+RunOutcome Convert(const BatchRequest& request, const BatchEnvironment& env,
+                   const CommandContext& ctx, std::size_t rows,
+                   const std::vector<std::string>& drawings, RunObserver& observer) {
+  if (env.progress != nullptr) {
+    env.progress->Start(rows);
+  }
+  EchoingRunner echoing(env.services.processes, env.out, env.progress);
+  const ConversionServices services{
+      request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
+      env.services.files};
+  const RunPorts ports{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
+                       env.processes != nullptr ? *env.processes : platform::SystemProcessList(),
+                       static_cast<double>(request.wait_seconds), env.pause};
+  const RunOutcome outcome =
+      ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer);
+  if (env.progress != nullptr) {
+    env.progress->Finish();
+  }
+  return outcome;
+}
+
+int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
+  const CommandContext ctx{request.options, env.char_vector_font, env.style, env.code_page};
+  ReportWriter report(request, env);
+  Rows rows(request, env, ctx);
+  const bool combined = RunCombines(request.options, rows.size());
+  if (const std::string why = ReportRefusal(request, env, rows); !why.empty()) {
+    std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
+                 request.report.c_str(), why.c_str());
+    return kExitUsage;
+  }
+  if (!request.settings_warning.empty()) {
+    std::fprintf(env.err, "plotxfer-batch: warning: %s\n", request.settings_warning.c_str());
+    std::fflush(env.err);
+  }
+  if (rows.size() == 0) {
+    std::fprintf(env.err, "plotxfer-batch: no drawings\n");
+    std::fflush(env.err);
+    if (request.require_drawings) {
+      return report.Write(rows, combined, kExitFailed);
+    }
+  }
+  DecideBeforeRun(rows, request, env, combined);
   if (request.dry_run) {
     return DryRun(request, env, ctx, rows, combined);
   }
@@ -522,45 +570,15 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
     if (const std::string why = RefusalOf(request, env); !why.empty()) {
       return refused(why);
     }
-    if (env.progress != nullptr) {
-      env.progress->Start(rows.size());
-    }
-    EchoingRunner echoing(env.services.processes, env.out, env.progress);
-    const ConversionServices services{
-        request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
-        env.services.files};
-    const RunPorts ports{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
-                         env.processes != nullptr ? *env.processes : platform::SystemProcessList(),
-                         static_cast<double>(request.wait_seconds), env.pause};
-    const RunOutcome outcome =
-        ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer);
-    if (env.progress != nullptr) {
-      env.progress->Finish();
-    }
+    const RunOutcome outcome = Convert(request, env, ctx, rows.size(), drawings, observer);
     if (!outcome.started()) {
       return refused(outcome.reason);
     }
     busy = outcome.summary.busy;
   }
   rows.Print(true);
-
-  const RunCounts counts = CountRows(rows.records());
-  const bool stopped = observer.StopRequested();
-  int status = kExitConverted;
-  if (busy) {
-    std::fprintf(env.err,
-                 "plotxfer-batch: the output utility stayed in use by another program; %zu "
-                 "drawing(s) not converted\n",
-                 counts.not_reached + counts.interrupted);
-    status = kExitRefused;
-  } else if (stopped && (counts.not_reached > 0 || counts.interrupted > 0)) {
-    std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n",
-                 counts.not_reached + counts.interrupted);
-    status = kExitInterrupted;
-  } else if (counts.failed > 0 || counts.interrupted > 0 || !observer.prepared) {
-    status = kExitFailed;
-  }
-  return report.Write(rows, combined, status);
+  return report.Write(rows, combined,
+                      ExitStatus(rows, busy, observer.StopRequested(), observer.prepared, env));
 }
 
 }  // namespace
