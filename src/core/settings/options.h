@@ -38,6 +38,8 @@ struct ConversionOptions : GeneralOptions {
   int BaseXdpi = 96;   // the screen's horizontal dots per inch at start
   int ConnectNum = 0;  // 1: a PDF run of several drawings makes one combined PDF
 
+  bool operator==(const ConversionOptions&) const = default;
+
   // The defaults, with both resolutions taken from the screen.
   static ConversionOptions WithScreenDpi(int screen_dpi) {
     ConversionOptions o;
