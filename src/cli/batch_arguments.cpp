@@ -324,10 +324,8 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                       ->type_name("72..600")
                       ->check(quiet(CLI::Range(kMinOutXdpi, kMaxOutXdpi)));
 
-  const GivenPair combine_pair = add_pair(kCombineFlags);
-  CLI::Option* combine = combine_pair.on;
-  CLI::Option* no_combine = combine_pair.off;
-  combine->excludes(image_opt);
+  const GivenPair combine = add_pair(kCombineFlags);
+  combine.on->excludes(image_opt);
 
   app.add_flag("--skip-up-to-date", req.skip_up_to_date,
                "leave out drawings whose output exists and is newer than the drawing (options "
@@ -370,7 +368,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                      "one archive over N machines or tasks: the drawings are ordered by path and "
                      "every Nth is taken from the Kth on, so every part computes the same split")
           ->type_name("K/N")
-          ->excludes(combine);
+          ->excludes(combine.on);
   auto* no_progress =
       app.add_flag("--no-progress")->description("no progress line on a terminal's standard error");
   auto* quiet_flag = app.add_flag("-q,--quiet", req.quiet,
@@ -414,7 +412,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                              "--watch: convert only what changes from now on, not the drawings "
                              "whose output is missing or older at start")
                          ->needs(watch_opt);
-  combine->excludes(watch_opt);
+  combine.on->excludes(watch_opt);
   // A stream of drawings has no fixed list to split into parts.
   shard_opt->excludes(watch_opt);
   dry_run->excludes(watch_opt);
@@ -470,7 +468,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
       }
     }
     req.output_options_set = paper_opt->count() > 0 || dpi_opt->count() > 0 ||
-                             combine->count() > 0 || no_combine->count() > 0;
+                             combine.on->count() > 0 || combine.off->count() > 0;
     const auto style = platform::NativePathStyle();
     const auto cp = platform::ActiveCodePage();
     // Absolute, so that a stored folder means the same from wherever the next run starts.
