@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -16,9 +17,6 @@
 namespace plotxfer::cli {
 
 namespace {
-
-constexpr int kMinCustomMm = 10;
-constexpr int kMaxCustomMm = 100000;
 
 std::string Upper(std::string s) {
   for (char& c : s) {
@@ -37,10 +35,10 @@ bool ParseMm(std::string_view text, int* mm) {
 int PaperNumber(const std::string& name) {
   const std::string up = Upper(name);
   if (up == "A4P") {
-    return 5;
+    return kA4PortraitPaper;
   }
   for (std::size_t i = 0; i < PaperSizeTable.size(); ++i) {
-    if (i != 5 && up == PaperSizeTable[i].name) {
+    if (static_cast<int>(i) != kA4PortraitPaper && up == PaperSizeTable[i].name) {
       return static_cast<int>(i);
     }
   }
@@ -73,7 +71,7 @@ bool ApplyPaper(const std::string& value, ConversionOptions& o, std::string* why
     *why = "expected drawing, A0, A1, A2, A3, A4, A4P, B0, B1, B2, B3, B4 or WIDTHxHEIGHT in mm";
     return false;
   }
-  if (w < kMinCustomMm || w > kMaxCustomMm || h < kMinCustomMm || h > kMaxCustomMm) {
+  if (w < kMinCustomSize || w > kMaxCustomSize || h < kMinCustomSize || h > kMaxCustomSize) {
     *why = "width and height must each be 10 to 100000 mm";
     return false;
   }
@@ -100,6 +98,35 @@ std::string CheckFolder(const std::string& path) {
 }
 
 constexpr std::size_t kHelpColumn = 32;
+
+// A switch of the record given as two flags, one for each value; neither keeps the stored one.
+struct FlagPair {
+  const char* on;
+  const char* on_help;
+  const char* off;
+  const char* off_help;
+  int ConversionOptions::*field;
+  int on_value;  // the off flag sets the other of 0 and 1
+};
+
+constexpr FlagPair kRenderingFlags[] = {
+    {"--mono", "black and white", "--colour,--color", "the drafting system's pen colours",
+     &ConversionOptions::BAndWFlg, 1},
+    {"--line-widths", "pen widths as the drafting system displays them", "--no-line-widths",
+     "every pen one pixel wide", &ConversionOptions::WIdtHFlg, 1},
+    {"--line-pitch", "dash patterns as the drafting system displays them", "--no-line-pitch",
+     "dash patterns of the parameter template", &ConversionOptions::PitchFlg, 1},
+    {"--fonts", "fonts effective", "--no-fonts", "fonts not effective",
+     &ConversionOptions::VFontFlg, 0},
+};
+
+constexpr FlagPair kCombineFlags = {
+    "--combine",
+    "PDF output: one PDF of all the drawings (at most 99), named after the first",
+    "--no-combine",
+    "PDF output: one PDF per drawing",
+    &ConversionOptions::ConnectNum,
+    1};
 
 // The status texts as this program prints them, in the platform's encoding.
 std::string Description(text::CodePage cp) {
@@ -259,29 +286,28 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
 
   auto* pdf = app.add_flag("--pdf")->description("PDF output");
   std::string image;
-  auto* image_opt =
-      app.add_option("--image", image, "image output in this format")
-          ->type_name("bmp|gif|jpeg|tiff")
-          ->transform(quiet(CLI::IsMember({"bmp", "gif", "jpeg", "tiff"}, CLI::ignore_case)));
+  const std::vector<std::string> image_kinds = {"bmp", "gif", "jpeg", "tiff"};  // by ImageType
+  auto* image_opt = app.add_option("--image", image, "image output in this format")
+                        ->type_name("bmp|gif|jpeg|tiff")
+                        ->transform(quiet(CLI::IsMember(image_kinds, CLI::ignore_case)));
   pdf->excludes(image_opt);
 
-  auto* mono = app.add_flag("--mono")->description("black and white");
-  auto* colour = app.add_flag("--colour,--color")->description("the drafting system's pen colours");
-  mono->excludes(colour);
-
-  auto* widths =
-      app.add_flag("--line-widths")->description("pen widths as the drafting system displays them");
-  auto* no_widths = app.add_flag("--no-line-widths")->description("every pen one pixel wide");
-  widths->excludes(no_widths);
-  auto* pitch = app.add_flag("--line-pitch")
-                    ->description("dash patterns as the drafting system displays them");
-  auto* no_pitch =
-      app.add_flag("--no-line-pitch")->description("dash patterns of the parameter template");
-  pitch->excludes(no_pitch);
-
-  auto* fonts = app.add_flag("--fonts")->description("fonts effective");
-  auto* no_fonts = app.add_flag("--no-fonts")->description("fonts not effective");
-  fonts->excludes(no_fonts);
+  struct GivenPair {
+    const FlagPair& pair;
+    CLI::Option* on;
+    CLI::Option* off;
+  };
+  std::vector<GivenPair> pairs;
+  const auto add_pair = [&](const FlagPair& pair) {
+    CLI::Option* on = app.add_flag(pair.on)->description(pair.on_help);
+    CLI::Option* off = app.add_flag(pair.off)->description(pair.off_help);
+    on->excludes(off);
+    pairs.push_back({pair, on, off});
+    return pairs.back();
+  };
+  for (const FlagPair& pair : kRenderingFlags) {
+    add_pair(pair);
+  }
 
   std::string output_dir;
   auto* output_dir_opt = app.add_option("--output-dir", output_dir, "write every output here")
@@ -302,15 +328,10 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                                  "image resolution in dots per inch (image output: --image or "
                                  "the stored output kind)")
                       ->type_name("72..600")
-                      ->check(quiet(CLI::Range(72, 600)));
+                      ->check(quiet(CLI::Range(kMinOutXdpi, kMaxOutXdpi)));
 
-  auto* combine =
-      app.add_flag("--combine")
-          ->description(
-              "PDF output: one PDF of all the drawings (at most 99), named after the first");
-  auto* no_combine = app.add_flag("--no-combine")->description("PDF output: one PDF per drawing");
-  combine->excludes(no_combine);
-  combine->excludes(image_opt);
+  const GivenPair combine = add_pair(kCombineFlags);
+  combine.on->excludes(image_opt);
 
   app.add_flag("--skip-up-to-date", req.skip_up_to_date,
                "leave out drawings whose output exists and is newer than the drawing (options "
@@ -353,7 +374,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                      "one archive over N machines or tasks: the drawings are ordered by path and "
                      "every Nth is taken from the Kth on, so every part computes the same split")
           ->type_name("K/N")
-          ->excludes(combine);
+          ->excludes(combine.on);
   auto* no_progress =
       app.add_flag("--no-progress")->description("no progress line on a terminal's standard error");
   auto* quiet_flag = app.add_flag("-q,--quiet", req.quiet,
@@ -397,7 +418,7 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
                              "--watch: convert only what changes from now on, not the drawings "
                              "whose output is missing or older at start")
                          ->needs(watch_opt);
-  combine->excludes(watch_opt);
+  combine.on->excludes(watch_opt);
   // A stream of drawings has no fixed list to split into parts.
   shard_opt->excludes(watch_opt);
   dry_run->excludes(watch_opt);
@@ -440,42 +461,20 @@ ParseOutcome ParseBatchArguments(int argc, const char* const* argv,
     req.settings_warning = defaults.settings_warning;
     if (!image.empty()) {
       req.options.PdfOrImage = 1;
-      const char* kinds[] = {"bmp", "gif", "jpeg", "tiff"};
-      for (int i = 0; i < 4; ++i) {
-        if (image == kinds[i]) {
-          req.options.ImageType = i;
-        }
-      }
+      req.options.ImageType = static_cast<int>(
+          std::find(image_kinds.begin(), image_kinds.end(), image) - image_kinds.begin());
     } else if (pdf->count() > 0) {
       req.options.PdfOrImage = 0;
     }
-    if (mono->count() > 0) {
-      req.options.BAndWFlg = 1;
-    } else if (colour->count() > 0) {
-      req.options.BAndWFlg = 0;
-    }
-    if (widths->count() > 0) {
-      req.options.WIdtHFlg = 1;
-    } else if (no_widths->count() > 0) {
-      req.options.WIdtHFlg = 0;
-    }
-    if (pitch->count() > 0) {
-      req.options.PitchFlg = 1;
-    } else if (no_pitch->count() > 0) {
-      req.options.PitchFlg = 0;
-    }
-    if (fonts->count() > 0) {
-      req.options.VFontFlg = 0;
-    } else if (no_fonts->count() > 0) {
-      req.options.VFontFlg = 1;
-    }
-    if (combine->count() > 0) {
-      req.options.ConnectNum = 1;
-    } else if (no_combine->count() > 0) {
-      req.options.ConnectNum = 0;
+    for (const GivenPair& given : pairs) {
+      if (given.on->count() > 0) {
+        req.options.*given.pair.field = given.pair.on_value;
+      } else if (given.off->count() > 0) {
+        req.options.*given.pair.field = 1 - given.pair.on_value;
+      }
     }
     req.output_options_set = paper_opt->count() > 0 || dpi_opt->count() > 0 ||
-                             combine->count() > 0 || no_combine->count() > 0;
+                             combine.on->count() > 0 || combine.off->count() > 0;
     const auto style = platform::NativePathStyle();
     const auto cp = platform::ActiveCodePage();
     // Absolute, so that a stored folder means the same from wherever the next run starts.

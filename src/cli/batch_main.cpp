@@ -3,10 +3,12 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/batch_run.h"
+#include "core/convert/combined_pdf.h"
 #include "core/convert/run.h"
 #include "platform/console.h"
 #include "platform/input_files.h"
@@ -34,60 +36,34 @@ namespace {
 std::atomic<bool> g_stop{false};
 std::atomic<bool> g_before_run{true};
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// What the dialog stored is the starting point; the arguments override it. Read only once the
+// arguments ask for a run.
+plotxfer::cli::BatchDefaults StoredDefaults(bool dry_run) {
   using namespace plotxfer;
-  const auto style = platform::NativePathStyle();
-  const auto cp = platform::ActiveCodePage();
-
-  std::vector<std::string> words;
-  std::string why;
-  if (!platform::ProgramArguments(argc, argv, &words, &why)) {
-    std::fprintf(stderr, "plotxfer-batch: %s\n", why.c_str());
-    return cli::kExitUsage;
+  if (dry_run) {
+    platform::KeepBrokenSettingsFile();
   }
-  std::vector<const char*> word_pointers;
-  for (const std::string& word : words) {
-    word_pointers.push_back(word.c_str());
+  int dpi = platform::SystemScreen().HorizontalDpi();
+  if (dpi <= 0) {
+    dpi = 96;
   }
+  cli::BatchDefaults defaults;
+  defaults.options = ConversionOptions::WithScreenDpi(dpi);
+  int program_folder_font = kDefaultCharVectorFont;
+  LoadSettings(platform::SystemSettingsStore(), platform::SystemProfileReader(),
+               platform::SystemProgramFile(platform::ProgramFilePath()), defaults.options,
+               program_folder_font);
+  defaults.program_folder = text::FolderOfPath(
+      platform::ProgramFilePath(), platform::NativePathStyle(), platform::ActiveCodePage());
+  defaults.settings_warning = platform::SettingsFallback();
+  return defaults;
+}
 
-  // A second interrupt ends the running tool, with everything it started. Until the run starts,
-  // the first one ends the program: reading a list may block on a pipe for ever.
-  platform::ToolCancel cancel;
-  platform::InterruptHandling interrupts{
-      &g_stop, [](void* c) { static_cast<platform::ToolCancel*>(c)->Request(); }, &cancel,
-      &g_before_run};
-  platform::InstallInterruptHandlers(&interrupts);
-
-  // What the dialog stored is the starting point; the arguments override it. Read only once the
-  // arguments ask for a run.
-  const auto load_defaults = [&](bool dry_run) {
-    if (dry_run) {
-      platform::KeepBrokenSettingsFile();
-    }
-    int dpi = platform::SystemScreen().HorizontalDpi();
-    if (dpi <= 0) {
-      dpi = 96;
-    }
-    cli::BatchDefaults defaults;
-    defaults.options = ConversionOptions::WithScreenDpi(dpi);
-    int program_folder_font = kDefaultCharVectorFont;
-    LoadSettings(platform::SystemSettingsStore(), platform::SystemProfileReader(),
-                 platform::SystemProgramFile(platform::ProgramFilePath()), defaults.options,
-                 program_folder_font);
-    defaults.program_folder = text::FolderOfPath(platform::ProgramFilePath(), style, cp);
-    defaults.settings_warning = platform::SettingsFallback();
-    return defaults;
-  };
-  cli::ParseOutcome parsed = cli::ParseBatchArguments(
-      static_cast<int>(word_pointers.size()), word_pointers.data(), load_defaults, stdout, stderr);
-  if (!parsed.run) {
-    return parsed.exit_code;
-  }
-  cli::BatchRequest& request = parsed.request;
-
-  cli::InputRules rules{request.recursive, style, cp};
+// The drawings of the request from its arguments and lists (its part of them with --shard); an
+// exit status when the program must end here.
+std::optional<int> TakeDrawings(plotxfer::cli::BatchRequest& request) {
+  using namespace plotxfer;
+  cli::InputRules rules{request.recursive, platform::NativePathStyle(), platform::ActiveCodePage()};
   rules.stop = &g_stop;
   const cli::ExpandedInputs inputs =
       cli::ExpandInputs(request.inputs, rules, platform::SystemInputFiles(), stdin);
@@ -117,19 +93,57 @@ int main(int argc, char** argv) {
     }
   }
   if (RunCombines(request.options, request.drawings.size()) &&
-      request.drawings.size() > cli::kMaxCombinedDrawings) {
+      request.drawings.size() > kMaxCombinedDrawings) {
     std::fprintf(stderr, "plotxfer-batch: a combined PDF takes at most %zu drawings, not %zu\n",
-                 cli::kMaxCombinedDrawings, request.drawings.size());
+                 kMaxCombinedDrawings, request.drawings.size());
     return cli::kExitUsage;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace plotxfer;
+  const auto style = platform::NativePathStyle();
+  const auto cp = platform::ActiveCodePage();
+
+  std::vector<std::string> words;
+  std::string why;
+  if (!platform::ProgramArguments(argc, argv, &words, &why)) {
+    std::fprintf(stderr, "plotxfer-batch: %s\n", why.c_str());
+    return cli::kExitUsage;
+  }
+  std::vector<const char*> word_pointers;
+  for (const std::string& word : words) {
+    word_pointers.push_back(word.c_str());
+  }
+
+  // A second interrupt ends the running tool, with everything it started. Until the run starts,
+  // the first one ends the program: reading a list may block on a pipe for ever.
+  platform::ToolCancel cancel;
+  platform::InterruptHandling interrupts{
+      &g_stop, [](void* c) { static_cast<platform::ToolCancel*>(c)->Request(); }, &cancel,
+      &g_before_run};
+  platform::InstallInterruptHandlers(&interrupts);
+
+  cli::ParseOutcome parsed = cli::ParseBatchArguments(
+      static_cast<int>(word_pointers.size()), word_pointers.data(), StoredDefaults, stdout, stderr);
+  if (!parsed.run) {
+    return parsed.exit_code;
+  }
+  cli::BatchRequest& request = parsed.request;
+
+  if (const std::optional<int> ended = TakeDrawings(request)) {
+    return *ended;
   }
 
   if (request.verbose) {
     // A file rewritten in place (no temporary file could be made beside it) is worth a word.
     platform::SetReplaceNotices([](const std::string& note) { std::printf("%s\n", note.c_str()); });
   }
-  const auto output = request.verbose ? platform::ToolOutput::Show : platform::ToolOutput::Discard;
   platform::ToolLimits limits;
-  limits.output = output;
+  limits.output = request.verbose ? platform::ToolOutput::Show : platform::ToolOutput::Discard;
   limits.timeout =
       std::chrono::milliseconds(static_cast<long long>(request.timeout_seconds * 1000));
   limits.cancel = &cancel;

@@ -12,9 +12,6 @@
 
 namespace plotxfer::cli {
 
-// The most drawings one combined PDF takes, as in the dialog's list.
-inline constexpr std::size_t kMaxCombinedDrawings = 99;
-
 // plotxfer-batch --watch: the folders whose drawings are converted as they appear or change.
 struct WatchRequest {
   std::vector<std::string> folders;  // absolute; none: no watch, one run over the inputs

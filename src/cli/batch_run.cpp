@@ -13,7 +13,6 @@
 #include "core/convert/run.h"
 #include "core/convert/status_text.h"
 #include "core/failure.h"
-#include "core/settings/stored_settings.h"
 #include "platform/atomic_file.h"
 #include "plotxfer_version.h"
 
@@ -27,11 +26,12 @@ std::string AsIs(const std::string& text) {
   return text;
 }
 
-// The rows of the run: what was decided before it, what the engine reported, and printing them
-// in row order.
+// The rows of the run: each one's output, what was decided before the run, what the engine
+// reported, and printing them in row order.
 class Rows {
  public:
-  Rows(const BatchRequest& request, const BatchEnvironment& env) : request_(request), env_(env) {
+  Rows(const BatchRequest& request, const BatchEnvironment& env, const CommandContext& ctx)
+      : request_(request), env_(env) {
     rows_.resize(request.drawings.size());
     std::map<std::string, std::size_t> row_of;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
@@ -42,6 +42,16 @@ class Rows {
       if (const auto other = request.same_as.find(r.path); other != request.same_as.end()) {
         const auto row = row_of.find(other->second);
         r.same_as = row != row_of.end() ? row->second : 0;
+      }
+    }
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+      if (request.refused.count(rows_[row].path) == 0) {
+        rows_[row].output = RunOutputPath(ctx, request.drawings, row);
+      }
+    }
+    for (RowRecord& r : rows_) {
+      if (r.same_as != 0) {
+        r.output = rows_[r.same_as - 1].output;
       }
     }
   }
@@ -135,8 +145,7 @@ class BatchObserver : public RunObserver {
                 const BatchEnvironment& env)
       : rows_(rows), work_(work), request_(request), env_(env) {}
 
-  bool saved = true;
-  bool rewritten = true;
+  bool prepared = true;  // the options stored and the parameter file rewritten as asked
 
   void RunPreparing() override;
 
@@ -264,51 +273,40 @@ bool ToolsPresent(const BatchRequest& request, const BatchEnvironment& env, std:
   return true;
 }
 
-// The dialog keeps such failures silent; a script is told, and the run still goes on.
-bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env) {
+// The dialog keeps such failures silent; a script is told, and the run still goes on. The
+// template's patterns are the defaults of the pitch settings: they are read at the start of each
+// run (each batch of a watch).
+bool PrepareBatchRun(const BatchRequest& request, const BatchEnvironment& env, bool save,
+                     bool rewrite) {
   ConversionOptions record = request.options;
-  bool saved = env.settings != nullptr;
-  if (saved) {
-    // One save, whole: another plotxfer-batch saving at the same time comes before or after.
-    env.settings->BeginWrites();
-    saved = SaveGeneralSettings(*env.settings, request.options, record);
-    if (saved && request.output_options_set) {
-      saved = SaveOutputSettings(*env.settings, request.options);
-    }
-    saved = env.settings->EndWrites() && saved;
+  record.AppFolder = request.app_folder;
+  params::ParamTables tables;
+  RunStart start{save ? env.settings : nullptr, request.output_options_set};
+  std::string no_patterns;
+  bool patterns = true;
+  if (rewrite && env.params != nullptr) {
+    patterns = params::LoadLineTypeDefaults(request.app_folder, tables, &no_patterns);
+    start.tables = &tables;
+    start.params = env.params;
   }
+  const RunStartResult result = PrepareRun(request.options, record, start);
+  const bool saved = !save || (env.settings != nullptr && result.saved);
   if (!saved) {
     std::fprintf(env.err, "plotxfer-batch: the options could not be saved\n");
     std::fflush(env.err);
   }
-  return saved;
-}
-
-// The template's patterns are the defaults of the pitch settings. They are read here, at the start
-// of each run (each batch of a watch). As for the options, the dialog keeps
-// failures silent; a script is told, and the run still goes on.
-bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env) {
-  if (env.params == nullptr) {
-    return true;
+  if (!patterns) {
+    std::fprintf(env.err, "plotxfer-batch: no default line patterns: %s\n", no_patterns.c_str());
   }
-  params::ParamTables tables;
-  std::string why;
-  if (!params::LoadLineTypeDefaults(request.app_folder, tables, &why)) {
-    std::fprintf(env.err, "plotxfer-batch: no default line patterns: %s\n", why.c_str());
-  }
-  ConversionOptions options = request.options;
-  options.AppFolder = request.app_folder;
-  if (!params::WriteParamFile(options, tables, *env.params, &why)) {
+  if (!result.rewritten) {
     std::fprintf(env.err, "plotxfer-batch: the parameter file was not rewritten: %s\n",
-                 why.c_str());
+                 result.why_not_rewritten.c_str());
     std::fflush(env.err);
-    return false;
-  }
-  if (request.verbose) {
+  } else if (start.params != nullptr && request.verbose) {
     std::fprintf(env.out, "rewrote %s\n", params::ParamFilePath(request.app_folder).c_str());
     std::fflush(env.out);
   }
-  return true;
+  return saved && result.rewritten;
 }
 
 namespace {
@@ -410,10 +408,7 @@ int DryRun(const BatchRequest& request, const BatchEnvironment& env, const Comma
 }
 
 void BatchObserver::RunPreparing() {
-  if (request_.save) {
-    saved = SaveOptions(request_, env_);
-  }
-  rewritten = RewriteParamFile(request_, env_);
+  prepared = PrepareBatchRun(request_, env_, request_.save, true);
 }
 
 // The files of the run that a report must never replace, and what each is to the run.
@@ -455,39 +450,10 @@ bool ReportAllowed(const BatchRequest& request, const BatchEnvironment& env, Row
           ReportFolderWritable(request.report, files, env.style, env.code_page, why));
 }
 
-int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
-  const CommandContext ctx{request.options, env.char_vector_font, env.style, env.code_page};
-  ReportWriter report(request, env);
-  Rows rows(request, env);
-  const bool combined = RunCombines(request.options, rows.size());
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    // A combined PDF is named after the first drawing.
-    if (request.refused.count(rows[row].path) == 0) {
-      rows[row].output =
-          MakeOutputPath(ctx, rows[combined ? 0 : row].path, OutputExtension(request.options));
-    }
-  }
-  for (std::size_t row = 0; row < rows.size(); ++row) {
-    if (rows[row].same_as != 0) {
-      rows[row].output = rows[rows[row].same_as - 1].output;
-    }
-  }
-  if (std::string why; !ReportAllowed(request, env, rows, &why)) {
-    std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
-                 request.report.c_str(), why.c_str());
-    return kExitUsage;
-  }
-  if (!request.settings_warning.empty()) {
-    std::fprintf(env.err, "plotxfer-batch: warning: %s\n", request.settings_warning.c_str());
-    std::fflush(env.err);
-  }
-  if (rows.size() == 0) {
-    std::fprintf(env.err, "plotxfer-batch: no drawings\n");
-    std::fflush(env.err);
-    if (request.require_drawings) {
-      return report.Write(rows, combined, kExitFailed);
-    }
-  }
+// The rows decided before anything runs: refused inputs, up-to-date outputs, and outputs that
+// another row writes.
+void DecideBeforeRun(Rows& rows, const BatchRequest& request, const BatchEnvironment& env,
+                     bool combined) {
   for (std::size_t row = 0; row < rows.size(); ++row) {
     if (const auto refused = request.refused.find(rows[row].path);
         refused != request.refused.end()) {
@@ -512,6 +478,71 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
       SkipUpToDate(rows, env);
     }
   }
+}
+
+// The status of a run that took place, with a word on what it left undone.
+int ExitStatus(Rows& rows, bool busy, bool stopped, bool prepared, const BatchEnvironment& env) {
+  const RunCounts counts = CountRows(rows.records());
+  const std::size_t undone = counts.not_reached + counts.interrupted;
+  if (busy) {
+    std::fprintf(env.err,
+                 "plotxfer-batch: the output utility stayed in use by another program; %zu "
+                 "drawing(s) not converted\n",
+                 undone);
+    return kExitRefused;
+  }
+  if (stopped && undone > 0) {
+    std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n", undone);
+    return kExitInterrupted;
+  }
+  return counts.failed > 0 || counts.interrupted > 0 || !prepared ? kExitFailed : kExitConverted;
+}
+
+// The engine's run over the drawings to convert, under the progress line of all rows.
+RunRefusal Convert(const BatchRequest& request, const BatchEnvironment& env,
+                   const CommandContext& ctx, std::size_t rows,
+                   const std::vector<std::string>& drawings, RunObserver& observer,
+                   std::string* why) {
+  if (env.progress != nullptr) {
+    env.progress->Start(rows);
+  }
+  EchoingRunner echoing(env.services.processes, env.out, env.progress);
+  const ConversionServices services{
+      request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
+      env.services.files};
+  const RunPorts ports{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
+                       env.processes != nullptr ? *env.processes : platform::SystemProcessList(),
+                       static_cast<double>(request.wait_seconds), env.pause};
+  const RunRefusal refusal =
+      ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer, why);
+  if (env.progress != nullptr) {
+    env.progress->Finish();
+  }
+  return refusal;
+}
+
+int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
+  const CommandContext ctx{request.options, env.char_vector_font, env.style, env.code_page};
+  ReportWriter report(request, env);
+  Rows rows(request, env, ctx);
+  const bool combined = RunCombines(request.options, rows.size());
+  if (std::string why; !ReportAllowed(request, env, rows, &why)) {
+    std::fprintf(env.err, "plotxfer-batch: the report %s may not be written: %s\n",
+                 request.report.c_str(), why.c_str());
+    return kExitUsage;
+  }
+  if (!request.settings_warning.empty()) {
+    std::fprintf(env.err, "plotxfer-batch: warning: %s\n", request.settings_warning.c_str());
+    std::fflush(env.err);
+  }
+  if (rows.size() == 0) {
+    std::fprintf(env.err, "plotxfer-batch: no drawings\n");
+    std::fflush(env.err);
+    if (request.require_drawings) {
+      return report.Write(rows, combined, kExitFailed);
+    }
+  }
+  DecideBeforeRun(rows, request, env, combined);
   if (request.dry_run) {
     return DryRun(request, env, ctx, rows, combined);
   }
@@ -535,54 +566,21 @@ int RunBatchOn(const BatchRequest& request, const BatchEnvironment& env) {
   bool busy = false;
   if (work.empty()) {
     // Nothing to convert: the options are still stored when asked.
-    if (request.save) {
-      observer.saved = SaveOptions(request, env);
-    }
+    observer.prepared = PrepareBatchRun(request, env, request.save, false);
   } else {
     if (std::string why; !ToolsPresent(request, env, &why)) {
       return refused(why);
     }
-    if (env.progress != nullptr) {
-      env.progress->Start(rows.size());
-    }
-    EchoingRunner echoing(env.services.processes, env.out, env.progress);
-    const ConversionServices services{
-        request.verbose ? static_cast<platform::ProcessRunner&>(echoing) : env.services.processes,
-        env.services.files};
-    const RunPorts ports{env.locks != nullptr ? *env.locks : platform::SystemFileLocks(),
-                         env.processes != nullptr ? *env.processes : platform::SystemProcessList(),
-                         static_cast<double>(request.wait_seconds), env.pause};
     std::string why;
-    const RunRefusal refusal =
-        ExecuteRun(ctx, services, ports, request.app_folder, drawings, observer, &why);
-    if (env.progress != nullptr) {
-      env.progress->Finish();
-    }
+    const RunRefusal refusal = Convert(request, env, ctx, rows.size(), drawings, observer, &why);
     busy = refusal == RunRefusal::UtilityStayedBusy;
     if (refusal != RunRefusal::None && !busy) {
       return refused(why);
     }
   }
   rows.Print(true);
-
-  const RunCounts counts = CountRows(rows.records());
-  const bool stopped = observer.StopRequested();
-  int status = kExitConverted;
-  if (busy) {
-    std::fprintf(env.err,
-                 "plotxfer-batch: the output utility stayed in use by another program; %zu "
-                 "drawing(s) not converted\n",
-                 counts.not_reached + counts.interrupted);
-    status = kExitRefused;
-  } else if (stopped && (counts.not_reached > 0 || counts.interrupted > 0)) {
-    std::fprintf(env.err, "plotxfer-batch: stopped; %zu drawing(s) not converted\n",
-                 counts.not_reached + counts.interrupted);
-    status = kExitInterrupted;
-  } else if (counts.failed > 0 || counts.interrupted > 0 || !observer.saved ||
-             !observer.rewritten) {
-    status = kExitFailed;
-  }
-  return report.Write(rows, combined, status);
+  return report.Write(rows, combined,
+                      ExitStatus(rows, busy, observer.StopRequested(), observer.prepared, env));
 }
 
 }  // namespace

@@ -72,9 +72,10 @@ int RunBatch(const BatchRequest& request, const BatchEnvironment& env);
 // Whether the application folder holds both tools; a run without them is refused.
 bool ToolsPresent(const BatchRequest& request, const BatchEnvironment& env, std::string* why);
 
-// The steps at the start of a run that may fail without stopping it, each saying why on err:
-// storing the options (--save) and rewriting the parameter file. False when it failed.
-bool SaveOptions(const BatchRequest& request, const BatchEnvironment& env);
-bool RewriteParamFile(const BatchRequest& request, const BatchEnvironment& env);
+// The start of a run as the dialog's (PrepareRun): with save the options are stored (the output
+// options only when the command line set them), with rewrite the parameter file is rewritten.
+// Each failure is said on err and gives false; the run goes on all the same.
+bool PrepareBatchRun(const BatchRequest& request, const BatchEnvironment& env, bool save,
+                     bool rewrite);
 
 }  // namespace plotxfer::cli

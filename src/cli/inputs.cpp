@@ -7,6 +7,7 @@
 #include <utility>
 #include <unordered_map>
 
+#include "core/drawing/header.h"
 #include "platform/shell_text.h"
 
 #include "core/text/ascii.h"
@@ -238,11 +239,6 @@ class Expander {
 };
 
 }  // namespace
-
-bool HasDrawingExtension(std::string_view name) {
-  return name.size() >= 3 && name[name.size() - 3] == '.' &&
-         text::LowerAscii(name[name.size() - 2]) == 'v' && text::LowerAscii(name[name.size() - 1]) == 'x';
-}
 
 bool WildcardMatches(std::string_view pattern, std::string_view name, text::CodePage cp) {
   if (pattern == "*.*") {

@@ -114,7 +114,4 @@ std::vector<ListEntry> ListFileEntries(std::string_view bytes);
 // regard to case, '?' one character (a double-byte one too), "*.*" every name.
 bool WildcardMatches(std::string_view pattern, std::string_view name, text::CodePage cp);
 
-// True when the name ends in ".VX", in any letter case.
-bool HasDrawingExtension(std::string_view name);
-
 }  // namespace plotxfer::cli

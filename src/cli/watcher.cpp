@@ -14,6 +14,7 @@
 #include "cli/report_target.h"
 #include "cli/watch_rules.h"
 #include "core/convert/run.h"
+#include "core/drawing/header.h"
 #include "core/convert/status_text.h"
 
 namespace plotxfer::cli {
@@ -233,7 +234,7 @@ void Watcher::LookForLostFolders() {
 void Watcher::RunPreparing() {
   // The drafting system's display settings may change while a watch runs for days: each batch
   // takes them as they are now.
-  RewriteParamFile(request_, env_);
+  PrepareBatchRun(request_, env_, false, true);
 }
 
 void Watcher::RowStatusChanged(std::size_t index, RowStatus change, ConversionResult result,
@@ -382,9 +383,7 @@ int Watcher::Run() {
     std::fprintf(env_.err, "plotxfer-batch: the watch is refused: %s\n", missing.c_str());
     return kExitRefused;
   }
-  if (request_.save) {
-    SaveOptions(request_, env_);
-  }
+  PrepareBatchRun(request_, env_, request_.save, false);
   for (const std::string& folder : request_.watch.folders) {
     std::string why;
     if (!request_.watch.poll && !watch_.Add(folder, request_.recursive, &why)) {

@@ -54,11 +54,8 @@ class DialogRunObserver : public RunObserver {
     dialog_.CaptureOptions();
     // Failures are silent here: the run goes on with the options and parameter file there are.
     const DialogServices& s = dialog_.services();
-    if (s.settings && s.record) {
-      SaveGeneralSettings(*s.settings, dialog_.options(), *s.record);
-    }
-    if (s.record && s.tables && s.params) {
-      params::WriteParamFile(*s.record, *s.tables, *s.params);
+    if (s.record) {
+      PrepareRun(dialog_.options(), *s.record, {s.settings, false, s.tables, s.params});
     }
   }
 

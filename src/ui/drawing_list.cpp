@@ -14,15 +14,6 @@
 namespace plotxfer::ui {
 namespace {
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto lower = [](char c) {
-             return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-           };
-           return lower(x) == lower(y);
-         });
-}
-
 int ReasonTextId(NotAddedReason reason) {
   switch (reason) {
     case NotAddedReason::NotADrawing:
@@ -47,12 +38,11 @@ int ReasonTextId(NotAddedReason reason) {
 
 }  // namespace
 
-std::optional<NotAddedReason> RefusalOf(const std::string& path, const DrawingFiles& files,
-                                        text::PathStyle style, text::CodePage cp) {
+std::optional<NotAddedReason> RefusalOf(const std::string& path, const DrawingFiles& files) {
   if (path.size() > text::kMaxSelectedPath) {
     return NotAddedReason::PathTooLong;
   }
-  if (!HasDrawingExtension(path, style, cp)) {
+  if (!HasDrawingExtension(path)) {
     return NotAddedReason::NotADrawing;
   }
   if (!files.Exists(path)) {
@@ -86,12 +76,6 @@ std::string NotAddedMessage(const DialogView& view, const std::vector<NotAdded>&
                                          static_cast<int>(not_added.size() - named));
   }
   return text;
-}
-
-bool HasDrawingExtension(std::string_view path, text::PathStyle style, text::CodePage cp) {
-  const std::string_view name = text::FileNameOf(path, style, cp);
-  const std::size_t dot = text::FindLastChar(name, '.', cp);
-  return dot != text::npos && EqualsIgnoringAsciiCase(name.substr(dot), ".VX");
 }
 
 std::string RowNumberText(int row_index) {
@@ -216,10 +200,10 @@ void MainDialog::TakeDrawingsOfFolder(const std::string& folder,
   std::vector<ShellName> unnamed;
   for (const ShellName& name : names) {
     if (!name.held) {
-      if (HasDrawingExtension(name.utf8, s.path_style, text::CodePage::Utf8)) {
+      if (HasDrawingExtension(name.utf8)) {
         unnamed.push_back(name);
       }
-    } else if (HasDrawingExtension(name.narrow, s.path_style, s.code_page)) {
+    } else if (HasDrawingExtension(name.narrow)) {
       drawings.push_back(name.narrow);
     }
   }
@@ -246,7 +230,7 @@ void MainDialog::TakeDrawingsOfFolder(const std::string& folder,
 
 bool MainDialog::TakeIfDrawing(const std::string& path) {
   const DialogServices& s = services();
-  const std::optional<NotAddedReason> why = RefusalOf(path, *s.files, s.path_style, s.code_page);
+  const std::optional<NotAddedReason> why = RefusalOf(path, *s.files);
   if (why) {
     NoteNotAdded(ShellName(path), *why);
     return false;

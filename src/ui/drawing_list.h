@@ -32,10 +32,6 @@ class DrawingFiles {
 // The files of the running system (the dialog program only).
 const DrawingFiles& SystemDrawingFiles();
 
-// True when the last path component ends in ".VX", in any letter case: a.vx and A.VX are
-// drawings, a.vx.bak and a name without a dot are not.
-bool HasDrawingExtension(std::string_view path, text::PathStyle style, text::CodePage cp);
-
 // Why a chosen or dropped file did not enter the list.
 enum class NotAddedReason {
   NotADrawing,         // no ".VX", or no drawing's header (an older version included)
@@ -55,8 +51,7 @@ struct NotAdded {
 
 // The test of ファイル追加 for one full path, before the list's own limits (listed once, the most
 // rows): nothing when it may enter the list.
-std::optional<NotAddedReason> RefusalOf(const std::string& path, const DrawingFiles& files,
-                                        text::PathStyle style, text::CodePage cp);
+std::optional<NotAddedReason> RefusalOf(const std::string& path, const DrawingFiles& files);
 
 // At most this many names in the message about files not added; the rest are counted.
 inline constexpr std::size_t kMaxNamesNotAdded = 10;

@@ -17,7 +17,7 @@ std::array<std::string, kPaperNameCount> PaperNames(const PageView& view) {
   for (std::size_t i = 0; i < PaperSizeTable.size(); ++i) {
     names[i] = PaperSizeTable[i].name;
   }
-  names[5] = view.LoadText(IDS_PAPER_A4_PORTRAIT);
+  names[kA4PortraitPaper] = view.LoadText(IDS_PAPER_A4_PORTRAIT);
   names[kCustomPaper] = view.LoadText(IDS_PAPER_CUSTOM);
   return names;
 }

@@ -10,11 +10,6 @@
 
 namespace plotxfer::ui {
 
-// Bounds of the custom page size (millimetres) and of the image resolution (dots per inch).
-inline constexpr int kMinCustomSize = 10;
-inline constexpr int kMaxCustomSize = 100000;
-inline constexpr int kMinOutXdpi = 72;
-inline constexpr int kMaxOutXdpi = 600;
 // How many characters the user may type into the size edits and the resolution edit.
 inline constexpr int kSizeEditChars = 6;
 inline constexpr int kDpiEditChars = 3;

@@ -126,31 +126,6 @@ inline std::vector<LoadCase> LoadCases() {
   };
 }
 
-// Compares every stored field, naming the one that differs.
-inline void ExpectSameOptions(const ConversionOptions& a, const ConversionOptions& b) {
-  EXPECT_EQ(a.PdfOrImage, b.PdfOrImage) << "PdfOrImage";
-  EXPECT_EQ(a.ImageType, b.ImageType) << "ImageType";
-  EXPECT_EQ(a.BAndWFlg, b.BAndWFlg) << "BAndWFlg";
-  EXPECT_EQ(a.WIdtHFlg, b.WIdtHFlg) << "WIdtHFlg";
-  EXPECT_EQ(a.PitchFlg, b.PitchFlg) << "PitchFlg";
-  EXPECT_EQ(a.FolderType, b.FolderType) << "FolderType";
-  EXPECT_EQ(a.SelFolder, b.SelFolder) << "SelFolder";
-  EXPECT_EQ(a.AddFilFolder, b.AddFilFolder) << "AddFilFolder";
-  EXPECT_EQ(a.AppFolder, b.AppFolder) << "AppFolder";
-  EXPECT_EQ(a.PdfSizeType, b.PdfSizeType) << "PdfSizeType";
-  EXPECT_EQ(a.PdfPaperType, b.PdfPaperType) << "PdfPaperType";
-  EXPECT_EQ(a.PdfOptXSize, b.PdfOptXSize) << "PdfOptXSize";
-  EXPECT_EQ(a.PdfOptYSize, b.PdfOptYSize) << "PdfOptYSize";
-  EXPECT_EQ(a.ImgSizeType, b.ImgSizeType) << "ImgSizeType";
-  EXPECT_EQ(a.ImgPaperType, b.ImgPaperType) << "ImgPaperType";
-  EXPECT_EQ(a.ImgOptXSize, b.ImgOptXSize) << "ImgOptXSize";
-  EXPECT_EQ(a.ImgOptYSize, b.ImgOptYSize) << "ImgOptYSize";
-  EXPECT_EQ(a.OutXdpi, b.OutXdpi) << "OutXdpi";
-  EXPECT_EQ(a.BaseXdpi, b.BaseXdpi) << "BaseXdpi";
-  EXPECT_EQ(a.ConnectNum, b.ConnectNum) << "ConnectNum";
-  EXPECT_EQ(a.VFontFlg, b.VFontFlg) << "VFontFlg";
-}
-
 // A drafting-system settings file that is never there.
 class NoProfile : public platform::ProfileReader {
  public:
@@ -178,7 +153,7 @@ inline void RunLoadCase(const LoadCase& c, platform::ValueStore& values, const s
   ConversionOptions expected = ConversionOptions::WithScreenDpi(kScreenDpi);
   expected.AppFolder = "/opt/plotxfer/";
   c.expect(expected);
-  ExpectSameOptions(loaded, expected);
+  EXPECT_EQ(loaded, expected);
   EXPECT_EQ(char_vector_font, kDefaultCharVectorFont);
 }
 

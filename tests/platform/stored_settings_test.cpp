@@ -53,5 +53,5 @@ TEST_F(StoredSettingsOnTheSystemStore, WhatIsSavedIsWhatTheNextStartLoads) {
   ConversionOptions expected = options;
   expected.AddFilFolder = "E:\\drawings\\";
   expected.AppFolder = "C:\\PLOTXFER\\";
-  plotxfer::testing::ExpectSameOptions(loaded, expected);
+  EXPECT_EQ(loaded, expected);
 }

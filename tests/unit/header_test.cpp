@@ -120,3 +120,30 @@ TEST(DrawingHeader, JudgingBytesInMemoryMatchesTheFileTest) {
   EXPECT_EQ(plotxfer::JudgeDrawingHeader(bytes, 31), plotxfer::HeaderTooShort);
   EXPECT_EQ(plotxfer::JudgeDrawingHeader(bytes, 0), plotxfer::HeaderTooShort);
 }
+
+TEST(DrawingExtension, IsDotVxInAnyLetterCaseAtTheEnd) {
+  struct Case {
+    const char* name;
+    bool drawing;
+  };
+  const Case cases[] = {
+      {"a.VX", true},
+      {"a.vx", true},
+      {"a.vX", true},
+      {".VX", true},
+      {"D:\\\x95\x5C\\plan.VX", true},  // 表 ends in the byte of a backslash
+      {"/home/a/plan.Vx", true},
+      {"a.vx.bak", false},
+      {"a.vxx", false},
+      {"avx", false},
+      {"VX", false},
+      {"", false},
+      {"a.V", false},
+      {"D:\\plans.vx\\plan", false},
+      {"a.\x83V", false},  // a double-byte character whose trail byte is V
+      {"a.VY", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(plotxfer::HasDrawingExtension(c.name), c.drawing) << c.name;
+  }
+}

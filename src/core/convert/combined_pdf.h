@@ -14,6 +14,10 @@ namespace plotxfer {
 
 inline constexpr char kCombinedListName[] = "PDFCONTINU.p2";
 
+// The most drawings one combined PDF takes, as in the dialog's list: their numbered CSD files are
+// the ones a run may leave.
+inline constexpr std::size_t kMaxCombinedDrawings = 99;
+
 // RSTKIT's VXTMPPDF000.CSD, VXTMPPDF001.CSD ... for the drawing at position index.
 std::string NumberedCsdPath(std::string_view app_folder, std::size_t index, text::PathStyle style,
                             text::CodePage cp);

@@ -5,14 +5,11 @@
 
 #include "core/convert/combined_pdf.h"
 #include "core/failure.h"
+#include "core/settings/stored_settings.h"
 
 namespace plotxfer {
 
 namespace {
-
-// The most drawings one combined PDF takes, as in the dialog's list: their numbered CSD files are
-// the ones a run may leave.
-constexpr std::size_t kMostCombinedDrawings = 99;
 
 bool OutputUtilityFree(platform::ProcessList& processes, std::string* why) {
   return processes.Find(kOutputUtilityName) != platform::ProcessPresence::Running ||
@@ -67,7 +64,7 @@ std::vector<std::string> RunTemporaryFiles(std::string_view app_folder, text::Pa
   std::vector<std::string> files;
   files.push_back(ToolPathsFor(app_folder, style, cp).intermediate_csd);
   files.push_back(CombinedListPath(app_folder, style, cp));
-  for (std::size_t i = 0; i < kMostCombinedDrawings; ++i) {
+  for (std::size_t i = 0; i < kMaxCombinedDrawings; ++i) {
     files.push_back(NumberedCsdPath(app_folder, i, style, cp));
   }
   return files;
@@ -194,6 +191,26 @@ RunRefusal ExecuteRun(const CommandContext& ctx, const ConversionServices& servi
     return RunRefusal::None;
   }
   return RunConversions(ctx, services, app_folder, drawings, observer, &ports);
+}
+
+RunStartResult PrepareRun(const GeneralOptions& captured, ConversionOptions& record,
+                          const RunStart& start) {
+  RunStartResult result;
+  static_cast<GeneralOptions&>(record) = captured;
+  if (start.settings != nullptr) {
+    // One save, whole: another program saving at the same time comes before or after.
+    start.settings->BeginWrites();
+    result.saved = SaveGeneralSettings(*start.settings, captured, record);
+    if (result.saved && start.output_options) {
+      result.saved = SaveOutputSettings(*start.settings, record);
+    }
+    result.saved = start.settings->EndWrites() && result.saved;
+  }
+  if (start.tables != nullptr && start.params != nullptr) {
+    result.rewritten =
+        params::WriteParamFile(record, *start.tables, *start.params, &result.why_not_rewritten);
+  }
+  return result;
 }
 
 }  // namespace plotxfer

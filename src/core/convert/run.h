@@ -10,6 +10,8 @@
 
 #include "core/convert/convert_drawing.h"
 #include "core/convert/status_text.h"
+#include "core/params/param_file.h"
+#include "core/settings/settings_store.h"
 #include "platform/file_lock.h"
 #include "platform/process_list.h"
 
@@ -132,5 +134,27 @@ RunRefusal ExecuteRun(const CommandContext& ctx, const ConversionServices& servi
                       const RunPorts& ports, std::string_view app_folder,
                       const std::vector<std::string>& drawings, RunObserver& observer,
                       std::string* why = nullptr);
+
+// What the start of a run stores and rewrites; what is not given is left alone.
+struct RunStart {
+  SettingsStore* settings = nullptr;  // where the general options are stored
+  bool output_options = false;        // the output options too, in the same save
+  // The parameter file is rewritten with these tables and services.
+  params::ParamTables* tables = nullptr;
+  const params::ParamServices* params = nullptr;
+};
+
+struct RunStartResult {
+  bool saved = true;
+  bool rewritten = true;
+  std::string why_not_rewritten;
+};
+
+// The start of a run that goes on (RunObserver::RunPreparing), the same for every front end: the
+// general options the front end captured are taken into record and stored, then the parameter
+// file is rewritten from record. Each is attempted whatever became of the other, and neither
+// stops the run: the dialog keeps failures silent, plotxfer-batch reports them.
+RunStartResult PrepareRun(const GeneralOptions& captured, ConversionOptions& record,
+                          const RunStart& start);
 
 }  // namespace plotxfer

@@ -5,6 +5,14 @@
 
 namespace plotxfer {
 
+bool HasDrawingExtension(std::string_view name) {
+  // '.' is never part of a double-byte character, so the last three bytes are three characters;
+  // setting bit 5 lowers V and X and nothing else becomes v or x.
+  const auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+  const std::size_t n = name.size();
+  return n >= 3 && name[n - 3] == '.' && lower(name[n - 2]) == 'v' && lower(name[n - 1]) == 'x';
+}
+
 HeaderResult JudgeDrawingHeader(const unsigned char* bytes, std::size_t size) {
   if (size < static_cast<std::size_t>(kDrawingHeaderSize)) {
     return HeaderTooShort;

@@ -1,7 +1,8 @@
 #pragma once
-// The 32-byte header every drawing file begins with.
+// What makes a file a drawing: its name's extension and the 32-byte header it begins with.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace plotxfer {
 
@@ -20,6 +21,10 @@ inline constexpr int kDrawingMagicOffset = 4;
 inline constexpr int kDrawingVersionOffset = 25;
 inline constexpr int kOldestDrawingVersion = 4;
 inline constexpr int kNewestDrawingVersion = 11;
+
+// True when name (a file name or a whole path, in any code page) ends in ".VX" in any letter
+// case: a.vx and A.VX are drawings, a.vx.bak and a name without a dot are not.
+bool HasDrawingExtension(std::string_view name);
 
 // Judges the header of the drawing at path (a narrow path in the platform's encoding).
 // Reads at most the first 32 bytes, shares the file with every other reader and writer,

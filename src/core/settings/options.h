@@ -38,6 +38,8 @@ struct ConversionOptions : GeneralOptions {
   int BaseXdpi = 96;   // the screen's horizontal dots per inch at start
   int ConnectNum = 0;  // 1: a PDF run of several drawings makes one combined PDF
 
+  bool operator==(const ConversionOptions&) const = default;
+
   // The defaults, with both resolutions taken from the screen.
   static ConversionOptions WithScreenDpi(int screen_dpi) {
     ConversionOptions o;
@@ -47,15 +49,23 @@ struct ConversionOptions : GeneralOptions {
   }
 };
 
+// Bounds of a custom page size (millimetres) and of the image resolution (dots per inch) that
+// the output settings sheet and plotxfer-batch hold to; a stored value is not held to them.
+inline constexpr int kMinCustomSize = 10;
+inline constexpr int kMaxCustomSize = 100000;
+inline constexpr int kMinOutXdpi = 72;
+inline constexpr int kMaxOutXdpi = 600;
+
 // The drafting system's vector-font setting; "/PDFVec:1" exactly when it is 2.
 inline constexpr int kDefaultCharVectorFont = 2;
 
 struct PaperSize {
-  const char* name;  // as shown; number 5 and 11 have string-table names of their own
+  const char* name;  // as shown; A4 portrait and custom have string-table names of their own
   int width_mm;
   int height_mm;
 };
 
+inline constexpr int kA4PortraitPaper = 5;
 inline constexpr int kCustomPaper = 11;
 
 inline constexpr std::array<PaperSize, 11> PaperSizeTable = {{
