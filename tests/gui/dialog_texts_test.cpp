@@ -271,17 +271,6 @@ TEST(StringTable, HoldsEveryTextOfTheProgram) {
   }
 }
 
-TEST(StringTable, AnsiTextsAreExactUnderTheJapaneseCodePage) {
-  if (GetACP() != 932) {
-    GTEST_SKIP() << "code page " << GetACP();
-  }
-  // The narrow form of a text, as the list's ANSI cells and the tools would take it.
-  EXPECT_EQ(wingui::LoadTextAnsi(IDS_COLUMN_STATUS), "\x8f\x88\x97\x9d\x8f\xf3\x8b\xb5");
-  char buffer[64] = {};
-  LoadStringA(GetModuleHandleW(nullptr), IDS_COLUMN_STATUS, buffer, sizeof buffer);
-  EXPECT_STREQ(buffer, "\x8f\x88\x97\x9d\x8f\xf3\x8b\xb5");
-}
-
 // The resources' manifest (this test program carries the same one as the program) makes the
 // loader take the side-by-side common controls of version 6, the themed ones, instead of the
 // system folder's version 5.

@@ -141,20 +141,6 @@ struct ListSetup {
 
 class DrawingListTest : public ::testing::Test, public ListSetup {};
 
-TEST_F(DrawingListTest, AcceptsExistingFilesWithTheExtensionInAnyCaseAndAGoodHeader) {
-  files.files = {{Path("a.VX"), HeaderOk},
-                 {Path("b.vx"), HeaderOk},
-                 {Path("c.Vx"), HeaderOk},
-                 {Path("a.vx.bak"), HeaderOk},
-                 {Path("VX"), HeaderOk},
-                 {Path("notes.txt"), HeaderOk},
-                 {Path("old.VX"), HeaderBadVersion},
-                 {Path("short.VX"), HeaderTooShort}};
-  Choose({"a.VX", "notes.txt", "b.vx", "gone.VX", "a.vx.bak", "VX", "old.VX", "short.VX", "c.Vx"});
-  EXPECT_EQ(dialog.ChooseDrawings(), ChooseAccepted);
-  EXPECT_THAT(dialog.PendingPaths, ElementsAre(Path("a.VX"), Path("b.vx"), Path("c.Vx")));
-}
-
 // A path already listed, or chosen twice, makes one row, compared exactly (R0.VX is not r0.VX);
 // one message afterwards says what was not added.
 TEST_F(DrawingListTest, ChosenDrawingsAreNumberedAfterTheRowsOnceEach) {
@@ -272,14 +258,15 @@ TEST(DrawingListIntake, ChosenAndDroppedFilesAreAddedOrSaidWhyNot) {
     const char* message;  // the one message; null: none
   };
   const Case cases[] = {
-      {"chosen: each refusal with its reason",
+      {"chosen: the extension in any case; each refusal with its reason",
        1,
        false,
-       {dw, "a.VX", "notes.txt", "old.VX", "new.VX", "short.VX", "locked.VX", "r0.VX",
-        ShellName::NotHeld("\xC2\xA5.VX")},
-       {dw + "\\a.VX"},
+       {dw, "a.VX", "notes.txt", "b.vx", "old.VX", "new.VX", "short.VX", "locked.VX", "a.vx.bak",
+        "VX", "r0.VX", ShellName::NotHeld("\xC2\xA5.VX")},
+       {dw + "\\a.VX", dw + "\\b.vx"},
        "not added:\nnotes.txt: no drawing\nold.VX: no drawing\nnew.VX: newer\nshort.VX: no "
-       "drawing\nlocked.VX: cannot open\n\xC2\xA5.VX: not held\nr0.VX: listed"},
+       "drawing\nlocked.VX: cannot open\na.vx.bak: no drawing\nVX: no drawing\n\xC2\xA5.VX: not "
+       "held\nr0.VX: listed"},
       {"chosen: one file the code page cannot hold",
        0,
        false,
@@ -334,7 +321,9 @@ TEST(DrawingListIntake, ChosenAndDroppedFilesAreAddedOrSaidWhyNot) {
     t.List(c.listed);
     auto& files = t.files;
     files.files[dw + "\\a.VX"] = HeaderOk;
-    files.files[dw + "\\notes.txt"] = HeaderOk;
+    for (const char* name : {"b.vx", "notes.txt", "a.vx.bak", "VX"}) {
+      files.files[dw + "\\" + name] = HeaderOk;
+    }
     files.files[dw + "\\old.VX"] = HeaderBadVersion;
     files.files[dw + "\\new.VX"] = HeaderBadVersion;
     files.newer.push_back(dw + "\\new.VX");

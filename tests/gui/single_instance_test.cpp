@@ -109,77 +109,67 @@ class SingleInstanceTest : public ::testing::Test {
   }
 };
 
-TEST_F(SingleInstanceTest, SecondCopyBringsTheFirstForwardAndEndsAtOnce) {
-  Copy first;
-  Start(first, false);
-  HWND dialog = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (dialog = MainDialogOf(first)) != nullptr; }, 30000));
-  EXPECT_TRUE(MarkerExists());
-
-  ShowWindow(dialog, SW_MINIMIZE);
-  ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
-
-  Copy second;
-  Start(second, false);
-  ASSERT_EQ(WaitForSingleObject(second.pi.hProcess, 30000), WAIT_OBJECT_0);
-  // This code is given only on the path that returns before the settings are read or any
-  // window of its own is made.
-  EXPECT_EQ(second.ExitCode(), kExitOtherActivated);
-
-  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(dialog); }, 5000)) << "not restored";
-  EXPECT_EQ(GetForegroundWindow(), dialog);
-  EXPECT_EQ(MainDialogs().size(), 1u);
-  EXPECT_TRUE(first.Running());
-
-  PostMessageW(dialog, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(first.pi.hProcess, 30000), WAIT_OBJECT_0);
-  EXPECT_EQ(first.ExitCode(), 0u);
-  EXPECT_FALSE(MarkerExists());
-}
-
-// While the first copy shows a modal window (here the output sheet), its main dialog is disabled:
-// a second start brings forward the window the user can act on, restoring the dialog when it was
-// minimised, and the window answers. The dialog is found with the run's progress in its title.
-TEST_F(SingleInstanceTest, SecondStartWhileTheSheetIsOpenBringsTheSheetForward) {
-  for (const bool minimised : {false, true}) {
-    SCOPED_TRACE(minimised ? "minimised" : "behind another window");
+// A second start brings forward the window of the first copy the user can act on: its main
+// dialog, or while a modal window is open (here the output sheet) that window, restoring the
+// dialog when it was minimised; the window answers. With the sheet open the dialog is found with
+// the run's progress in its title.
+TEST_F(SingleInstanceTest, SecondCopyBringsForwardTheWindowToActOnAndEndsAtOnce) {
+  struct Case {
+    const char* name;
+    bool sheet_open;
+    bool minimised;  // otherwise behind another program's window
+  };
+  const Case cases[] = {
+      {"the dialog, minimised", false, true},
+      {"the sheet, behind another window", true, false},
+      {"the sheet, minimised", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Copy first;
     Start(first, false);
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (dialog = MainDialogOf(first)) != nullptr; }, 30000));
-    PostMessageW(GetDlgItem(dialog, IDC_OUTPUT_SETTINGS), BM_CLICK, 0, 0);
-    HWND sheet = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          sheet = GetLastActivePopup(dialog);
-          return sheet != dialog && IsWindowVisible(sheet) && !IsWindowEnabled(dialog);
-        },
-        10000));
-    // As during a run, whose progress the title shows.
-    SetWindowTextW(dialog, (wingui::LoadText(IDS_APP_TITLE) + L" (2/5)").c_str());
-    if (minimised) {
+    EXPECT_TRUE(MarkerExists());
+    HWND front = dialog;
+    if (c.sheet_open) {
+      PostMessageW(GetDlgItem(dialog, IDC_OUTPUT_SETTINGS), BM_CLICK, 0, 0);
+      ASSERT_TRUE(WaitUntil(
+          [&] {
+            front = GetLastActivePopup(dialog);
+            return front != dialog && IsWindowVisible(front) && !IsWindowEnabled(dialog);
+          },
+          10000));
+      // As during a run, whose progress the title shows.
+      SetWindowTextW(dialog, (wingui::LoadText(IDS_APP_TITLE) + L" (2/5)").c_str());
+    }
+    if (c.minimised) {
       ShowWindow(dialog, SW_MINIMIZE);
       ASSERT_TRUE(WaitUntil([&] { return IsIconic(dialog) != FALSE; }, 5000));
     } else {
-      // The user went to another program meanwhile.
       SetForegroundWindow(GetDesktopWindow());
     }
 
     Copy second;
     Start(second, false);
     ASSERT_EQ(WaitForSingleObject(second.pi.hProcess, 30000), WAIT_OBJECT_0);
+    // This code is given only on the path that returns before the settings are read or any
+    // window of its own is made.
     EXPECT_EQ(second.ExitCode(), kExitOtherActivated);
-    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == sheet; }, 5000))
-        << "in front: " << GetForegroundWindow() << ", sheet " << sheet << ", dialog " << dialog;
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == front; }, 5000))
+        << "in front: " << GetForegroundWindow() << ", wanted " << front << ", dialog " << dialog;
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(dialog); }, 5000)) << "not restored";
     DWORD_PTR answer = 0;
-    EXPECT_NE(SendMessageTimeoutW(sheet, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer), 0);
+    EXPECT_NE(SendMessageTimeoutW(front, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer), 0);
 
-    // Cancel closes the sheet, and the dialog can be used and closed again.
-    PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }, 5000));
+    if (c.sheet_open) {
+      // Cancel closes the sheet, and the dialog can be used and closed again.
+      PostMessageW(front, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }, 5000));
+    }
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(first.pi.hProcess, 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(first.ExitCode(), 0u);
     EXPECT_FALSE(MarkerExists());
   }
 }

@@ -12,8 +12,6 @@
 //                                         named files in the folder its file dialog opens on
 //   window_probe refuse-dpi               puts 1000 into the open sheet's resolution and turns to
 //                                         the PDF tab, which the image page refuses
-//   window_probe row-menu                 opens the list's menu of the focused row, as the
-//                                         keyboard's menu key does
 //   window_probe second-start PROGRAM [minimised]
 //                                         opens the running copy's output settings sheet, puts
 //                                         a window of its own in front (or minimises the main
@@ -333,15 +331,6 @@ int main(int argc, char** argv) {
     }
     SendMessageW(dpi, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1000"));
     PostMessageW(sheet, PSM_SETCURSEL, 0, 0);
-    return 0;
-  }
-  if (std::strcmp(verb, "row-menu") == 0) {
-    HWND main = Find("main");
-    if (!main) {
-      return 1;
-    }
-    PostMessageW(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(main, IDC_DRAWING_LIST)),
-                 static_cast<LPARAM>(-1));
     return 0;
   }
   if (std::strcmp(verb, "second-start") == 0 && argc > 2) {

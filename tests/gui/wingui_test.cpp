@@ -75,32 +75,29 @@ void Click(HWND dialog, int id) {
   SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-TEST_F(FrameworkTest, ClickOnAControlWithAnEntryCallsItsHandler) {
-  TableDialog d;
-  ASSERT_TRUE(d.Create());
-  Click(d.hwnd(), IDC_PDF);
-  Click(d.hwnd(), IDC_PDF);
-  EXPECT_EQ(d.first_clicks, 2);
-  EXPECT_FALSE(d.has_ended());
-}
-
-TEST_F(FrameworkTest, ControlsWithoutAnEntryOnlyKeepTheirOwnState) {
+// A click calls the handler of its entry; a control without one only keeps its own state.
+TEST_F(FrameworkTest, ClicksReachOnlyTheHandlersInTheTable) {
   TableDialog d;
   ASSERT_TRUE(d.Create());
   Click(d.hwnd(), IDC_MONOCHROME);
   EXPECT_EQ(IsDlgButtonChecked(d.hwnd(), IDC_MONOCHROME), BST_CHECKED);
   Click(d.hwnd(), IDC_OUTPUT_SETTINGS);
   EXPECT_EQ(d.first_clicks, 0);
+  Click(d.hwnd(), IDC_PDF);
+  Click(d.hwnd(), IDC_PDF);
+  EXPECT_EQ(d.first_clicks, 2);
   EXPECT_FALSE(d.has_ended());
 }
 
+// The controls are filled while the initialisation goes on, and read back before the end.
 TEST_F(FrameworkTest, AnUnhandledAcceptCommandEndsTheDialogWithOk) {
   TableDialog d;
   ASSERT_TRUE(d.Create());
+  EXPECT_EQ(d.exchanges_during_init, 1u);
   SendMessageW(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(d.has_ended());
   EXPECT_EQ(d.end_result(), IDOK);
-  EXPECT_EQ(d.exchanges, (std::vector<bool>{false, true}));  // the controls read back first
+  EXPECT_EQ(d.exchanges, (std::vector<bool>{false, true}));
 }
 
 TEST_F(FrameworkTest, AnAcceptCommandWithAHandlerDoesNotEndTheDialog) {
@@ -109,13 +106,6 @@ TEST_F(FrameworkTest, AnAcceptCommandWithAHandlerDoesNotEndTheDialog) {
   Click(d.hwnd(), IDOK);
   EXPECT_EQ(d.accepts, 1);
   EXPECT_FALSE(d.has_ended());
-}
-
-TEST_F(FrameworkTest, ExchangeFillsTheControlsBeforeTheInitialisationGoesOn) {
-  TableDialog d;
-  ASSERT_TRUE(d.Create());
-  EXPECT_EQ(d.exchanges, std::vector<bool>{false});
-  EXPECT_EQ(d.exchanges_during_init, 1u);
 }
 
 TEST_F(FrameworkTest, AnExceptionInAHandlerStaysInsideTheProcedure) {
@@ -128,36 +118,31 @@ TEST_F(FrameworkTest, AnExceptionInAHandlerStaysInsideTheProcedure) {
   EXPECT_EQ(d.first_clicks, 1);
 }
 
-TEST_F(FrameworkTest, ModalDialogEndsOnExit) {
-  TableDialog d;
-  AfterDelay(50, [&] { Click(d.hwnd(), IDCANCEL); });
-  EXPECT_EQ(d.DoModal(), IDCANCEL);
+// A key pressed on a check box, which is no push button.
+void PressOnCheckBox(HWND dialog, WPARAM key) {
+  HWND box = GetDlgItem(dialog, IDC_MONOCHROME);
+  SetFocus(box);
+  PostMessageW(box, WM_KEYDOWN, key, 0);
 }
 
-TEST_F(FrameworkTest, ModalDialogEndsOnEscape) {
-  TableDialog d;
-  AfterDelay(50, [&] {
-    HWND box = GetDlgItem(d.hwnd(), IDC_MONOCHROME);
-    SetFocus(box);
-    PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 0);
-  });
-  EXPECT_EQ(d.DoModal(), IDCANCEL);
-}
-
-TEST_F(FrameworkTest, ModalDialogEndsOnTheCloseBox) {
-  TableDialog d;
-  AfterDelay(50, [&] { PostMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); });
-  EXPECT_EQ(d.DoModal(), IDCANCEL);
-}
-
-TEST_F(FrameworkTest, ModalDialogEndsOnEnterOutsideAPushButton) {
-  TableDialog d;
-  AfterDelay(50, [&] {
-    HWND box = GetDlgItem(d.hwnd(), IDC_MONOCHROME);
-    SetFocus(box);
-    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
-  });
-  EXPECT_EQ(d.DoModal(), IDOK);
+TEST_F(FrameworkTest, ModalDialogEndsOnExitEscapeTheCloseBoxAndEnter) {
+  struct Case {
+    const char* name;
+    void (*end)(HWND);
+    INT_PTR result;
+  };
+  const Case cases[] = {
+      {"exit button", [](HWND d) { Click(d, IDCANCEL); }, IDCANCEL},
+      {"escape", [](HWND d) { PressOnCheckBox(d, VK_ESCAPE); }, IDCANCEL},
+      {"close box", [](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
+      {"enter outside a push button", [](HWND d) { PressOnCheckBox(d, VK_RETURN); }, IDOK},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TableDialog d;
+    AfterDelay(50, [&] { c.end(d.hwnd()); });
+    EXPECT_EQ(d.DoModal(), c.result);
+  }
 }
 
 TEST_F(FrameworkTest, DisabledExitShutsOffEscapeAndTheCloseBox) {

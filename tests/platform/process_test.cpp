@@ -149,7 +149,6 @@ int RunAsProbe() {
   const std::string out = out_env;
   std::ostringstream r;
   const auto args = ProbeArgs();
-  r << "argc=" << args.size() << "\n";
   for (const auto& a : args) {
     r << "arg=" << a << "\n";
   }

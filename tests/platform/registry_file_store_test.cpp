@@ -131,27 +131,23 @@ TEST_F(RegistryFile, CreatesItsFoldersAndReadsAnEditedFile) {
   EXPECT_EQ(GetDword(store, kBoot, "BAndWFlg"), 0u);
 }
 
-TEST_F(RegistryFile, AnUnparseableFileIsKeptAsideAndReadAsEmpty) {
+// A broken file met by a write is kept aside as one met by a read is; a second one goes beside
+// the first, which stays as it was, and nothing of either is read.
+TEST_F(RegistryFile, EachBrokenFileIsKeptAsideUnderANameOfItsOwn) {
   RegistryFileStore store(file_.string());
-  const std::string garbage = "this is not a settings file\n\"PdfOrImage\"=dword:00000001\n";
-  Spit(file_, garbage);
-  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);
-  EXPECT_EQ(Names(), (std::set<std::string>{"PLOTXFER.reg.bad"}));
-  EXPECT_EQ(Slurp(folder_ / "PLOTXFER.reg.bad"), garbage);
-
-  ASSERT_EQ(SetDword(store, kBoot, "PdfOrImage", 1), StoreStatus::kOk);
-  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), 1u);
-
-  // A second broken file met by a write goes beside the first, which stays as it was.
+  const std::string first = "this is not a settings file\n\"PdfOrImage\"=dword:00000001\n";
   const std::string second = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:zz\n";
+  Spit(file_, first);
+  ASSERT_EQ(SetDword(store, kBoot, "BAndWFlg", 1), StoreStatus::kOk);
   Spit(file_, second);
   ASSERT_EQ(SetDword(store, kBoot, "ImageType", 3), StoreStatus::kOk);
   EXPECT_EQ(Names(),
             (std::set<std::string>{"PLOTXFER.reg", "PLOTXFER.reg.bad", "PLOTXFER.reg.bad.1"}));
-  EXPECT_EQ(Slurp(folder_ / "PLOTXFER.reg.bad"), garbage);
+  EXPECT_EQ(Slurp(folder_ / "PLOTXFER.reg.bad"), first);
   EXPECT_EQ(Slurp(folder_ / "PLOTXFER.reg.bad.1"), second);
   EXPECT_EQ(GetDword(store, kBoot, "ImageType"), 3u);
-  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);  // it was in the broken file
+  EXPECT_EQ(GetDword(store, kBoot, "BAndWFlg"), std::nullopt);    // it was in the second file
+  EXPECT_EQ(GetDword(store, kBoot, "PdfOrImage"), std::nullopt);  // and this in the first
 }
 
 // UTF-16LE with a byte-order mark, as the registry editor exports.

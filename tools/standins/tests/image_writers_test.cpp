@@ -117,47 +117,44 @@ std::vector<std::uint8_t> DecodeGifIndices(const std::string& gif, std::size_t* 
   return out;
 }
 
+// Every pixel decodes back to its colour, or in monochrome to black or white by its darkness.
 TEST(GifWriter, PixelsDecodeBackExactly) {
-  for (auto [w, h] : {std::pair<std::uint32_t, std::uint32_t>{1, 1}, {3, 2}, {300, 257}}) {
-    TestPicture picture(w, h, kPalette);
+  struct Case {
+    std::uint32_t width, height;
+    bool monochrome;
+    std::size_t palette_size;
+  };
+  const Case cases[] = {
+      {1, 1, false, 8}, {3, 2, false, 8}, {300, 257, false, 8}, {64, 40, true, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    TestPicture picture(c.width, c.height, kPalette);
     MemorySink sink;
-    ASSERT_TRUE(WriteGif(picture, ImageSettings{}, sink));
+    ImageSettings settings;
+    settings.monochrome = c.monochrome;
+    ASSERT_TRUE(WriteGif(picture, settings, sink));
     const std::string& gif = sink.bytes();
     ASSERT_EQ(gif.substr(0, 6), "GIF89a");
-    EXPECT_EQ(Le16(gif, 6), w);
-    EXPECT_EQ(Le16(gif, 8), h);
+    EXPECT_EQ(Le16(gif, 6), c.width);
+    EXPECT_EQ(Le16(gif, 8), c.height);
     std::size_t palette_size = 0;
     std::vector<std::uint8_t> indices = DecodeGifIndices(gif, &palette_size);
-    ASSERT_EQ(indices.size(), std::size_t{w} * h);
-    EXPECT_EQ(palette_size, 8u);
-    for (std::uint32_t y = 0; y < h; ++y) {
-      for (std::uint32_t x = 0; x < w; ++x) {
-        std::size_t i = indices[std::size_t{y} * w + x];
+    ASSERT_EQ(indices.size(), std::size_t{c.width} * c.height);
+    EXPECT_EQ(palette_size, c.palette_size);
+    for (std::uint32_t y = 0; y < c.height; ++y) {
+      for (std::uint32_t x = 0; x < c.width; ++x) {
+        std::size_t i = indices[std::size_t{y} * c.width + x];
         ASSERT_LT(i, palette_size);
         const std::size_t p = 13 + 3 * i;
         Rgb got{static_cast<std::uint8_t>(gif[p]), static_cast<std::uint8_t>(gif[p + 1]),
                 static_cast<std::uint8_t>(gif[p + 2])};
-        ASSERT_EQ(got, picture.At(x, y)) << x << "," << y;
+        Rgb want = picture.At(x, y);
+        if (c.monochrome) {
+          std::uint8_t rgb[3] = {want.red, want.green, want.blue};
+          want = IsDark(rgb) ? kBlack : kWhite;
+        }
+        ASSERT_EQ(got, want) << x << "," << y;
       }
-    }
-  }
-}
-
-TEST(GifWriter, MonochromeHasTwoColours) {
-  TestPicture picture(64, 40, kPalette);
-  MemorySink sink;
-  ImageSettings mono;
-  mono.monochrome = true;
-  ASSERT_TRUE(WriteGif(picture, mono, sink));
-  std::size_t palette_size = 0;
-  std::vector<std::uint8_t> indices = DecodeGifIndices(sink.bytes(), &palette_size);
-  EXPECT_EQ(palette_size, 2u);
-  ASSERT_EQ(indices.size(), 64u * 40u);
-  for (std::uint32_t y = 0; y < 40; ++y) {
-    for (std::uint32_t x = 0; x < 64; ++x) {
-      Rgb c = picture.At(x, y);
-      std::uint8_t rgb[3] = {c.red, c.green, c.blue};
-      ASSERT_EQ(indices[y * 64 + x], IsDark(rgb) ? 0 : 1) << x << "," << y;
     }
   }
 }
