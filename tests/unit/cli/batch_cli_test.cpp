@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -109,89 +110,117 @@ class BatchArgumentsTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(BatchArgumentsTest, WithoutOptionsTheRecordKeepsItsDefaults) {
-  const ParseOutcome o = Parse({"a.VX", "b.VX"});
-  ASSERT_TRUE(o.run);
-  const ConversionOptions& opt = o.request.options;
-  EXPECT_EQ(opt.PdfOrImage, 0);
-  EXPECT_EQ(opt.BAndWFlg, 1);
-  EXPECT_EQ(opt.VFontFlg, 0);
-  EXPECT_EQ(opt.FolderType, 0);
-  EXPECT_EQ(opt.PdfSizeType, 0);
-  EXPECT_EQ(opt.OutXdpi, 120);
-  EXPECT_EQ(opt.BaseXdpi, 120);
-  ASSERT_EQ(o.request.inputs.size(), 2u);
-  EXPECT_EQ(o.request.inputs[1].text, "b.VX");
-  EXPECT_EQ(o.request.app_folder, dir.Path() + kSep);  // the program's folder
-  EXPECT_FALSE(o.request.verbose);
-  EXPECT_FALSE(o.request.dry_run);
-}
-
-TEST_F(BatchArgumentsTest, SwitchesSetTheirFields) {
+// Each switch sets its own fields and no other; the rest keep what was stored.
+TEST_F(BatchArgumentsTest, SwitchesOverrideTheStoredSettingsFieldByField) {
   const std::string outdir = dir.File("outdir");
   std::filesystem::create_directory(outdir);
-  const ParseOutcome o = Parse({"--image", "JPEG", "--colour", "--no-fonts", "--output-dir", outdir,
-                                "--dpi", "300", "-v", "--app-folder", dir.Path(), "d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  const ConversionOptions& opt = o.request.options;
-  EXPECT_EQ(opt.PdfOrImage, 1);
-  EXPECT_EQ(opt.ImageType, 2);
-  EXPECT_EQ(opt.BAndWFlg, 0);
-  EXPECT_EQ(opt.VFontFlg, 1);
-  EXPECT_EQ(opt.FolderType, 1);
-  EXPECT_EQ(opt.SelFolder, outdir + kSep);
-  EXPECT_EQ(opt.OutXdpi, 300);
-  EXPECT_EQ(opt.BaseXdpi, 120);
-  EXPECT_TRUE(o.request.verbose);
-
-  const ParseOutcome tiff = Parse({"--image", "tiff", "--mono", "--fonts", "--beside", "x.VX"});
-  ASSERT_TRUE(tiff.run);
-  EXPECT_EQ(tiff.request.options.ImageType, 3);
-  EXPECT_EQ(tiff.request.options.BAndWFlg, 1);
-  EXPECT_EQ(tiff.request.options.VFontFlg, 0);
-  EXPECT_EQ(tiff.request.options.FolderType, 0);
-}
-
-TEST_F(BatchArgumentsTest, LineWidthAndPitchSwitchesSetTheirFlags) {
-  defaults.options.WIdtHFlg = 0;
-  defaults.options.PitchFlg = 1;
-  ParseOutcome o = Parse({"d.VX"});
-  EXPECT_EQ(o.request.options.WIdtHFlg, 0);
-  EXPECT_EQ(o.request.options.PitchFlg, 1);
-  o = Parse({"--line-widths", "--no-line-pitch", "d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  EXPECT_EQ(o.request.options.WIdtHFlg, 1);
-  EXPECT_EQ(o.request.options.PitchFlg, 0);
-  defaults.options.WIdtHFlg = 1;
-  o = Parse({"--no-line-widths", "--line-pitch", "d.VX"});
-  EXPECT_EQ(o.request.options.WIdtHFlg, 0);
-  EXPECT_EQ(o.request.options.PitchFlg, 1);
-}
-
-TEST_F(BatchArgumentsTest, PaperSetsTheSizeOfTheChosenOutputKindOnly) {
-  ParseOutcome o = Parse({"--paper", "a4p", "d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  EXPECT_EQ(o.request.options.PdfSizeType, 1);
-  EXPECT_EQ(o.request.options.PdfPaperType, 5);
-  EXPECT_EQ(o.request.options.ImgSizeType, 0);
-
-  o = Parse({"--image", "bmp", "--paper", "420x297", "d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  EXPECT_EQ(o.request.options.ImgSizeType, 1);
-  EXPECT_EQ(o.request.options.ImgPaperType, 11);
-  EXPECT_EQ(o.request.options.ImgOptXSize, 420);
-  EXPECT_EQ(o.request.options.ImgOptYSize, 297);
-  EXPECT_EQ(o.request.options.PdfSizeType, 0);
-  EXPECT_EQ(o.request.options.PdfOptXSize, 297);
-
-  o = Parse({"--paper", "B4", "d.VX"});
-  ASSERT_TRUE(o.run);
-  EXPECT_EQ(o.request.options.PdfPaperType, 10);
-  o = Parse({"--paper", "A0", "d.VX"});
-  EXPECT_EQ(o.request.options.PdfPaperType, 0);
-  defaults.options.PdfSizeType = 1;  // e.g. from saved settings
-  o = Parse({"--paper", "drawing", "d.VX"});
-  EXPECT_EQ(o.request.options.PdfSizeType, 0);
+  using Edit = std::function<void(ConversionOptions&)>;
+  const Edit none = [](ConversionOptions&) {};
+  // As loaded from what the dialog stored.
+  const Edit stored_tiff = [&](ConversionOptions& o) {
+    o.PdfOrImage = 1;
+    o.ImageType = 3;
+    o.BAndWFlg = 0;
+    o.VFontFlg = 1;
+    o.FolderType = 1;
+    o.SelFolder = dir.Path() + kSep;
+  };
+  struct Case {
+    std::vector<std::string> args;
+    Edit stored;
+    Edit expected;  // how the record differs from what was stored
+  };
+  const Case cases[] = {
+      {{}, none, none},
+      {{}, stored_tiff, none},
+      {{"--image", "JPEG", "--colour", "--no-fonts", "--output-dir", outdir, "--dpi", "300", "-v",
+        "--app-folder", dir.Path()},
+       none,
+       [&](ConversionOptions& o) {
+         o.PdfOrImage = 1;
+         o.ImageType = 2;
+         o.BAndWFlg = 0;
+         o.VFontFlg = 1;
+         o.FolderType = 1;
+         o.SelFolder = outdir + kSep;
+         o.OutXdpi = 300;
+       }},
+      {{"--image", "tiff"},
+       none,
+       [](ConversionOptions& o) {
+         o.PdfOrImage = 1;
+         o.ImageType = 3;
+       }},
+      {{"--pdf", "--mono", "--fonts", "--beside"},
+       stored_tiff,
+       [](ConversionOptions& o) {
+         o.PdfOrImage = 0;
+         o.BAndWFlg = 1;
+         o.VFontFlg = 0;
+         o.FolderType = 0;
+       }},
+      {{"--line-widths", "--no-line-pitch"},
+       [](ConversionOptions& o) { o.PitchFlg = 1; },
+       [](ConversionOptions& o) {
+         o.WIdtHFlg = 1;
+         o.PitchFlg = 0;
+       }},
+      {{"--no-line-widths", "--line-pitch"},
+       [](ConversionOptions& o) { o.WIdtHFlg = 1; },
+       [](ConversionOptions& o) {
+         o.WIdtHFlg = 0;
+         o.PitchFlg = 1;
+       }},
+      // --paper sets the size of the chosen output kind only.
+      {{"--paper", "a4p"},
+       none,
+       [](ConversionOptions& o) {
+         o.PdfSizeType = 1;
+         o.PdfPaperType = 5;
+       }},
+      {{"--image", "bmp", "--paper", "420x297"},
+       none,
+       [](ConversionOptions& o) {
+         o.PdfOrImage = 1;
+         o.ImgSizeType = 1;
+         o.ImgPaperType = 11;
+         o.ImgOptXSize = 420;
+         o.ImgOptYSize = 297;
+       }},
+      {{"--paper", "B4"},
+       none,
+       [](ConversionOptions& o) {
+         o.PdfSizeType = 1;
+         o.PdfPaperType = 10;
+       }},
+      {{"--paper", "A0"},
+       none,
+       [](ConversionOptions& o) {
+         o.PdfSizeType = 1;
+         o.PdfPaperType = 0;
+       }},
+      {{"--paper", "drawing"},
+       [](ConversionOptions& o) { o.PdfSizeType = 1; },
+       [](ConversionOptions& o) { o.PdfSizeType = 0; }},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("d.VX");
+    std::string line;
+    for (const std::string& a : args) {
+      line += a + " ";
+    }
+    SCOPED_TRACE(line);
+    defaults.options = ConversionOptions::WithScreenDpi(120);
+    c.stored(defaults.options);
+    ConversionOptions expected = defaults.options;
+    c.expected(expected);
+    expected.AppFolder = dir.Path() + kSep;  // the program's folder
+    const ParseOutcome o = Parse(args);
+    ASSERT_TRUE(o.run) << err.Text();
+    EXPECT_EQ(o.request.options, expected);
+    EXPECT_EQ(o.request.app_folder, expected.AppFolder);
+  }
 }
 
 TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
@@ -236,6 +265,9 @@ TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
   ExpectUsageError({"--watch", dir.Path(), "d.VX"}, "--watch");
   ExpectUsageError({"--watch", dir.Path(), "--poll", "5", "--rescan", "9"}, "--rescan");
   ExpectUsageError({"--settle", "1", "d.VX"}, "--settle");
+  // Each part would write a combined PDF of its own, under another drawing's name.
+  defaults.options.ConnectNum = 1;
+  ExpectUsageError({"--shard", "2/3", "d.VX"}, "--no-combine");
 }
 
 TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
@@ -256,43 +288,6 @@ TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
   EXPECT_FALSE(o.run);
   EXPECT_EQ(o.exit_code, 0);
   EXPECT_NE(out.Text().find("plotxfer-batch 9."), std::string::npos) << out.Text();
-}
-
-TEST_F(BatchArgumentsTest, StoredSettingsAreTheDefaultsAndArgumentsOverrideThem) {
-  // As loaded from what the dialog stored.
-  defaults.options.PdfOrImage = 1;
-  defaults.options.ImageType = 3;
-  defaults.options.BAndWFlg = 0;
-  defaults.options.VFontFlg = 1;
-  defaults.options.FolderType = 1;
-  defaults.options.SelFolder = dir.Path() + kSep;
-  ParseOutcome o = Parse({"d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  EXPECT_EQ(o.request.options.PdfOrImage, 1);
-  EXPECT_EQ(o.request.options.ImageType, 3);
-  EXPECT_EQ(o.request.options.BAndWFlg, 0);
-  EXPECT_EQ(o.request.options.VFontFlg, 1);
-  EXPECT_EQ(o.request.options.FolderType, 1);
-  EXPECT_EQ(o.request.options.SelFolder, dir.Path() + kSep);
-  EXPECT_EQ(o.request.options.AppFolder, o.request.app_folder);
-  EXPECT_FALSE(o.request.save);
-
-  o = Parse({"--pdf", "--mono", "--fonts", "--beside", "--save", "d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  EXPECT_EQ(o.request.options.PdfOrImage, 0);
-  EXPECT_EQ(o.request.options.BAndWFlg, 1);
-  EXPECT_EQ(o.request.options.VFontFlg, 0);
-  EXPECT_EQ(o.request.options.FolderType, 0);
-  EXPECT_TRUE(o.request.save);
-
-  // Each part would write a combined PDF of its own, under another drawing's name.
-  defaults.options.PdfOrImage = 0;
-  defaults.options.ConnectNum = 1;
-  ExpectUsageError({"--shard", "2/3", "d.VX"}, "--no-combine");
-  o = Parse({"--shard", "2/3", "--no-combine", "d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  EXPECT_EQ(o.request.shard->number, 2u);
-  EXPECT_EQ(o.request.shard->count, 3u);
 }
 
 TEST_F(BatchArgumentsTest, DpiGoesWithStoredImageOutputAndTheWarningOfBrokenSettingsIsKept) {
@@ -352,8 +347,19 @@ TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
   EXPECT_FALSE(o.request.progress);
   EXPECT_TRUE(o.request.skip_up_to_date);
 
-  EXPECT_FALSE(Parse({"a.VX"}).request.output_options_set);
+  const ParseOutcome plain = Parse({"a.VX"});
+  EXPECT_FALSE(plain.request.output_options_set);
+  EXPECT_FALSE(plain.request.verbose);
+  EXPECT_FALSE(plain.request.dry_run);
+  EXPECT_FALSE(plain.request.save);
+  EXPECT_TRUE(Parse({"-v", "a.VX"}).request.verbose);
   EXPECT_FALSE(Parse({"--no-progress", "a.VX"}).request.progress);
+  defaults.options.ConnectNum = 1;
+  const ParseOutcome shard = Parse({"--shard", "2/3", "--no-combine", "--save", "d.VX"});
+  ASSERT_TRUE(shard.run) << err.Text();
+  EXPECT_EQ(shard.request.shard->number, 2u);
+  EXPECT_EQ(shard.request.shard->count, 3u);
+  EXPECT_TRUE(shard.request.save);
 }
 
 TEST_F(BatchArgumentsTest, FoldersAreMadeAbsoluteAndFoundInTheCodePage) {
