@@ -38,20 +38,14 @@ TEST(ExportCommandLine, MatchesTheToolsFormatOnBothPathStyles) {
       win->command_line,
       R"cmd("C:\VX\VXCVPX.exe" -M VXCSD.DLL -L VXCVLL.DLL -m export -p "C:\VX\vxcsd.cprm" -l "C:\VX\VXCSD.lst" "D:\Work\plan.VX" "C:\VX\RSTKIT\VXTMPDT2.CSD")cmd");
 
-  const auto posix = BuildExportCommandLine(Posix(o), "/opt/vx/", "/home/u/plan.VX",
-                                            "/opt/vx/RSTKIT/VXTMPDT2.CSD");
+  // An application folder given without its separator gains one.
+  const auto posix =
+      BuildExportCommandLine(Posix(o), "/opt/vx", "/home/u/plan.VX", "/opt/vx/RSTKIT/VXTMPDT2.CSD");
   ASSERT_TRUE(posix);
   EXPECT_EQ(posix->program, "/opt/vx/VXCVPX.exe");
   EXPECT_EQ(
       posix->command_line,
       R"cmd("/opt/vx/VXCVPX.exe" -M VXCSD.DLL -L VXCVLL.DLL -m export -p "/opt/vx/vxcsd.cprm" -l "/opt/vx/VXCSD.lst" "/home/u/plan.VX" "/opt/vx/RSTKIT/VXTMPDT2.CSD")cmd");
-}
-
-TEST(ExportCommandLine, AppFolderWithoutSeparatorGainsOne) {
-  const ConversionOptions o;
-  const auto built = BuildExportCommandLine(Posix(o), "/opt/vx", "/p.VX", "/c.CSD");
-  ASSERT_TRUE(built);
-  EXPECT_EQ(built->program, "/opt/vx/VXCVPX.exe");
 }
 
 TEST(PdfCommandLine, DefaultsLeaveTheSizeTokenEmpty) {
