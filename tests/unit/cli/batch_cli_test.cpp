@@ -202,6 +202,10 @@ TEST_F(BatchArgumentsTest, SwitchesOverrideTheStoredSettingsFieldByField) {
       {{"--paper", "drawing"},
        [](ConversionOptions& o) { o.PdfSizeType = 1; },
        [](ConversionOptions& o) { o.PdfSizeType = 0; }},
+      // --dpi goes with image output that was stored.
+      {{"--dpi", "300"},
+       [](ConversionOptions& o) { o.PdfOrImage = 1; },
+       [](ConversionOptions& o) { o.OutXdpi = 300; }},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -290,16 +294,6 @@ TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
   EXPECT_NE(out.Text().find("plotxfer-batch 9."), std::string::npos) << out.Text();
 }
 
-TEST_F(BatchArgumentsTest, DpiGoesWithStoredImageOutputAndTheWarningOfBrokenSettingsIsKept) {
-  defaults.options.PdfOrImage = 1;
-  defaults.settings_warning = "the settings file s.reg cannot be parsed";
-  const ParseOutcome o = Parse({"--dpi", "300", "--require-drawings", "d.VX"});
-  ASSERT_TRUE(o.run) << err.Text();
-  EXPECT_EQ(o.request.options.OutXdpi, 300);
-  EXPECT_TRUE(o.request.require_drawings);
-  EXPECT_EQ(o.request.settings_warning, defaults.settings_warning);
-}
-
 TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
   bool loaded = false;
   bool loaded_for_dry_run = false;
@@ -326,8 +320,10 @@ TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
 }
 
 TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
-  const ParseOutcome o = Parse({"a.VX", "--list", "l1", "-r", "b", "--list=-", "--paper", "A3",
-                                "--report", "r.json", "-q", "--skip-up-to-date", "c.VX"});
+  defaults.settings_warning = "the settings file s.reg cannot be parsed";
+  const ParseOutcome o =
+      Parse({"a.VX", "--list", "l1", "-r", "b", "--list=-", "--paper", "A3", "--report", "r.json",
+             "-q", "--skip-up-to-date", "--require-drawings", "c.VX"});
   ASSERT_TRUE(o.run) << err.Text();
   using Kind = cli::InputSource::Kind;
   const std::vector<std::pair<Kind, std::string>> expected = {{Kind::Path, "a.VX"},
@@ -346,6 +342,9 @@ TEST_F(BatchArgumentsTest, RunSwitchesAndTheOrderOfArgumentsAndLists) {
   EXPECT_TRUE(o.request.quiet);
   EXPECT_FALSE(o.request.progress);
   EXPECT_TRUE(o.request.skip_up_to_date);
+  EXPECT_TRUE(o.request.require_drawings);
+  // The warning of broken settings is kept for the run to print and report.
+  EXPECT_EQ(o.request.settings_warning, defaults.settings_warning);
 
   const ParseOutcome plain = Parse({"a.VX"});
   EXPECT_FALSE(plain.request.output_options_set);
