@@ -105,17 +105,6 @@ TEST(PdfCommandLine, OnlyCharVectorFontTwoGivesVectorText) {
             std::string::npos);
 }
 
-TEST(PdfCommandLine, PosixPathsKeepTheirSlashes) {
-  const ConversionOptions o;
-  const auto built = BuildPdfCommandLine(Posix(o), "/opt/vx/", "/opt/vx/RSTKIT/VXTMPDT2.CSD",
-                                         "/home/u/my plans/plan.pdf");
-  ASSERT_TRUE(built);
-  EXPECT_EQ(built->program, "/opt/vx/RSTKIT/RASTRON.EXE");
-  EXPECT_EQ(
-      built->command_line,
-      R"cmd("/opt/vx/RSTKIT/RASTRON.EXE" "/opt/vx/RSTKIT/VXTMPDT2.CSD" /s "/pdfpath:/home/u/my plans/plan.pdf" /c:1 /IgLWidth:0 /FontEmbed:0 /vf:0  "/EllipseDiv:  5.0" "/PDFVec:1" "/VXAppPath:/opt/vx/RSTKIT")cmd");
-}
-
 TEST(ImageCommandLine, DefaultsLeaveSizeAndResolutionEmpty) {
   ConversionOptions o;
   o.PdfOrImage = 1;
