@@ -274,27 +274,7 @@ TEST_F(BatchArgumentsTest, ConflictsAndBadValuesAreUsageErrors) {
   ExpectUsageError({"--shard", "2/3", "d.VX"}, "--no-combine");
 }
 
-TEST_F(BatchArgumentsTest, HelpAndVersionEndAtOnceWithSuccess) {
-  ParseOutcome o = Parse({"--help"});
-  EXPECT_FALSE(o.run);
-  EXPECT_EQ(o.exit_code, 0);
-  for (const char* option : {"--app-folder", "--pdf", "--image", "--mono", "--colour", "--fonts",
-                             "--no-fonts", "--output-dir", "--beside", "--paper", "--dpi",
-                             "--verbose", "--dry-run", "--save", "--version"}) {
-    EXPECT_NE(out.Text().find(option), std::string::npos) << option;
-  }
-  // The watch and how to start it at logon.
-  for (const char* text : {"--watch", "--settle", "--rescan", "--poll", "--no-initial",
-                           "watch-task.xml", "plotxfer-watch.service"}) {
-    EXPECT_NE(out.Text().find(text), std::string::npos) << text;
-  }
-  o = Parse({"--version"});
-  EXPECT_FALSE(o.run);
-  EXPECT_EQ(o.exit_code, 0);
-  EXPECT_NE(out.Text().find("plotxfer-batch 9."), std::string::npos) << out.Text();
-}
-
-TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
+TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsEndBeforeReadingSettings) {
   bool loaded = false;
   bool loaded_for_dry_run = false;
   const auto load = [&](bool dry_run) {
@@ -307,8 +287,19 @@ TEST_F(BatchArgumentsTest, HelpVersionAndUsageErrorsReadNoSettings) {
     return ParseBatchArguments(static_cast<int>(argv.size()), argv.data(), load, out.file(),
                                err.file());
   };
-  EXPECT_EQ(parse({"--help"}).exit_code, 0);
-  EXPECT_EQ(parse({"--version"}).exit_code, 0);
+  for (const char* end_at_once : {"--help", "--version"}) {
+    const ParseOutcome o = parse({end_at_once});
+    EXPECT_FALSE(o.run);
+    EXPECT_EQ(o.exit_code, 0);
+  }
+  for (const char* text : {"--app-folder", "--pdf", "--image", "--mono", "--colour", "--fonts",
+                           "--no-fonts", "--output-dir", "--beside", "--paper", "--dpi",
+                           "--verbose", "--dry-run", "--save", "--version",
+                           // the watch, and how to start it at logon
+                           "--watch", "--settle", "--rescan", "--poll", "--no-initial",
+                           "watch-task.xml", "plotxfer-watch.service", "plotxfer-batch 9."}) {
+    EXPECT_NE(out.Text().find(text), std::string::npos) << text;
+  }
   EXPECT_EQ(parse({"--frobnicate", "d.VX"}).exit_code, 2);
   EXPECT_FALSE(loaded);
   EXPECT_TRUE(parse({"d.VX"}).run);
