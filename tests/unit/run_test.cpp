@@ -153,16 +153,6 @@ class RunTest : public ::testing::Test, public RunSetup {};
 
 }  // namespace
 
-TEST_F(RunTest, AFailedDrawingDoesNotStopTheRun) {
-  WriteBytes(drawings[1], "not a drawing");
-  EXPECT_EQ(RunList(), RunRefusal::None);
-  EXPECT_EQ(observer.finished, (std::vector<std::string>{"0:0", "1:1", "2:0"}));
-  EXPECT_EQ(observer.events, (std::vector<std::string>{
-                                 "start 3", "row 0 変換中...", "row 0 変換終了", "row 1 変換中...",
-                                 "row 1 エラー(1)", "row 2 変換中...", "row 2 変換終了"}));
-  EXPECT_EQ(observer.asked, 3);
-}
-
 // A stop request never ends a tool: the drawing under way is finished, no other is started.
 TEST(Run, StopIsSeenOnlyBetweenDrawings) {
   struct Case {
@@ -568,10 +558,4 @@ TEST_F(RunTest, ARunHoldsTheFolderLockThroughout) {
             paths.utility_folder + text::PathSeparator(kStyle) + "PLOTXFER.LCK");
   EXPECT_EQ(processes.asked.back(), "RASTRON.EXE");
   EXPECT_EQ(observer.events.front(), "prepare");
-}
-
-TEST_F(RunTest, OptionsCapturedWhilePreparingAreTheRunsOptions) {
-  observer.prepare = [this] { options.ConnectNum = 1; };
-  Execute();
-  EXPECT_EQ(runner.calls.size(), 4u);  // three exports, the output utility once
 }
