@@ -372,7 +372,7 @@ TEST(Run, LeavesNoTemporaryFileBehind) {
 }
 
 // A busy folder or utility is looked at again once a second, up to the wait; a stop ends the
-// wait; without a wait the run is refused at once.
+// wait; without a wait the run is refused at once. A refused run saves nothing and touches no row.
 TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
   using platform::LockState;
   using platform::ProcessPresence;
@@ -388,6 +388,8 @@ TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
     RunRefusal refusal;
     bool converted;
     int pauses;
+    const char* reason = "";  // in words, for scripts and reports
+    bool empty_list = false;
   };
   const Case cases[] = {
       {"no wait: a running utility refuses at once",
@@ -398,7 +400,39 @@ TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
        -1,
        RunRefusal::OutputUtilityRunning,
        false,
-       0},
+       0,
+       "a process named RASTRON.EXE is running"},
+      {"an empty list",
+       0,
+       {},
+       {},
+       running,
+       -1,
+       RunRefusal::NothingToConvert,
+       false,
+       0,
+       "no drawing",
+       true},
+      {"another run holds the folder",
+       0,
+       {LockState::Held},
+       {},
+       absent,
+       -1,
+       RunRefusal::FolderInUse,
+       false,
+       0,
+       "in use by another run"},
+      {"no process list",
+       0,
+       {},
+       {},
+       ProcessPresence::ListUnavailable,
+       -1,
+       RunRefusal::ProcessListUnavailable,
+       false,
+       0,
+       "processes cannot be taken"},
       {"the folder is let go within the wait",
        5,
        {LockState::Held, LockState::Held},
@@ -453,8 +487,12 @@ TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
     t.processes.answers = c.answers;
     t.processes.presence = c.utility;
     t.observer.stop_at = c.stop_at;
+    if (c.empty_list) {
+      t.drawings.clear();
+    }
     std::string why;
     EXPECT_EQ(t.Execute(c.wait, &why), c.refusal) << why;
+    EXPECT_NE(why.find(c.reason), std::string::npos) << why;
     EXPECT_EQ(t.observer.Converted(), c.converted ? 3u : 0u);
     EXPECT_EQ(t.pauses, c.pauses);
     EXPECT_EQ(t.locks.held, 0);
@@ -496,45 +534,6 @@ TEST(ExecuteRun, WaitsBetweenDrawingsForAUtilityStartedElsewhere) {
                   t.runner.calls.begin(), t.runner.calls.end(),
                   [&](const auto& call) { return call.program == t.paths.output_utility; })),
               c.utility_runs);
-  }
-}
-
-TEST(ExecuteRun, ARefusedRunSavesNothingAndTouchesNoRow) {
-  using platform::LockState;
-  using platform::ProcessPresence;
-  struct Case {
-    const char* name;
-    LockState lock;
-    ProcessPresence utility;
-    bool empty_list;
-    RunRefusal refusal;
-    const char* reason;  // in words, for scripts and reports
-  };
-  const Case cases[] = {
-      {"an empty list", LockState::Taken, ProcessPresence::Running, true,
-       RunRefusal::NothingToConvert, "no drawing"},
-      {"another run holds the folder", LockState::Held, ProcessPresence::Absent, false,
-       RunRefusal::FolderInUse, "in use by another run"},
-      {"the output utility runs", LockState::Taken, ProcessPresence::Running, false,
-       RunRefusal::OutputUtilityRunning, "a process named RASTRON.EXE is running"},
-      {"no process list", LockState::Taken, ProcessPresence::ListUnavailable, false,
-       RunRefusal::ProcessListUnavailable, "processes cannot be taken"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    RunSetup t;
-    t.locks.state = c.lock;
-    t.processes.presence = c.utility;
-    if (c.empty_list) {
-      t.drawings.clear();
-    }
-    std::string why;
-    EXPECT_EQ(t.Execute(0, &why), c.refusal);
-    EXPECT_NE(why.find(c.reason), std::string::npos) << why;
-    EXPECT_TRUE(t.observer.events.empty());  // not prepared (nothing saved), no row cleared
-    EXPECT_EQ(t.observer.asked, 0);
-    EXPECT_TRUE(t.runner.calls.empty());
-    EXPECT_EQ(t.locks.held, 0);
   }
 }
 
