@@ -114,43 +114,6 @@ TEST_F(ConvertDrawingTest, InvalidDrawingTouchesNothing) {
   EXPECT_EQ(files.existing.size(), 2u);
 }
 
-TEST_F(ConvertDrawingTest, ExportToolThatDoesNotStartLeavesTheOldOutput) {
-  expected_output = pdf;
-  ToolsWork();
-  runner.programs.erase(paths.export_tool);
-  files.existing = {pdf};
-  EXPECT_EQ(Convert(drawing), ExportNotStarted);
-  EXPECT_EQ(runner.calls.size(), 1u);
-  EXPECT_EQ(files.existing.count(pdf), 1u);
-  EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd}));
-}
-
-TEST_F(ConvertDrawingTest, OutputUtilityThatDoesNotStartKeepsTheOldOutput) {
-  expected_output = pdf;
-  ToolsWork();
-  runner.programs.erase(paths.output_utility);
-  files.existing = {pdf};
-  EXPECT_EQ(Convert(drawing), OutputFailed);
-  EXPECT_EQ(runner.calls.size(), 2u);
-  EXPECT_EQ(files.existing, (std::set<std::string>{pdf, paths.intermediate_csd}));
-  EXPECT_NE(detail.find("previous output was kept"), std::string::npos) << detail;
-}
-
-TEST_F(ConvertDrawingTest, FailedExportStillRunsTheOutputUtility) {
-  // The export tool starts but writes nothing; the utility finds no CSD and writes nothing.
-  runner.programs[paths.export_tool] = [](const std::string&) { return true; };
-  runner.programs[paths.output_utility] = [this](const std::string&) {
-    if (files.existing.count(paths.intermediate_csd) != 0) {
-      files.existing.insert(pdf);
-    }
-    return true;
-  };
-  files.existing = {paths.intermediate_csd};  // left by an earlier drawing
-  EXPECT_EQ(Convert(drawing), OutputFailed);
-  EXPECT_EQ(runner.calls.size(), 2u);
-  EXPECT_EQ(files.existing.count(pdf), 0u);
-}
-
 TEST_F(ConvertDrawingTest, AnOutputFileThatCannotBeDeletedIsNeverTakenForTheResult) {
   expected_output = pdf;
   ToolsWork();
