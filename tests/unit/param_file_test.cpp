@@ -405,15 +405,6 @@ class ParamFiles : public ::testing::Test {
                          }};
 };
 
-TEST_F(ParamFiles, TheTemplateGivesTheDefaultPatterns) {
-  ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
-  EXPECT_EQ(tables.LineTypeDefaults[kDashedLine], (LineTypePattern{3, 0, 0, 1, 0, 0}));
-  EXPECT_EQ(tables.LineTypeDefaults[kChainLine], (LineTypePattern{10, 1, 0, 1, 1, 0}));
-  EXPECT_EQ(tables.LineTypeDefaults[kDoubleChainLine], (LineTypePattern{10, 1, 1, 1, 1, 1}));
-  EXPECT_EQ(tables.LineTypeDefaults[kDottedLine], (LineTypePattern{0.5, 0, 0, 1, 0, 0}));
-  EXPECT_EQ(tables.LineTypeDefaults[kAuxiliaryLine], (LineTypePattern{2, 0, 0, 2, 0, 0}));
-}
-
 TEST_F(ParamFiles, AMissingOrBrokenTemplateLeavesTheDefaultsAsTheyWere) {
   fs::remove(dir / "vxcsd.std");
   std::string reason;
