@@ -222,18 +222,6 @@ TEST_F(ConvertDrawingTest, DrawingNamesThatCouldInjectTokensAreRefused) {
 }
 #endif
 
-TEST_F(ConvertDrawingTest, PlanBuildsEverythingWithoutTouchingFiles) {
-  ConversionPlan plan;
-  ASSERT_EQ(PlanConversion(Context(), app, drawing, &plan), Converted);
-  EXPECT_EQ(plan.output_path, pdf);
-  EXPECT_EQ(plan.csd_path, paths.intermediate_csd);
-  EXPECT_EQ(plan.export_command.program, paths.export_tool);
-  EXPECT_EQ(plan.output_command.program, paths.output_utility);
-  ConversionFailure why;
-  EXPECT_EQ(PlanConversion(Context(), app, work.File("none.VX"), &plan, &why), InvalidDrawing);
-  EXPECT_EQ(why.kind, FailureKind::CannotOpen);
-}
-
 TEST_F(ConvertDrawingTest, AStoppedToolFailsTheDrawingWithItsCode) {
   using platform::ToolOutcome;
   struct Case {
