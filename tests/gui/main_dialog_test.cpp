@@ -281,16 +281,6 @@ TEST_F(MainDialogTest, CaptureReadsEveryOptionControlInOrder) {
                                               .SelFolder = "F:\\plots\\"}));
 }
 
-TEST_F(MainDialogTest, CaptureKeepsImageTypeWhenNoFormatIsChecked) {
-  record.ImageType = 3;
-  Open();
-  for (int id : kImageFormatIds) {
-    view.control(id).checked = false;
-  }
-  dialog.CaptureOptions();
-  EXPECT_EQ(dialog.options().ImageType, 3);
-}
-
 TEST_F(MainDialogTest, CaptureLeavesTheListAndFoldersAlone) {
   Open();
   dialog.DrawingPaths = {"C:\\a.VX", "C:\\b.VX"};
