@@ -152,8 +152,12 @@ TEST_F(MainDialogTest, FolderRadiosSetFolderType) {
   EXPECT_EQ(dialog.options().FolderType, 1);
 }
 
-TEST_F(MainDialogTest, EmptyAddFilFolderBecomesAppFolderInTheDialogOnly) {
+// Filling starts an empty list; an empty drawing folder is the application's, in the dialog only.
+TEST_F(MainDialogTest, FillingEmptiesTheListAndGivesTheDrawingFolder) {
+  dialog.DrawingPaths = {"C:\\a.VX"};
   dialog.FillFrom(record);
+  EXPECT_TRUE(dialog.DrawingPaths.empty());
+  EXPECT_EQ(dialog.RowCount(), 0);
   EXPECT_EQ(dialog.AddFilFolder, kAppFolder);
   EXPECT_TRUE(record.AddFilFolder.empty());
   record.AddFilFolder = "C:\\drawings\\";
@@ -161,36 +165,23 @@ TEST_F(MainDialogTest, EmptyAddFilFolderBecomesAppFolderInTheDialogOnly) {
   EXPECT_EQ(dialog.AddFilFolder, "C:\\drawings\\");
 }
 
-TEST_F(MainDialogTest, FillingEmptiesTheList) {
-  dialog.DrawingPaths = {"C:\\a.VX"};
-  dialog.FillFrom(record);
-  EXPECT_TRUE(dialog.DrawingPaths.empty());
-  EXPECT_EQ(dialog.RowCount(), 0);
-}
-
-TEST_F(MainDialogTest, OpensWithRunButtonsDisabledAndUnusedButtonsHidden) {
-  Open();
-  EXPECT_FALSE(Enabled(IDC_ABORT));
-  EXPECT_FALSE(Enabled(IDC_EXECUTE));
-  EXPECT_FALSE(view.control(IDC_READ_LIST).visible);
-  EXPECT_FALSE(view.control(IDC_WRITE_LIST).visible);
-  ExpectEnableRulesHold();
-}
-
-TEST_F(MainDialogTest, SystemMenuGetsTheAboutItemAfterASeparator) {
-  Open();
-  ASSERT_EQ(view.system_menu.size(), 2u);
-  EXPECT_EQ(view.system_menu[0].first, 0);
-  EXPECT_EQ(view.system_menu[1].first, 16);
-  EXPECT_EQ(view.system_menu[1].second, "About...");
-  EXPECT_TRUE(view.icon_set);
-}
-
-TEST_F(MainDialogTest, EmptyAboutTextLeavesTheSystemMenuAlone) {
-  view.strings.erase(IDS_ABOUTBOX);
-  Open();
-  EXPECT_TRUE(view.system_menu.empty());
-  EXPECT_EQ(std::count(view.log.begin(), view.log.end(), "sysmenu"), 0);
+// The About item comes after a separator; without its text the system menu is left alone.
+TEST_F(MainDialogTest, SystemMenuGetsTheAboutItemWhenThereIsItsText) {
+  using Menu = std::vector<std::pair<int, std::string>>;
+  for (bool text : {true, false}) {
+    SCOPED_TRACE(text);
+    FakeDialogView v;
+    v.strings = view.strings;
+    if (!text) {
+      v.strings.erase(IDS_ABOUTBOX);
+    }
+    MainDialog d;
+    d.SetView(&v);
+    d.FillFrom(record);
+    ASSERT_TRUE(d.InitializeControls());
+    EXPECT_EQ(v.system_menu, (text ? Menu{{0, ""}, {16, "About..."}} : Menu{}));
+    EXPECT_TRUE(v.icon_set);
+  }
 }
 
 TEST_F(MainDialogTest, ListGetsItsStylesAndThreeColumns) {
@@ -208,20 +199,16 @@ TEST_F(MainDialogTest, ListGetsItsStylesAndThreeColumns) {
   }
 }
 
-TEST_F(MainDialogTest, LineTypeDefaultsAreLoadedLastFromTheAppFolder) {
+// The line-type defaults come last, from the application folder.
+TEST_F(MainDialogTest, InitialisationRunsItsStepsInOrder) {
   std::vector<std::string> loaded;
-  std::size_t log_size_when_loaded = 0;
   dialog.SetLineTypeLoader([&](const std::string& folder) {
     loaded.push_back(folder);
-    log_size_when_loaded = view.log.size();
+    view.log.push_back("line types");
   });
   Open();
   EXPECT_THAT(loaded, ElementsAre(kAppFolder));
-  EXPECT_EQ(log_size_when_loaded, view.log.size());
-}
-
-TEST_F(MainDialogTest, InitialisationRunsItsStepsInOrder) {
-  Open();
+  EXPECT_EQ(view.log.back(), "line types");
   auto first = [&](const std::string& entry) {
     return std::find(view.log.begin(), view.log.end(), entry) - view.log.begin();
   };
@@ -294,16 +281,6 @@ TEST_F(MainDialogTest, CaptureReadsEveryOptionControlInOrder) {
                                               .SelFolder = "F:\\plots\\"}));
 }
 
-TEST_F(MainDialogTest, CaptureKeepsImageTypeWhenNoFormatIsChecked) {
-  record.ImageType = 3;
-  Open();
-  for (int id : kImageFormatIds) {
-    view.control(id).checked = false;
-  }
-  dialog.CaptureOptions();
-  EXPECT_EQ(dialog.options().ImageType, 3);
-}
-
 TEST_F(MainDialogTest, CaptureLeavesTheListAndFoldersAlone) {
   Open();
   dialog.DrawingPaths = {"C:\\a.VX", "C:\\b.VX"};
@@ -355,9 +332,6 @@ TEST_F(MainDialogTest, RunEndEnablesFormatsOnlyForImageOutput) {
     d.InitializeControls();
     GiveRows(d, 1);
     d.EnableRunControls(false);
-    for (int id : kImageFormatIds) {
-      EXPECT_FALSE(v.control(id).enabled);
-    }
     d.EnableRunControls(true);
     EXPECT_FALSE(d.run_in_progress());
     EXPECT_TRUE(d.MayEnd());
@@ -369,12 +343,17 @@ TEST_F(MainDialogTest, RunEndEnablesFormatsOnlyForImageOutput) {
   }
 }
 
+// The dialog opens with no row: Execute and Abort come with the first and go with the last.
 TEST_F(MainDialogTest, RunButtonsFollowTheRowCount) {
   Open();
+  EXPECT_FALSE(Enabled(IDC_ABORT));
+  EXPECT_FALSE(Enabled(IDC_EXECUTE));
+  EXPECT_FALSE(view.control(IDC_READ_LIST).visible);
+  EXPECT_FALSE(view.control(IDC_WRITE_LIST).visible);
+  ExpectEnableRulesHold();
   GiveRows(dialog, 1);
   EXPECT_TRUE(Enabled(IDC_ABORT));
   EXPECT_TRUE(Enabled(IDC_EXECUTE));
-  dialog.DrawingPaths.clear();
   dialog.DrawingPaths.clear();
   dialog.UpdateRunButtons();
   EXPECT_FALSE(Enabled(IDC_ABORT));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -78,9 +79,8 @@ TEST_F(ConvertDrawingTest, ConvertsWithBothToolsInOrder) {
   ASSERT_EQ(Convert(drawing), Converted) << detail;
   ASSERT_EQ(runner.calls.size(), 2u);
   EXPECT_EQ(runner.calls[0].program, paths.export_tool);
-  EXPECT_EQ(
-      runner.calls[0].command_line,
-      BuildExportCommandLine(Context(), app, drawing, paths.intermediate_csd)->command_line);
+  EXPECT_EQ(runner.calls[0].command_line,
+            BuildExportCommandLine(Context(), app, drawing, paths.intermediate_csd)->command_line);
   EXPECT_EQ(runner.calls[1].program, paths.output_utility);
   EXPECT_EQ(runner.calls[1].command_line,
             BuildPdfCommandLine(Context(), app, paths.intermediate_csd, pdf)->command_line);
@@ -100,55 +100,6 @@ TEST_F(ConvertDrawingTest, ImageOutputTakesTheImageLineAndExtension) {
   EXPECT_NE(runner.calls[1].command_line.find("\"/Imagepath:" + expected_output + "\""),
             std::string::npos);
   EXPECT_NE(runner.calls[1].command_line.find(" /ImageType:3 "), std::string::npos);
-}
-
-TEST_F(ConvertDrawingTest, InvalidDrawingTouchesNothing) {
-  ToolsWork();
-  WriteBytes(work.File("bad.VX"), DrawingHeader(12));
-  files.existing = {paths.intermediate_csd, work.File("bad.pdf")};
-  EXPECT_EQ(Convert(work.File("bad.VX")), InvalidDrawing);
-  EXPECT_FALSE(detail.empty());
-  EXPECT_EQ(Convert(work.File("missing.VX")), InvalidDrawing);
-  EXPECT_TRUE(runner.calls.empty());
-  EXPECT_TRUE(files.removed.empty());
-  EXPECT_EQ(files.existing.size(), 2u);
-}
-
-TEST_F(ConvertDrawingTest, ExportToolThatDoesNotStartLeavesTheOldOutput) {
-  expected_output = pdf;
-  ToolsWork();
-  runner.programs.erase(paths.export_tool);
-  files.existing = {pdf};
-  EXPECT_EQ(Convert(drawing), ExportNotStarted);
-  EXPECT_EQ(runner.calls.size(), 1u);
-  EXPECT_EQ(files.existing.count(pdf), 1u);
-  EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd}));
-}
-
-TEST_F(ConvertDrawingTest, OutputUtilityThatDoesNotStartKeepsTheOldOutput) {
-  expected_output = pdf;
-  ToolsWork();
-  runner.programs.erase(paths.output_utility);
-  files.existing = {pdf};
-  EXPECT_EQ(Convert(drawing), OutputFailed);
-  EXPECT_EQ(runner.calls.size(), 2u);
-  EXPECT_EQ(files.existing, (std::set<std::string>{pdf, paths.intermediate_csd}));
-  EXPECT_NE(detail.find("previous output was kept"), std::string::npos) << detail;
-}
-
-TEST_F(ConvertDrawingTest, FailedExportStillRunsTheOutputUtility) {
-  // The export tool starts but writes nothing; the utility finds no CSD and writes nothing.
-  runner.programs[paths.export_tool] = [](const std::string&) { return true; };
-  runner.programs[paths.output_utility] = [this](const std::string&) {
-    if (files.existing.count(paths.intermediate_csd) != 0) {
-      files.existing.insert(pdf);
-    }
-    return true;
-  };
-  files.existing = {paths.intermediate_csd};  // left by an earlier drawing
-  EXPECT_EQ(Convert(drawing), OutputFailed);
-  EXPECT_EQ(runner.calls.size(), 2u);
-  EXPECT_EQ(files.existing.count(pdf), 0u);
 }
 
 TEST_F(ConvertDrawingTest, AnOutputFileThatCannotBeDeletedIsNeverTakenForTheResult) {
@@ -188,56 +139,79 @@ TEST_F(ConvertDrawingTest, SameNameInOneOutputFolderReplacesTheFirstOutput) {
   EXPECT_EQ(files.existing.count(expected_output), 1u);
 }
 
-TEST_F(ConvertDrawingTest, RefusedPathsTouchNothingAndStartNothing) {
+// A drawing refused before the tools starts nothing and deletes nothing, whatever refuses it.
+TEST_F(ConvertDrawingTest, ARefusedDrawingTouchesNothingAndStartsNothing) {
+  struct Case {
+    const char* name;
+    std::function<std::string()> arrange;  // gives the drawing to convert
+    ConversionResult result;
+    FailureKind kind;
+    const char* says;
+    std::string app_folder;
+  };
+  // A drawing that is valid but named self.pdf, converted into "out".
+  const auto self = [this](const std::string& doomed) {
+    return [this, doomed] {
+      const std::string named_self = work.File("self.pdf");
+      WriteBytes(named_self, DrawingHeader());
+      options.FolderType = 1;
+      options.SelFolder = "out";
+      files.one_file = {
+          {doomed.empty() ? std::string("out") + kSep + "self.pdf" : doomed, named_self}};
+      return named_self;
+    };
+  };
+  const Case cases[] = {
+      {"a drawing of a newer version",
+       [this] {
+         WriteBytes(work.File("bad.VX"), DrawingHeader(12));
+         return work.File("bad.VX");
+       },
+       InvalidDrawing, FailureKind::Other, "", ""},
+      {"a missing drawing", [this] { return work.File("missing.VX"); }, InvalidDrawing,
+       FailureKind::CannotOpen, "", ""},
+      {"a folder too long for the output utility's path", [this] { return drawing; }, PathRefused,
+       FailureKind::Other, "longer than", app + std::string(250, 'x') + kSep},
+      {"an output folder that would add tokens to the utility's line",
+       [this] {
+         options.FolderType = 1;
+         options.SelFolder = work.Path() + kSep + "a\" /c:0 \"b";
+         return drawing;
+       },
+       PathRefused, FailureKind::Other, "quoted", ""},
+      {"a drawing named as its own output",
+       [this] {
+         WriteBytes(work.File("sheet.pdf"), DrawingHeader());
+         return work.File("sheet.pdf");
+       },
+       PathRefused, FailureKind::ReplacesDrawing, "replace the drawing", ""},
+      {"the output spelt otherwise is the drawing", self(""), PathRefused,
+       FailureKind::ReplacesDrawing, "would replace the drawing itself", ""},
+      {"the CSD file spelt otherwise is the drawing", self(paths.intermediate_csd), PathRefused,
+       FailureKind::ReplacesDrawing, "would replace the drawing itself", ""},
+  };
   ToolsWork();
-  files.existing = {paths.intermediate_csd, pdf};
-  // A folder too long for the output utility's path.
-  const std::string long_app = app + std::string(250, 'x') + kSep;
-  EXPECT_EQ(Convert(drawing, long_app), PathRefused);
-  EXPECT_NE(detail.find("longer than"), std::string::npos) << detail;
-  // An output folder whose name would add tokens to the utility's command line.
-  options.FolderType = 1;
-  options.SelFolder = work.Path() + kSep + "a\" /c:0 \"b";
-  EXPECT_EQ(Convert(drawing), PathRefused);
-  EXPECT_NE(detail.find("quoted"), std::string::npos) << detail;
-  EXPECT_TRUE(runner.calls.empty());
-  EXPECT_TRUE(files.removed.empty());
-  EXPECT_EQ(files.existing.size(), 2u);
-}
-
-TEST_F(ConvertDrawingTest, ADrawingIsNeverItsOwnOutput) {
-  ToolsWork();
-  const std::string named_like_output = work.File("sheet.pdf");
-  WriteBytes(named_like_output, DrawingHeader());
-  files.existing = {named_like_output};
-  EXPECT_EQ(Convert(named_like_output), PathRefused);
-  EXPECT_NE(detail.find("replace the drawing"), std::string::npos) << detail;
-  EXPECT_TRUE(runner.calls.empty());
-  EXPECT_TRUE(files.removed.empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    options = ConversionOptions{};
+    files = FakeFiles{};
+    files.existing = {paths.intermediate_csd, pdf};
+    runner.calls.clear();
+    const std::string path = c.arrange();
+    EXPECT_EQ(Convert(path, c.app_folder), c.result);
+    EXPECT_EQ(kind, c.kind);
+    EXPECT_FALSE(detail.empty());
+    EXPECT_NE(detail.find(c.says), std::string::npos) << detail;
+    EXPECT_TRUE(runner.calls.empty());
+    EXPECT_TRUE(files.removed.empty());
+    EXPECT_EQ(files.existing, (std::set<std::string>{paths.intermediate_csd, pdf}));
+  }
   // The same name in another output folder is no conflict.
   options.FolderType = 1;
   options.SelFolder = work.File("out");
   expected_output = options.SelFolder + kSep + "sheet.pdf";
-  EXPECT_EQ(Convert(named_like_output), Converted) << detail;
-}
-
-TEST_F(ConvertDrawingTest, AnOutputOrCsdSpeltOtherwiseButTheDrawingItselfIsRefused) {
-  ToolsWork();
-  const std::string self = work.File("self.pdf");
-  WriteBytes(self, DrawingHeader());
-  options.FolderType = 1;
-  options.SelFolder = "out";
-  const std::string output = std::string("out") + kSep + "self.pdf";
-  for (const std::string& doomed : {output, paths.intermediate_csd}) {
-    files.one_file = {{doomed, self}};
-    runner.calls.clear();
-    files.removed.clear();
-    EXPECT_EQ(Convert(self), PathRefused) << doomed;
-    EXPECT_NE(detail.find("would replace the drawing itself"), std::string::npos) << detail;
-    EXPECT_EQ(kind, FailureKind::ReplacesDrawing);
-    EXPECT_TRUE(runner.calls.empty());
-    EXPECT_TRUE(files.removed.empty());
-  }
+  files.one_file.clear();
+  EXPECT_EQ(Convert(work.File("sheet.pdf")), Converted) << detail;
 }
 
 #ifndef _WIN32
@@ -258,18 +232,6 @@ TEST_F(ConvertDrawingTest, DrawingNamesThatCouldInjectTokensAreRefused) {
   EXPECT_FALSE(runner.calls.empty());
 }
 #endif
-
-TEST_F(ConvertDrawingTest, PlanBuildsEverythingWithoutTouchingFiles) {
-  ConversionPlan plan;
-  ASSERT_EQ(PlanConversion(Context(), app, drawing, &plan), Converted);
-  EXPECT_EQ(plan.output_path, pdf);
-  EXPECT_EQ(plan.csd_path, paths.intermediate_csd);
-  EXPECT_EQ(plan.export_command.program, paths.export_tool);
-  EXPECT_EQ(plan.output_command.program, paths.output_utility);
-  ConversionFailure why;
-  EXPECT_EQ(PlanConversion(Context(), app, work.File("none.VX"), &plan, &why), InvalidDrawing);
-  EXPECT_EQ(why.kind, FailureKind::CannotOpen);
-}
 
 TEST_F(ConvertDrawingTest, AStoppedToolFailsTheDrawingWithItsCode) {
   using platform::ToolOutcome;

@@ -149,18 +149,15 @@ TEST_F(Rewrite, WidthsAreMillimetresAtTheScreensResolutionAskedPerPen) {
   EXPECT_EQ(ValueOf(out, "Width", kPenNames[5]), "Value = 26.450001;");  // 26.45 as a float
   EXPECT_EQ(ValueOf(out, "Width", kPenNames[11]), "Value = 568188352.000000;");
 
-  FakeScreen at120(120);
-  lines->Fill(FileText({}));
-  ASSERT_TRUE(RewriteParamTables(*lines, tables, at120, nullptr));
-  EXPECT_EQ(ValueOf(lines->ToFileBytes(), "Width", kPenNames[0]), "Value = 0.210000;");
-}
-
-TEST_F(Rewrite, AScreenWithoutAnAnswerCountsAsNinetySixDpi) {
-  EXPECT_DOUBLE_EQ(PixelsToMillimetres(1, 0), 0.26);
-  EXPECT_DOUBLE_EQ(PixelsToMillimetres(1, -5), 0.26);
-  EXPECT_DOUBLE_EQ(PixelsToMillimetres(3, 96), 0.79);
-  EXPECT_DOUBLE_EQ(PixelsToMillimetres(1, 120), 0.21);
-  EXPECT_DOUBLE_EQ(PixelsToMillimetres(-3, 96), -0.79);  // towards zero
+  // A screen without an answer counts as 96 dpi.
+  for (const auto& [dpi, width] : {std::pair{120, "0.210000"}, {0, "0.260000"}, {-5, "0.260000"}}) {
+    FakeScreen other(dpi);
+    lines->Fill(FileText({}));
+    ASSERT_TRUE(RewriteParamTables(*lines, tables, other, nullptr));
+    EXPECT_EQ(ValueOf(lines->ToFileBytes(), "Width", kPenNames[0]),
+              std::string("Value = ") + width + ";")
+        << dpi;
+  }
 }
 
 TEST_F(Rewrite, PatternLengthsPassThroughSinglePrecisionBeforeOneDecimal) {
@@ -407,15 +404,6 @@ class ParamFiles : public ::testing::Test {
                            return ReplaceByWriting(path, bytes, e);
                          }};
 };
-
-TEST_F(ParamFiles, TheTemplateGivesTheDefaultPatterns) {
-  ASSERT_TRUE(LoadLineTypeDefaults(options.AppFolder, tables));
-  EXPECT_EQ(tables.LineTypeDefaults[kDashedLine], (LineTypePattern{3, 0, 0, 1, 0, 0}));
-  EXPECT_EQ(tables.LineTypeDefaults[kChainLine], (LineTypePattern{10, 1, 0, 1, 1, 0}));
-  EXPECT_EQ(tables.LineTypeDefaults[kDoubleChainLine], (LineTypePattern{10, 1, 1, 1, 1, 1}));
-  EXPECT_EQ(tables.LineTypeDefaults[kDottedLine], (LineTypePattern{0.5, 0, 0, 1, 0, 0}));
-  EXPECT_EQ(tables.LineTypeDefaults[kAuxiliaryLine], (LineTypePattern{2, 0, 0, 2, 0, 0}));
-}
 
 TEST_F(ParamFiles, AMissingOrBrokenTemplateLeavesTheDefaultsAsTheyWere) {
   fs::remove(dir / "vxcsd.std");

