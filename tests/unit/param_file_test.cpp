@@ -315,6 +315,16 @@ TEST_F(Rewrite, AValueLineThatWouldNotFitFailsTheRewrite) {
   EXPECT_TRUE(Run(FileText(parts)));
 }
 
+TEST_F(Rewrite, TheTablesAreThoseOfTheFileAsRead) {
+  // The last pen's colour line also names the width table, which therefore starts there and
+  // holds no item; the rewrite of that line, which would drop the name, must not move the table.
+  FileParts parts;
+  parts.colors.back().value_line = kIndent + "RGB = \"9 9 9\"; TableName = \"Width\"";
+  std::string reason;
+  EXPECT_FALSE(Run(FileText(parts), &reason));
+  EXPECT_EQ(reason, "table \"Width\" has only 0 items");
+}
+
 TEST_F(Rewrite, NothingButTheValueLinesChanges) {
   const std::string text = FileText({});
   tables.PenPalette = {};

@@ -75,42 +75,41 @@ double PixelsToMillimetres(std::int32_t pixels, int dpi) {
 
 bool RewriteParamTables(ParamLines& lines, const ParamTables& tables, platform::Screen& screen,
                         std::string* reason) {
-  ValueLines at{};
-  if (!ScanParamTable(lines, ParamTableKind::Color, at, reason)) {
+  // All three tables are found in the file as read: on a damaged file a rewritten line could
+  // otherwise move where the next table is found.
+  ValueLines colours{};
+  ValueLines widths{};
+  ValueLines patterns{};
+  if (!ScanParamTable(lines, ParamTableKind::Color, colours, reason) ||
+      !ScanParamTable(lines, ParamTableKind::Width, widths, reason) ||
+      !ScanParamTable(lines, ParamTableKind::Ltype, patterns, reason)) {
     return false;
   }
+
   for (std::size_t pen = 0; pen < kPenCount; ++pen) {
     const std::int32_t colour = tables.PenPalette[pen];
     char text[64];
     std::snprintf(text, sizeof text, "RGB = \"%d %d %d\";\n", RedOf(colour), GreenOf(colour),
                   BlueOf(colour));
-    if (!RewriteValueLine(lines, at[pen], "RGB", text, reason)) {
+    if (!RewriteValueLine(lines, colours[pen], "RGB", text, reason)) {
       return false;
     }
   }
 
-  std::array<double, kPenCount> millimetres{};
   for (std::size_t pen = 0; pen < kPenCount; ++pen) {
-    millimetres[pen] = PixelsToMillimetres(tables.PenDisplayWidths[pen], screen.HorizontalDpi());
-  }
-  if (!ScanParamTable(lines, ParamTableKind::Width, at, reason)) {
-    return false;
-  }
-  for (std::size_t pen = 0; pen < kPenCount; ++pen) {
+    const double millimetres =
+        PixelsToMillimetres(tables.PenDisplayWidths[pen], screen.HorizontalDpi());
     char text[128];
-    std::snprintf(text, sizeof text, "Value = %f;\n", Single(millimetres[pen]));
-    if (!RewriteValueLine(lines, at[pen], "Value", text, reason)) {
+    std::snprintf(text, sizeof text, "Value = %f;\n", Single(millimetres));
+    if (!RewriteValueLine(lines, widths[pen], "Value", text, reason)) {
       return false;
     }
   }
 
-  if (!ScanParamTable(lines, ParamTableKind::Ltype, at, reason)) {
-    return false;
-  }
   for (std::size_t type = 0; type < kLineTypeCount; ++type) {
     const std::string text =
         FormatSegments(static_cast<LineType>(type), tables.LineTypePatterns[type]);
-    if (!RewriteValueLine(lines, at[type], "Segments", text.c_str(), reason)) {
+    if (!RewriteValueLine(lines, patterns[type], "Segments", text.c_str(), reason)) {
       return false;
     }
   }
