@@ -84,8 +84,8 @@ TEST_F(ConvertDrawingTest, ConvertsWithBothToolsInOrder) {
   EXPECT_EQ(runner.calls[1].program, paths.output_utility);
   EXPECT_EQ(runner.calls[1].command_line,
             BuildPdfCommandLine(Context(), app, paths.intermediate_csd, pdf)->command_line);
-  // The CSD file is deleted before the export, the output before the output utility.
-  EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd, pdf}));
+  // The CSD file is deleted before the export; there was no output to make way for.
+  EXPECT_EQ(files.removed, (std::vector<std::string>{paths.intermediate_csd}));
   // The CSD file stays after the conversion.
   EXPECT_EQ(files.existing.count(paths.intermediate_csd), 1u);
 }

@@ -104,13 +104,17 @@ class KeptOutput {
         files_.RemoveFile(kept_);
       }
     }
-    if (files_.Exists(output_) && files_.RenameFile(output_, kept_)) {
-      holding_ = true;
+    // Each look for a missing file costs a scan of the whole folder where names are compared
+    // without regard to case (under Wine, in an output folder of thousands): nothing is asked twice.
+    if (!files_.Exists(output_)) {
+      return true;
     }
-    // An output that could not be moved aside is deleted, as an old output must never pass for
-    // this conversion's result; one that cannot be deleted either (open in a viewer, read-only)
-    // fails the conversion instead.
-    if (!holding_) {
+    if (files_.RenameFile(output_, kept_)) {
+      holding_ = true;
+    } else {
+      // An output that could not be moved aside is deleted, as an old output must never pass
+      // for this conversion's result; one that cannot be deleted either (open in a viewer,
+      // read-only) fails the conversion instead.
       files_.RemoveFile(output_);
     }
     return !files_.Exists(output_);
