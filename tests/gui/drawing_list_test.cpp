@@ -8,6 +8,7 @@
 
 #include "../common/fake_value_store.h"
 #include "fake_dialog_view.h"
+#include "fake_drawing_files.h"
 #include "ui/main_dialog.h"
 
 namespace plotxfer::ui {
@@ -15,56 +16,11 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::FakeDialogView;
+using testing::FakeDrawingFiles;
 using Texts = std::vector<std::string>;
 using Names = std::vector<ShellName>;
 
 constexpr const char* kFolder = "D:\\dw";
-
-// Files by path: a folder, or a file with the result its header test gives.
-class FakeDrawingFiles : public DrawingFiles {
- public:
-  std::map<std::string, HeaderResult> files;
-  std::vector<std::string> folders;
-  std::vector<std::string> newer;  // refused for a version above the newest
-  // Names in a folder that the code page cannot hold, by folder.
-  std::map<std::string, Names> unheld;
-
-  bool IsFolderOrUnknown(const std::string& path) const override {
-    return IsFolder(path) || files.count(path) == 0;
-  }
-  bool Exists(const std::string& path) const override { return files.count(path) != 0; }
-  HeaderResult CheckHeader(const std::string& path) const override {
-    const auto it = files.find(path);
-    return it == files.end() ? HeaderOpenFailed : it->second;
-  }
-  bool IsNewerDrawing(const std::string& path) const override {
-    return std::find(newer.begin(), newer.end(), path) != newer.end();
-  }
-  std::optional<Names> FilesInFolder(const std::string& path) const override {
-    if (!IsFolder(path)) {
-      return std::nullopt;
-    }
-    // Against the map's order, so that the order of the rows is the dialog's own.
-    Names names;
-    const std::string prefix = path + "\\";
-    for (auto it = files.rbegin(); it != files.rend(); ++it) {
-      const std::string& file = it->first;
-      if (file.rfind(prefix, 0) == 0 && file.find('\\', prefix.size()) == std::string::npos) {
-        names.emplace_back(file.substr(prefix.size()));
-      }
-    }
-    const auto more = unheld.find(path);
-    if (more != unheld.end()) {
-      names.insert(names.begin(), more->second.begin(), more->second.end());
-    }
-    return names;
-  }
-
- private:
-  bool IsFolder(const std::string& path) const {
-    return std::find(folders.begin(), folders.end(), path) != folders.end();
-  }
-};
 
 // The dialog with a settings store and the fake files, its list empty.
 struct ListSetup {
